@@ -1,0 +1,100 @@
+#include "extension/FinderSync.h"
+#include "shared/SettingsKeys.h"
+
+namespace plovane {
+
+using platform::NSURL;
+using platform::PlistArray;
+
+namespace {
+
+constexpr int kFilesAndFolders = 1;
+constexpr int kFoldersOnly = 2;
+
+}  // namespace
+
+void FinderSync::moveToFolder() {
+  const auto selected = firstSelectedItem();
+  platform_.runLoop.dispatchAsyncMain([this, selected] { copyOrMove("Move", selected); });
+}
+
+void FinderSync::copyToFolder() {
+  const auto selected = firstSelectedItem();
+  platform_.runLoop.dispatchAsyncMain([this, selected] { copyOrMove("Copy", selected); });
+}
+
+void FinderSync::alertforDeleteWithProcess(const std::string& operation) {
+  alert = platform::NSAlert();
+  alert.alertStyle = platform::NSAlertStyle::warning;
+  alert.messageText = "Please allow copying/moving of folder by:";
+  alert.informativeText =
+      "Step 1:- Select the item which you want to " + operation +
+      " in open panel.\n\nStep 2:- Select Destination folder where you want to " + operation +
+      " the selected item.";
+  alert.addButtonWithTitle("OK");
+  platform_.modals.runModal(alert);
+}
+
+bool FinderSync::panelShouldEnableURL(const NSURL&) const { return true; }
+
+std::optional<NSURL> FinderSync::chooseItem(const std::string& prompt, const std::string& message,
+                                            const std::optional<NSURL>& directory, int mode,
+                                            bool packagesAsDirectories) {
+  platform::NSOpenPanel panel;
+  panel.canChooseDirectories = true;
+  panel.allowsMultipleSelection = false;
+  panel.showsHiddenFiles = true;
+  panel.treatsFilePackagesAsDirectories = packagesAsDirectories;
+  panel.canChooseFiles = mode == kFilesAndFolders;
+  panel.directoryURL = directory;
+  panel.prompt = prompt;
+  panel.message = message;
+  if (platform_.modals.runModal(panel) != platform::NSModalResponseOK) return std::nullopt;
+  return panel.URL;
+}
+
+void FinderSync::copyOrMove(const std::string& operation, const std::optional<NSURL>& selected) {
+  alertforDeleteWithProcess(operation);
+  const auto source =
+      chooseItem("Select Item", "Step 1:- Select the item which you want to " + operation, selected,
+                 kFilesAndFolders, false);
+  if (!source) return;
+  const auto folder = chooseItem(
+      "Select Destination Folder",
+      "Step 2:- Select Destination folder where you want to " + operation + " the selected item",
+      selected ? std::optional(selected->URLByDeletingLastPathComponent()) : std::nullopt,
+      kFoldersOnly, false);
+  if (!folder) return;
+  const auto destination = folder->URLByAppendingPathComponent(source->lastPathComponent());
+  const auto error = operation == "Move"
+                         ? platform_.fileManager.moveItemAtURL(*source, destination)
+                         : platform_.fileManager.copyItemAtURL(*source, destination);
+  if (error) {
+    showWarning(error->localizedDescription);
+    return;
+  }
+  scheduleRateCheck();
+}
+
+void FinderSync::addFolders(const std::optional<NSURL>& selected) {
+  platform_.runLoop.dispatchAsyncMain([this, selected] {
+    const auto folder = chooseItem("Add", "Select Folder", selected, kFoldersOnly, true);
+    if (!folder) return;
+    arrCustomFolders.push_back({*folder, false, listCustomFolderContents(*folder, tagSubfolder)});
+    if (keepBookmark(*folder) != BookmarkKept::failed && sharedDefaults) {
+      sharedDefaults->setValueForKeyPath(
+          PlistArray(arBookmarksFolders.begin(), arBookmarksFolders.end()), keys::arrCustomFolders);
+      sharedDefaults->synchronize();
+    }
+    if (sharedDefaults) {
+      PlistArray paths;
+      for (const auto& custom : arrCustomFolders) paths.emplace_back(custom.url.path());
+      sharedDefaults->setValueForKeyPath(paths, keys::arrCustomFoldersUrls);
+      sharedDefaults->synchronize();
+    }
+    platform_.notificationCenter.postNotificationName(notifications::ReloadCustomFolders,
+                                                      kExtensionBundleIdentifier);
+  });
+}
+
+}  // namespace plovane

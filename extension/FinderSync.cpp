@@ -1,0 +1,106 @@
+#include "extension/FinderSync.h"
+
+#include <cstdlib>
+#include <functional>
+
+#include "shared/CommandCatalogue.h"
+#include "shared/CommandListSeeding.h"
+#include "shared/MonitoredFolders.h"
+#include "shared/SettingsKeys.h"
+#include "shared/StoreReads.h"
+
+namespace plovane {
+
+using platform::formatLog;
+using platform::NSURL;
+
+FinderSync::FinderSync(platform::Platform& platform)
+    : sharedDefaults(platform.defaults.initWithSuiteName(kSuiteName)),
+      menuItemsarr(catalogueTitles()),
+      platform_(platform) {
+  arrItemsdic = seedCommandList(
+      sharedDefaults.get(),
+      platform_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString"));
+  if (sharedDefaults && !sharedDefaults->objectForKey(keys::showmenuicon)) {
+    sharedDefaults->setBool(true, keys::showmenuicon);
+  }
+  if (sharedDefaults && !sharedDefaults->objectForKey(keys::showinSubMenu)) {
+    sharedDefaults->setBool(false, keys::showinSubMenu);
+  }
+  loadCustomFolders();
+  pruneCustomFolders();
+  platform_.log.log(
+      formatLog("FinderSync() launched from %@", {platform_.mainBundle.bundlePath().string()}));
+  checkDirectoryUrl();
+}
+
+const platform::SelectorTable<FinderSync>& FinderSync::exportedMethods() {
+  using Sender = const platform::NSMenuItem*;
+  static const platform::SelectorTable<FinderSync> table = {
+      {"reloadCustomFolders", [](FinderSync& self, Sender) { self.reloadCustomFolders(); }},
+      {"checkDirectoryUrl", [](FinderSync& self, Sender) { self.checkDirectoryUrl(); }},
+      {"urlAdded", [](FinderSync& self, Sender) { self.urlAdded(); }},
+      {"utilityKitClicked", [](FinderSync& self, Sender) { self.utilityKitClicked(); }},
+      {"commenAction:", [](FinderSync& self, Sender sender) { self.commenAction(sender); }},
+      {"customFolderClicked:",
+       [](FinderSync& self, Sender sender) { self.customFolderClicked(sender); }},
+      {"subFolderClicked:", [](FinderSync& self, Sender sender) { self.subFolderClicked(sender); }},
+      {"dfsDownload", [](FinderSync& self, Sender) { self.dfsDownload(); }},
+      {"dfscancel", [](FinderSync& self, Sender) { self.dfscancel(); }},
+      {"dpsDownload", [](FinderSync& self, Sender) { self.dpsDownload(); }},
+      {"dpscancel", [](FinderSync& self, Sender) { self.dpscancel(); }},
+      {"exifDownload", [](FinderSync& self, Sender) { self.exifDownload(); }},
+      {"exifcancel", [](FinderSync& self, Sender) { self.exifcancel(); }},
+      {"resizerDownload", [](FinderSync& self, Sender) { self.resizerDownload(); }},
+      {"resizercancel", [](FinderSync& self, Sender) { self.resizercancel(); }},
+      {"finderInnewWindw:", [](FinderSync& self, Sender) { self.finderInnewWindw(); }},
+      {"moveToFolder:", [](FinderSync& self, Sender) { self.moveToFolder(); }},
+      {"copyToFolder:", [](FinderSync& self, Sender) { self.copyToFolder(); }},
+      {"setWallpaper:", [](FinderSync& self, Sender) { self.setWallpaper(); }},
+      {"copyFilePath:", [](FinderSync& self, Sender) { self.copyFilePath(); }},
+      {"sendviamail:", [](FinderSync& self, Sender) { self.sendviamail(); }},
+      {"showhiddenfiles:", [](FinderSync& self, Sender) { self.showhiddenfiles(); }},
+      {"createNewFile:", [](FinderSync& self, Sender) { self.createNewFile(); }},
+      {"OpenTerminal:", [](FinderSync& self, Sender) { self.OpenTerminal(); }},
+      {"OpenTerminalNewTab:", [](FinderSync& self, Sender) { self.OpenTerminalNewTab(); }},
+      {"sampleAction:", [](FinderSync& self, Sender) { self.sampleAction(); }},
+      {"Hide_UnhideNow", [](FinderSync& self, Sender) { self.Hide_UnhideNow(); }},
+      {"alertforRateApp", [](FinderSync& self, Sender) { self.alertforRateApp(); }},
+      {"btnYes_rateus", [](FinderSync& self, Sender) { self.btnYes_rateus(); }},
+      {"btnCancel_rate", [](FinderSync& self, Sender) { self.btnCancel_rate(); }},
+  };
+  return table;
+}
+
+bool FinderSync::performSelector(const std::string& selector, const platform::NSMenuItem* sender) {
+  return exportedMethods().perform(*this, selector, sender);
+}
+
+void FinderSync::reloadCustomFolders() { pruneCustomFolders(); }
+
+void FinderSync::checkDirectoryUrl() {
+  platform_.finderSyncController.setDirectoryURLs(enabledMonitoredFolderURLs(sharedDefaults.get()));
+}
+
+bool FinderSync::validateMenuItem(const platform::NSMenuItem&) const { return true; }
+
+void FinderSync::urlAdded() { platform_.log.standardOutput("dataadded"); }
+
+void FinderSync::beginObservingDirectoryAtURL(const NSURL& url) {
+  platform_.log.log(formatLog("beginObservingDirectoryAtURL: %@", {url.path()}));
+}
+
+void FinderSync::endObservingDirectoryAtURL(const NSURL& url) {
+  platform_.log.log(formatLog("endObservingDirectoryAtURL: %@", {url.path()}));
+}
+
+void FinderSync::requestBadgeIdentifierForURL(const NSURL& url) {
+  static const char* const identifiers[] = {"", "One", "Two"};
+  platform_.log.log(formatLog("requestBadgeIdentifierForURL: %@", {url.path()}));
+  const auto hash = static_cast<std::int64_t>(std::hash<std::string>{}(url.path()));
+  // The absolute value of the most negative hash does not exist; its remainder does.
+  const auto index = hash % 3 < 0 ? -(hash % 3) : hash % 3;
+  platform_.finderSyncController.setBadgeIdentifier(identifiers[index], url);
+}
+
+}  // namespace plovane

@@ -1,0 +1,44 @@
+#include "host/InProcessExtension.h"
+
+#include <cstdlib>
+
+namespace plovane::host {
+
+InProcessExtension::InProcessExtension(platform::NSBundle bundle,
+                                       std::filesystem::path applications)
+    : defaults_(platform::UserDefaultsRoot::defaultRoot(),
+                [this](const std::string& line) { log_.log(line); }),
+      bundle_(std::move(bundle)),
+      sim_(defaults_, log_, bundle_, std::move(applications), platform::NSCalendar(),
+           platform::systemNow()),
+      finderSync_(std::make_unique<FinderSync>(sim_.platform)) {}
+
+std::filesystem::path extensionBundlePath() {
+  if (const char* configured = std::getenv("PLOVANE_EXTENSION_BUNDLE");
+      configured != nullptr && *configured != '\0') {
+    return configured;
+  }
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe");
+  return executable.parent_path().parent_path() / "bundles" / "PlovaneMenuExtension.appex";
+}
+
+std::filesystem::path applicationsFolder() {
+  if (const char* configured = std::getenv("PLOVANE_APPLICATIONS");
+      configured != nullptr && *configured != '\0') {
+    return configured;
+  }
+  return platform::UserDefaultsRoot::defaultRoot() / "Applications";
+}
+
+bool isInsideDirectorySet(const std::set<platform::NSURL>& directories,
+                          const platform::NSURL& path) {
+  for (const auto& directory : directories) {
+    const std::string& folder = directory.path();
+    if (path.path() == folder) return true;
+    const std::string prefix = folder == "/" ? folder : folder + "/";
+    if (path.path().starts_with(prefix)) return true;
+  }
+  return false;
+}
+
+}  // namespace plovane::host

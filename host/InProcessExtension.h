@@ -1,0 +1,40 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "desktop/StreamSystemLog.h"
+#include "extension/FinderSync.h"
+#include "platform/NSBundle.h"
+#include "sim/SimPlatform.h"
+
+namespace plovane::host {
+
+// The extension hosted inside the stand-in's own process, as the system would start it: one
+// principal object against the real store, its log on standard error.
+class InProcessExtension {
+ public:
+  InProcessExtension(platform::NSBundle bundle, std::filesystem::path applicationsFolder);
+
+  FinderSync& finderSync() { return *finderSync_; }
+  platform::sim::SimPlatform& sim() { return sim_; }
+
+ private:
+  platform::desktop::StreamSystemLog log_;
+  platform::UserDefaultsRoot defaults_;
+  platform::NSBundle bundle_;
+  platform::sim::SimPlatform sim_;
+  std::unique_ptr<FinderSync> finderSync_;
+};
+
+// The extension bundle: $PLOVANE_EXTENSION_BUNDLE, else the build's bundle beside bin/.
+std::filesystem::path extensionBundlePath();
+// Where installed programs live: $PLOVANE_APPLICATIONS, else $PLOVANE_HOME/Applications.
+std::filesystem::path applicationsFolder();
+
+// Whether the file manager would ask the extension about `path`: it is one of the monitored
+// folders or lies inside one.
+bool isInsideDirectorySet(const std::set<platform::NSURL>& directories,
+                          const platform::NSURL& path);
+
+}  // namespace plovane::host

@@ -1,0 +1,65 @@
+#include "platform/NSImage.h"
+
+#include <filesystem>
+
+#include "platform/NSBundle.h"
+
+namespace platform {
+
+namespace {
+
+NSGraphicsContext*& focusedContext() {
+  static thread_local NSGraphicsContext* context = nullptr;
+  return context;
+}
+
+// Assets are drawn at their own size; this is the size the icon sets are made at.
+constexpr NSSize kAssetSize{16, 16};
+constexpr NSSize kIconSize{32, 32};
+constexpr NSSize kApplicationIconSize{128, 128};
+
+}  // namespace
+
+std::optional<NSImage> NSImage::imageNamed(const NSBundle& bundle, const std::string& name) {
+  if (name.starts_with("NS")) return NSImage(Kind::system, name, kAssetSize);
+  for (const char* extension : {".png", ".svg"}) {
+    if (std::filesystem::exists(bundle.bundlePath() / "Resources" / (name + extension))) {
+      return NSImage(Kind::asset, name, kAssetSize);
+    }
+  }
+  return std::nullopt;
+}
+
+NSImage NSImage::fileIcon(const std::string& path) {
+  return NSImage(Kind::fileIcon, path, kIconSize);
+}
+
+NSImage NSImage::applicationIcon(const NSBundle& bundle) {
+  return NSImage(Kind::applicationIcon, bundle.bundlePath().string(), kApplicationIconSize);
+}
+
+NSImage NSImage::canvas(NSSize size) { return NSImage(Kind::canvas, {}, size); }
+
+void NSImage::lockFocus() {
+  static thread_local NSGraphicsContext context;
+  context = NSGraphicsContext();
+  context.target_ = this;
+  focusedContext() = &context;
+}
+
+void NSImage::unlockFocus() {
+  if (focusedContext() != nullptr && focusedContext()->target_ == this) focusedContext() = nullptr;
+}
+
+void NSImage::drawInRect(const NSRect& inRect, const NSRect& fromRect, int compositingOperation,
+                         double fraction) const {
+  NSGraphicsContext* context = focusedContext();
+  if (context == nullptr || context->target_ == nullptr) return;
+  context->target_->drawing_ = Drawing{
+      std::make_shared<const NSImage>(*this), fromRect, inRect, compositingOperation, fraction,
+      context->imageInterpolation()};
+}
+
+NSGraphicsContext* NSGraphicsContext::currentContext() { return focusedContext(); }
+
+}  // namespace platform

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/NSURL.h"
+#include "platform/Responder.h"
+
+namespace platform {
+
+class NSMenu;
+class NSMenuItem;
+
+enum class FIMenuKind {
+  contextualMenuForItems,
+  contextualMenuForContainer,
+  contextualMenuForSidebar,
+  toolbarItemMenu
+};
+
+// What the file manager calls on the extension's principal object.
+class FIFinderSync : public Responder {
+ public:
+  virtual ~FIFinderSync() = default;
+  virtual void beginObservingDirectoryAtURL(const NSURL& url) = 0;
+  virtual void endObservingDirectoryAtURL(const NSURL& url) = 0;
+  virtual void requestBadgeIdentifierForURL(const NSURL& url) = 0;
+  virtual std::shared_ptr<NSMenu> menuForMenuKind(FIMenuKind kind) = 0;
+};
+
+}  // namespace platform

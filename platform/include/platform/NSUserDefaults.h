@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/PlistValue.h"
+
+namespace platform {
+
+class PlistDomainFile;
+
+// A user-defaults domain backed by its property-list file. Every write goes to the file at
+// once (the store's prompt flush), merged key by key with what other processes wrote; a write
+// that failed stays pending, and `synchronize` retries it and reports the failure.
+class NSUserDefaults {
+ public:
+  using LogLine = std::function<void(const std::string&)>;
+
+  NSUserDefaults(std::filesystem::path file, LogLine log);
+  ~NSUserDefaults();
+  NSUserDefaults(const NSUserDefaults&) = delete;
+  NSUserDefaults& operator=(const NSUserDefaults&) = delete;
+
+  std::optional<PlistValue> objectForKey(const std::string& key);
+  // The value when it is an array; absent otherwise.
+  std::optional<PlistArray> arrayForKey(const std::string& key);
+
+  void setObject(PlistValue value, const std::string& key);
+  void setInteger(std::int64_t value, const std::string& key);
+  void setBool(bool value, const std::string& key);
+  // Key paths are plain keys in this system.
+  void setValueForKeyPath(PlistValue value, const std::string& keyPath);
+  void removeObjectForKey(const std::string& key);
+
+  // Writes what is still pending and re-reads the file; false when a write failed.
+  bool synchronize();
+  // The reason of the last failed write, until a write succeeds.
+  const std::optional<std::string>& lastError() const { return lastError_; }
+
+  const std::filesystem::path& file() const;
+
+ private:
+  void change(const std::string& key, std::optional<PlistValue> value);
+  bool flush();
+
+  std::unique_ptr<PlistDomainFile> domain_;
+  std::map<std::string, std::optional<PlistValue>> pending_;
+  std::optional<std::string> lastError_;
+};
+
+// Where the defaults domains live: "<root>/Preferences/<domain>.plist".
+class UserDefaultsRoot {
+ public:
+  UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log);
+
+  // $PLOVANE_HOME, else ${XDG_DATA_HOME:-$HOME/.local/share}/plovane-menu.
+  static std::filesystem::path defaultRoot();
+
+  // Absent when the suite cannot be opened (its folder cannot be made, or a test said so).
+  std::shared_ptr<NSUserDefaults> initWithSuiteName(const std::string& suiteName);
+  // The program's own domain, named by its bundle identifier.
+  std::shared_ptr<NSUserDefaults> standardUserDefaults(const std::string& bundleIdentifier);
+
+  void setSuitesUnavailable(bool unavailable) { suitesUnavailable_ = unavailable; }
+  const std::filesystem::path& root() const { return root_; }
+  std::filesystem::path fileForDomain(const std::string& domain) const;
+
+ private:
+  std::shared_ptr<NSUserDefaults> open(const std::string& domain);
+
+  std::filesystem::path root_;
+  NSUserDefaults::LogLine log_;
+  bool suitesUnavailable_ = false;
+  std::map<std::string, std::shared_ptr<NSUserDefaults>> standardDomains_;
+};
+
+}  // namespace platform

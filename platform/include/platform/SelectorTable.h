@@ -1,0 +1,34 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+namespace platform {
+
+class NSMenuItem;
+
+// A target's exported methods by selector name, so an action can travel as text (between
+// processes, from a menu item) and an unknown selector is an error rather than a crash.
+template <class Target>
+class SelectorTable {
+ public:
+  using Method = std::function<void(Target&, const NSMenuItem* sender)>;
+
+  SelectorTable(std::initializer_list<std::pair<const std::string, Method>> methods)
+      : methods_(methods) {}
+
+  bool respondsToSelector(const std::string& selector) const { return methods_.contains(selector); }
+  // False when the target exports no such selector.
+  bool perform(Target& target, const std::string& selector, const NSMenuItem* sender) const {
+    auto found = methods_.find(selector);
+    if (found == methods_.end()) return false;
+    found->second(target, sender);
+    return true;
+  }
+
+ private:
+  std::map<std::string, Method> methods_;
+};
+
+}  // namespace platform

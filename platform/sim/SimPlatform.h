@@ -1,0 +1,37 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/Platform.h"
+#include "sim/SimFinderSyncController.h"
+#include "sim/SimModals.h"
+#include "sim/SimRunLoop.h"
+#include "sim/SimServices.h"
+#include "sim/SimWorkspace.h"
+#include "sim/Transcript.h"
+
+namespace platform::sim {
+
+// Every sim service of one program, around a real store and real file system, wired into one
+// Platform. Several of them may share a notification center to play several processes.
+class SimPlatform {
+ public:
+  SimPlatform(UserDefaultsRoot& defaults, SystemLog& log, const NSBundle& bundle,
+              std::filesystem::path applicationsFolder, NSCalendar calendar = NSCalendar(0),
+              PlistDate start = {});
+
+  Transcript transcript;
+  SimRunLoop runLoop;
+  SimFinderSyncController finderSyncController;
+  SimWorkspace workspace{transcript};
+  SimModals modals{transcript};
+  SimNotificationCenter notificationCenter{runLoop, transcript};
+  SimPasteboard pasteboard{transcript};
+  NSFileManager fileManager;
+  NSCalendar calendar;
+  SimAppleScript appleScript{transcript};
+  SimKeyboardEvents keyboardEvents{transcript};
+  Platform platform;
+};
+
+}  // namespace platform::sim

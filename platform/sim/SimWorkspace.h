@@ -1,0 +1,39 @@
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/NSWorkspace.h"
+#include "sim/Transcript.h"
+
+namespace platform::sim {
+
+// The desktop as a test sets it up: which programs run and which can be launched. Everything
+// asked of it is recorded.
+class SimWorkspace final : public NSWorkspace {
+ public:
+  explicit SimWorkspace(Transcript& transcript) : transcript_(transcript) {}
+
+  bool openURL(const NSURL& url) override;
+  bool openURLString(const std::string& url) override;
+  NSImage iconForFile(const std::string& path) override { return NSImage::fileIcon(path); }
+  std::vector<NSRunningApplication> runningApplications() const override { return running; }
+  bool launchAppWithBundleIdentifier(const std::string& bundleIdentifier) override;
+  std::optional<NSScreen> mainScreen() const override { return screen; }
+  std::optional<NSError> setDesktopImageURL(const NSURL& url, const NSScreen& onScreen) override;
+  void activateFileViewerSelectingURLs(const std::vector<NSURL>& urls) override;
+
+  std::vector<NSRunningApplication> running;
+  std::set<std::string> installed;  // bundle identifiers that launch
+  std::optional<NSScreen> screen = NSScreen{"main"};
+  std::vector<NSURL> openedURLs;
+  std::vector<std::string> openedURLStrings;
+  std::vector<std::string> launches;
+  std::optional<NSURL> desktopPicture;
+
+ private:
+  Transcript& transcript_;
+};
+
+}  // namespace platform::sim

@@ -1,0 +1,358 @@
+#include "store/PlistDomainFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "store/PlistCodec.h"
+
+namespace platform {
+namespace fs = std::filesystem;
+
+namespace {
+
+class Fd {
+ public:
+  Fd() = default;
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() { reset(); }
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      reset();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+
+  int get() const { return fd_; }
+  int release() { return std::exchange(fd_, -1); }
+  void reset() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_ = -1;
+};
+
+std::string describe(const std::string& action, const fs::path& path, int error) {
+  return action + " " + path.string() + ": " + std::generic_category().message(error);
+}
+
+std::string utcStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+  return text;
+}
+
+// Never replaces an existing file: a copy set aside earlier must survive.
+int renameNoReplace(const fs::path& from, const fs::path& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return -1;
+  // The file system cannot do it atomically; we hold the domain's lock, so check then rename.
+  struct stat existing {};
+  if (::lstat(to.c_str(), &existing) == 0) {
+    errno = EEXIST;
+    return -1;
+  }
+  return ::rename(from.c_str(), to.c_str());
+}
+
+bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// A temporary file that is removed unless it was renamed into place.
+struct TempFile {
+  Fd fd;
+  fs::path path;
+  bool committed = false;
+  ~TempFile() {
+    if (!committed && !path.empty()) ::unlink(path.c_str());
+  }
+};
+
+}  // namespace
+
+struct PlistDomainFile::Snapshot {
+  enum class Kind { Missing, Loaded, Bad, Failed };
+  Kind kind = Kind::Missing;
+  Identity identity;
+  mode_t mode = 0600;
+  PlistDictionary contents;
+  std::string message;  // Bad: why the file is unusable; Failed: the I/O error.
+};
+
+struct PlistDomainFile::Io {
+  static Identity identityOf(const struct stat& st) {
+    return Identity{st.st_dev, st.st_ino, st.st_size,
+                    std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+  }
+
+  static Snapshot read(const fs::path& file) {
+    Snapshot snapshot;
+    // Non-blocking so that a FIFO placed at the path cannot hang us.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+      if (errno != ENOENT && errno != ENOTDIR) {
+        snapshot.kind = Snapshot::Kind::Failed;
+        snapshot.message = describe("cannot open", file, errno);
+      }
+      return snapshot;
+    }
+    // Closed before we return: holding a file that is then replaced makes its final close
+    // pay for freeing it (milliseconds on ext4).
+    Fd held(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      snapshot.kind = Snapshot::Kind::Failed;
+      snapshot.message = describe("cannot examine", file, errno);
+      return snapshot;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      snapshot.kind = Snapshot::Kind::Failed;
+      snapshot.message = file.string() + " is not a regular file";
+      return snapshot;
+    }
+    snapshot.identity = identityOf(st);
+    snapshot.mode = st.st_mode & 07777;
+    snapshot.kind = Snapshot::Kind::Bad;
+    if (st.st_size > static_cast<off_t>(kMaxPlistFileBytes)) {
+      snapshot.message = "larger than 1 MiB";
+      return snapshot;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t used = 0;
+    // Read one byte past the limit to notice a file that grew after fstat.
+    while (used <= kMaxPlistFileBytes) {
+      if (used == bytes.size()) bytes.resize(std::min(bytes.size() * 2, kMaxPlistFileBytes + 1));
+      const ssize_t got = ::read(fd, bytes.data() + used, bytes.size() - used);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        snapshot.kind = Snapshot::Kind::Failed;
+        snapshot.message = describe("cannot read", file, errno);
+        return snapshot;
+      }
+      if (got == 0) break;
+      used += static_cast<std::size_t>(got);
+    }
+    held.reset();
+    if (used > kMaxPlistFileBytes) {
+      snapshot.message = "larger than 1 MiB";
+      return snapshot;
+    }
+    bytes.resize(used);
+    auto decoded = decodePlist(bytes);
+    if (auto* error = std::get_if<PlistDecodeError>(&decoded)) {
+      snapshot.message = std::move(error->reason);
+      return snapshot;
+    }
+    auto* dictionary = std::get<PlistValue>(decoded).as<PlistDictionary>();
+    if (dictionary == nullptr) {
+      snapshot.message = "the root is not a dictionary";
+      return snapshot;
+    }
+    snapshot.kind = Snapshot::Kind::Loaded;
+    snapshot.contents = std::move(*dictionary);
+    return snapshot;
+  }
+
+  // Takes the domain's exclusive lock; released when the descriptor closes.
+  static std::variant<Fd, std::string> lock(const fs::path& file) {
+    fs::path lockPath = file;
+    lockPath += ".lock";
+    // Open before creating: O_CREAT on someone else's file in a sticky folder is refused.
+    int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+      fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return describe("cannot open lock file", lockPath, errno);
+    Fd held(fd);
+    while (::flock(fd, LOCK_EX) != 0) {
+      if (errno != EINTR) return describe("cannot lock", lockPath, errno);
+    }
+    return held;
+  }
+};
+
+PlistDomainFile::PlistDomainFile(fs::path file, LogLine log)
+    : file_(std::move(file)), log_(std::move(log)) {}
+
+void PlistDomainFile::adopt(Snapshot&& snapshot) {
+  contents_ = std::move(snapshot.contents);
+  loadedIdentity_ = snapshot.identity;
+  lastReadError_.clear();
+}
+
+void PlistDomainFile::reportReadError(const std::string& message) {
+  if (message == lastReadError_) return;
+  lastReadError_ = message;
+  if (log_) log_(message);
+}
+
+std::optional<std::string> PlistDomainFile::setAsideLocked(Snapshot& snapshot) {
+  fs::path stamped = file_;
+  stamped += ".corrupt-";
+  stamped += utcStamp();
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    fs::path target = stamped;
+    if (attempt > 0) {
+      target += "-";
+      target += std::to_string(attempt);
+    }
+    if (renameNoReplace(file_, target) == 0) {
+      if (log_) {
+        log_(file_.string() + " is unusable (" + snapshot.message + "); moved it aside to " +
+             target.string());
+      }
+      snapshot = Snapshot{};
+      return std::nullopt;
+    }
+    if (errno != EEXIST) {
+      return file_.string() + " is unusable (" + snapshot.message + ") and " +
+             describe("could not be moved aside to", target, errno);
+    }
+  }
+  return file_.string() + " is unusable (" + snapshot.message + ") and no free name was found";
+}
+
+const PlistDictionary& PlistDomainFile::contents() {
+  struct stat st {};
+  Identity now;
+  if (::stat(file_.c_str(), &st) == 0) {
+    now = Io::identityOf(st);
+  } else if (errno != ENOENT && errno != ENOTDIR) {
+    reportReadError(describe("cannot examine", file_, errno));
+    return contents_;
+  }
+  if (loadedIdentity_ == now) return contents_;
+
+  Snapshot snapshot = Io::read(file_);
+  if (snapshot.kind == Snapshot::Kind::Bad) {
+    // Only under the lock: a writer may have replaced the file since we read it.
+    auto lock = Io::lock(file_);
+    if (auto* error = std::get_if<std::string>(&lock)) {
+      if (log_) log_(file_.string() + " is unusable (" + snapshot.message + "); " + *error);
+    } else {
+      snapshot = Io::read(file_);
+      if (snapshot.kind == Snapshot::Kind::Bad) {
+        // When it cannot be moved the domain still reads as empty, and the identity we
+        // remember keeps this from being reported again.
+        if (auto failure = setAsideLocked(snapshot); failure && log_) log_(*failure);
+      }
+    }
+  }
+  if (snapshot.kind == Snapshot::Kind::Failed) {
+    reportReadError(snapshot.message);
+    return contents_;
+  }
+  snapshot.contents =
+      snapshot.kind == Snapshot::Kind::Loaded ? std::move(snapshot.contents) : PlistDictionary{};
+  adopt(std::move(snapshot));
+  return contents_;
+}
+
+std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
+  if (changes.empty()) return std::nullopt;
+  const fs::path folder = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) return "cannot create folder " + folder.string() + ": " + ec.message();
+
+  auto lock = Io::lock(file_);
+  if (auto* error = std::get_if<std::string>(&lock)) return *error;
+
+  Snapshot base = Io::read(file_);
+  if (base.kind == Snapshot::Kind::Failed) return base.message;
+  if (base.kind == Snapshot::Kind::Bad) {
+    if (auto error = setAsideLocked(base)) return error;
+  }
+
+  PlistDictionary entries = std::move(base.contents);
+  bool changed = false;
+  for (const auto& [key, value] : changes) {
+    const auto existing = entries.find(key);
+    if (value) {
+      if (existing != entries.end() && existing->second == *value) continue;
+      entries.insert_or_assign(key, *value);
+      changed = true;
+    } else if (existing != entries.end()) {
+      entries.erase(existing);
+      changed = true;
+    }
+  }
+  if (!changed) {
+    base.contents = std::move(entries);
+    adopt(std::move(base));
+    return std::nullopt;
+  }
+
+  PlistValue next(std::move(entries));
+  auto encoded = encodeBinaryPlist(next);
+  if (auto* error = std::get_if<std::string>(&encoded)) {
+    return "cannot save " + file_.string() + ": " + *error;
+  }
+  const auto& bytes = std::get<std::vector<std::uint8_t>>(encoded);
+
+  std::string pattern = file_.string() + ".tmp-XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return describe("cannot create a temporary file for", file_, errno);
+  TempFile temp{Fd(fd), fs::path(pattern)};
+  if (base.mode != 0600 && ::fchmod(fd, base.mode) != 0) {
+    return describe("cannot set the mode of", temp.path, errno);
+  }
+  if (!writeAll(fd, bytes)) return describe("cannot write", temp.path, errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return describe("cannot examine", temp.path, errno);
+  // File systems reuse a freed inode number at once, and a coarse clock can give two replaces
+  // the same time; a strictly later time keeps an earlier identity from coming back.
+  if (base.kind == Snapshot::Kind::Loaded &&
+      Io::identityOf(st).mtimeNanoseconds <= base.identity.mtimeNanoseconds) {
+    const std::int64_t later = base.identity.mtimeNanoseconds + 1;
+    const timespec times[2] = {{0, UTIME_OMIT}, {later / 1'000'000'000, later % 1'000'000'000}};
+    if (::futimens(fd, times) != 0 || ::fstat(fd, &st) != 0) {
+      return describe("cannot set the time of", temp.path, errno);
+    }
+  }
+  if (::fsync(fd) != 0) return describe("cannot flush", temp.path, errno);
+  if (::rename(temp.path.c_str(), file_.c_str()) != 0) {
+    return describe("cannot replace", file_, errno);
+  }
+  temp.committed = true;
+
+  Snapshot written;
+  written.kind = Snapshot::Kind::Loaded;
+  written.identity = Io::identityOf(st);
+  written.contents = std::move(*next.as<PlistDictionary>());
+  adopt(std::move(written));
+
+  // The rename is durable only once the folder is flushed.
+  Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folderFd.get() < 0 || ::fsync(folderFd.get()) != 0) {
+    return describe("saved but could not flush folder", folder, errno);
+  }
+  return std::nullopt;
+}
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <sys/types.h>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/PlistValue.h"
+
+namespace platform {
+
+// Key changes to apply in one write: a value replaces the key's whole value, nullopt removes it.
+using PlistChanges = std::map<std::string, std::optional<PlistValue>>;
+
+// One user-defaults domain kept as a binary property-list file that other processes (and any
+// plist tool) may read and write at the same time.
+//
+// Reads re-load the file only when its identity (device, inode, size, mtime) changed. Writes
+// take an exclusive flock on "<file>.lock", re-read the file, apply only the given keys and
+// replace the file atomically, so writers of different keys never lose each other's keys.
+// A file that cannot be parsed, is larger than 1 MiB or nests deeper than 32 levels is moved
+// aside as "<file>.corrupt-<UTC time>" and the domain starts empty; `log` gets one line
+// naming both files.
+//
+// Not thread-safe; use one object per thread or guard it.
+class PlistDomainFile {
+ public:
+  using LogLine = std::function<void(const std::string&)>;
+
+  PlistDomainFile(std::filesystem::path file, LogLine log);
+
+  // The domain's contents as last written by anyone.
+  const PlistDictionary& contents();
+
+  // Applies `changes` under the lock. Returns an error description on failure; the file is
+  // then left as it was and no temporary file remains.
+  std::optional<std::string> write(const PlistChanges& changes);
+
+  const std::filesystem::path& file() const { return file_; }
+
+ private:
+  // A missing file has the default identity (size -1).
+  struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    std::int64_t mtimeNanoseconds = 0;
+    friend bool operator==(const Identity&, const Identity&) = default;
+  };
+  struct Snapshot;
+  struct Io;
+
+  void adopt(Snapshot&& snapshot);
+  std::optional<std::string> setAsideLocked(Snapshot& snapshot);
+  void reportReadError(const std::string& message);
+
+  std::filesystem::path file_;
+  LogLine log_;
+  std::optional<Identity> loadedIdentity_;
+  PlistDictionary contents_;
+  std::string lastReadError_;
+};
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+# Fails when code of the system (shared/, extension/, app/) includes anything but platform
+# headers, its own project headers and the C++ standard library.
+# Run as: cmake -DSOURCE_DIR=<repo> -P CheckLayerIncludes.cmake
+cmake_policy(SET CMP0057 NEW)
+set(standard_headers
+  algorithm any array atomic bit bitset cassert cctype cerrno charconv chrono cinttypes climits
+  cmath compare concepts condition_variable cstddef cstdint cstdio cstdlib cstring ctime
+  deque exception expected filesystem format fstream functional initializer_list iomanip ios
+  iosfwd iostream istream iterator limits list locale map memory mutex new numeric optional
+  ostream queue random ranges ratio regex set shared_mutex source_location span sstream stack
+  stdexcept stop_token streambuf string string_view system_error thread tuple type_traits
+  typeinfo unordered_map unordered_set utility variant vector version)
+set(allowed_prefixes "platform/" "sim/" "desktop/" "shared/" "extension/" "app/")
+
+set(violations "")
+foreach(layer shared extension app)
+  file(GLOB_RECURSE sources "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" header "${line}")
+      set(ok FALSE)
+      if(header IN_LIST standard_headers)
+        set(ok TRUE)
+      endif()
+      foreach(prefix IN LISTS allowed_prefixes)
+        string(FIND "${header}" "${prefix}" at)
+        if(at EQUAL 0)
+          set(ok TRUE)
+        endif()
+      endforeach()
+      # Only a program's main picks a backend.
+      get_filename_component(name "${source}" NAME)
+      if(header MATCHES "^(sim|desktop)/" AND NOT name STREQUAL "main.cpp")
+        set(ok FALSE)
+      endif()
+      # Another layer's private folder is no more allowed than a library.
+      if(layer STREQUAL "app" AND header MATCHES "^extension/")
+        set(ok FALSE)
+      endif()
+      if(layer STREQUAL "extension" AND header MATCHES "^app/")
+        set(ok FALSE)
+      endif()
+      if(NOT ok)
+        file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
+        list(APPEND violations "${shown}: ${header}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  list(JOIN violations "\n  " report)
+  message(FATAL_ERROR "Includes outside the platform layer and the standard library:\n  ${report}")
+endif()
+message(STATUS "Layer includes are clean")

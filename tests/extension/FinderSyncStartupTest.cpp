@@ -1,0 +1,144 @@
+#include "extension/FinderSync.h"
+
+#include <gtest/gtest.h>
+
+#include "shared/SettingsKeys.h"
+#include "support/TestEnvironment.h"
+
+namespace plovane {
+namespace {
+
+using platform::NSURL;
+using platform::PlistArray;
+using platform::PlistValue;
+
+class FinderSyncStartupTest : public ::testing::Test {
+ protected:
+  void storeFolders(PlistValue paths, PlistValue flags) {
+    auto store = env.openSuite();
+    store->setValueForKeyPath(std::move(paths), keys::foldersArray);
+    store->setValueForKeyPath(std::move(flags), keys::foldersArraystate);
+  }
+  std::set<NSURL> urls(std::initializer_list<const char*> paths) {
+    std::set<NSURL> result;
+    for (const char* path : paths) result.insert(NSURL::fileURLWithPath(path));
+    return result;
+  }
+
+  testing::TestEnvironment env;
+};
+
+TEST_F(FinderSyncStartupTest, EmptyStoreGetsDefaultsSeededListAndNoFolders) {
+  FinderSync finderSync(env.platform);
+  auto store = env.openSuite();
+  EXPECT_EQ(store->objectForKey(keys::showmenuicon), PlistValue(true));
+  EXPECT_EQ(store->objectForKey(keys::showinSubMenu), PlistValue(false));
+  EXPECT_EQ(finderSync.arrItemsdic.size(), 16u);
+  EXPECT_EQ(store->objectForKey(keys::menuArrayDic), PlistValue(finderSync.arrItemsdic));
+  EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
+  EXPECT_EQ(env.log.logLines, std::vector<std::string>{"FinderSync() launched from " +
+                                                       env.bundle.bundlePath().string()});
+}
+
+TEST_F(FinderSyncStartupTest, PropertiesStartWithTheirInitialValues) {
+  FinderSync finderSync(env.platform);
+  EXPECT_EQ(finderSync.userdefaultskey, keys::foldersArray);
+  EXPECT_EQ(finderSync.userdefaultsstate, keys::foldersArraystate);
+  EXPECT_EQ(finderSync.savekey, keys::save14);
+  EXPECT_EQ(finderSync.rateDone, keys::rateDone);
+  EXPECT_EQ(finderSync.alertVisibledate, keys::alertVisibledate);
+  EXPECT_EQ(finderSync.menuItemsarr.size(), 16u);
+  EXPECT_EQ(finderSync.tagSubfolder, 0);
+  EXPECT_TRUE(finderSync.arrCustomFolders.empty());
+  EXPECT_TRUE(finderSync.arBookmarksFolders.empty());
+}
+
+TEST_F(FinderSyncStartupTest, ExistingOptionsAreKept) {
+  auto store = env.openSuite();
+  store->setBool(false, keys::showmenuicon);
+  store->setObject("odd", keys::showinSubMenu);
+  FinderSync finderSync(env.platform);
+  EXPECT_EQ(env.openSuite()->objectForKey(keys::showmenuicon), PlistValue(false));
+  EXPECT_EQ(env.openSuite()->objectForKey(keys::showinSubMenu), PlistValue("odd"));
+}
+
+TEST_F(FinderSyncStartupTest, RegistersExactlyTheFoldersFlaggedOne) {
+  storeFolders(PlistArray{"/a", "/b", "/c"}, PlistArray{1, 0, 1});
+  FinderSync finderSync(env.platform);
+  EXPECT_EQ(env.finderSyncController.directoryURLs(), urls({"/a", "/c"}));
+
+  storeFolders(PlistArray{"/a", "/b", "/c"}, PlistArray{1, 1});
+  finderSync.checkDirectoryUrl();
+  EXPECT_EQ(env.finderSyncController.directoryURLs(), urls({"/a", "/b"}));
+
+  storeFolders(PlistArray{"/a", "/b"}, PlistArray{2, 1, 1, 1});
+  finderSync.checkDirectoryUrl();
+  EXPECT_EQ(env.finderSyncController.directoryURLs(), urls({"/b"}));
+}
+
+TEST_F(FinderSyncStartupTest, MalformedFolderListsRegisterOnlyWhatIsWellFormed) {
+  storeFolders(PlistArray{"/a", PlistValue(7), "/c"}, PlistArray{1, 1, true});
+  FinderSync finderSync(env.platform);
+  EXPECT_EQ(env.finderSyncController.directoryURLs(), urls({"/a"}));
+
+  storeFolders(PlistValue("/a"), PlistArray{1});
+  finderSync.checkDirectoryUrl();
+  EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
+
+  auto store = env.openSuite();
+  store->setValueForKeyPath(PlistArray{"/a"}, keys::foldersArray);
+  store->removeObjectForKey(keys::foldersArraystate);
+  finderSync.checkDirectoryUrl();
+  EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
+}
+
+TEST_F(FinderSyncStartupTest, UnavailableStoreStartsEmptyAndWritesNothing) {
+  env.defaults.setSuitesUnavailable(true);
+  FinderSync finderSync(env.platform);
+  EXPECT_FALSE(finderSync.sharedDefaults);
+  EXPECT_EQ(finderSync.arrItemsdic.size(), 16u);
+  EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
+  EXPECT_FALSE(std::filesystem::exists(env.defaults.root()));
+}
+
+TEST_F(FinderSyncStartupTest, CommandListIsReadOnlyAtStart) {
+  FinderSync first(env.platform);
+  PlistArray changed = first.arrItemsdic;
+  changed.resize(3);
+  env.openSuite()->setObject(changed, keys::menuArrayDic);
+  EXPECT_EQ(first.arrItemsdic.size(), 16u);
+  FinderSync restarted(env.platform);
+  EXPECT_EQ(restarted.arrItemsdic, changed);
+}
+
+TEST_F(FinderSyncStartupTest, CallbacksLogTheirLineAndBadgesCarryNoImage) {
+  FinderSync finderSync(env.platform);
+  env.log.logLines.clear();
+  const auto url = NSURL::fileURLWithPath("/home/user/Documents");
+  finderSync.beginObservingDirectoryAtURL(url);
+  finderSync.endObservingDirectoryAtURL(url);
+  finderSync.requestBadgeIdentifierForURL(url);
+  EXPECT_EQ(env.log.logLines,
+            (std::vector<std::string>{"beginObservingDirectoryAtURL: /home/user/Documents",
+                                      "endObservingDirectoryAtURL: /home/user/Documents",
+                                      "requestBadgeIdentifierForURL: /home/user/Documents"}));
+  const auto badge = env.finderSyncController.badges().at(url);
+  EXPECT_TRUE(badge == "" || badge == "One" || badge == "Two");
+  finderSync.requestBadgeIdentifierForURL(url);
+  EXPECT_EQ(env.finderSyncController.badges().at(url), badge);
+}
+
+TEST_F(FinderSyncStartupTest, ExportedSelectorsRunAndUnknownOnesAreRefused) {
+  FinderSync finderSync(env.platform);
+  EXPECT_TRUE(finderSync.performSelector("urlAdded", nullptr));
+  EXPECT_EQ(env.log.outputLines, std::vector<std::string>{"dataadded"});
+
+  storeFolders(PlistArray{"/x"}, PlistArray{1});
+  EXPECT_TRUE(finderSync.performSelector("checkDirectoryUrl", nullptr));
+  EXPECT_EQ(env.finderSyncController.directoryURLs(), urls({"/x"}));
+  EXPECT_TRUE(finderSync.performSelector("reloadCustomFolders", nullptr));
+  EXPECT_FALSE(finderSync.performSelector("noSuchSelector:", nullptr));
+}
+
+}  // namespace
+}  // namespace plovane

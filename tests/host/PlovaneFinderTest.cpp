@@ -1,0 +1,111 @@
+// The real programs, started as a user would start them, against a store in a temporary home.
+#include <gtest/gtest.h>
+
+#include "shared/SettingsKeys.h"
+#include "support/FileTree.h"
+#include "support/Process.h"
+#include "support/TestEnvironment.h"
+
+namespace plovane {
+namespace {
+
+using platform::PlistArray;
+using testing::runProcess;
+
+class PlovaneFinderTest : public ::testing::Test {
+ protected:
+  testing::ProcessResult finder(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), PLOVANE_FINDER);
+    return runProcess(arguments, {{"PLOVANE_HOME", env.defaults.root().string()}});
+  }
+  void monitor(const std::filesystem::path& folder) {
+    auto store = env.openSuite();
+    store->setValueForKeyPath(PlistArray{folder.string()}, keys::foldersArray);
+    store->setValueForKeyPath(PlistArray{1}, keys::foldersArraystate);
+  }
+
+  testing::TestEnvironment env;
+  std::filesystem::path work = testing::makeFolder(env.home.path() / "Work", {"photo.png"});
+};
+
+TEST_F(PlovaneFinderTest, ExtensionStartsOnceAgainstTheRealStore) {
+  const auto result =
+      runProcess({PLOVANE_EXTENSION, "--once"}, {{"PLOVANE_HOME", env.defaults.root().string()}});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_NE(result.standardError.find("FinderSync() launched from "), std::string::npos);
+  EXPECT_EQ(env.openSuite()->arrayForKey(keys::menuArrayDic)->size(), 16u);
+  EXPECT_EQ(runProcess({PLOVANE_EXTENSION}).exitCode, 2);
+}
+
+TEST_F(PlovaneFinderTest, NoMenuOutsideTheMonitoredFolders) {
+  const auto result = finder({"menu", (work / "photo.png").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardOutput, "");
+  EXPECT_NE(result.standardError.find("not inside a monitored folder"), std::string::npos);
+}
+
+TEST_F(PlovaneFinderTest, PrintsTheMenuForASelectionInsideOne) {
+  monitor(work);
+  auto result = finder({"menu", (work / "photo.png").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_EQ(result.standardOutput.rfind("Open Terminal  [tag 0, commenAction:", 0), 0u)
+      << result.standardOutput;
+  EXPECT_NE(result.standardOutput.find("Utility Kit  [tag 0, utilityKitClicked"),
+            std::string::npos);
+
+  result = finder({"menu", "--kind", "container", "--json", work.string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  const auto parsed = runProcess(
+      {PLOVANE_PYTHON3, "-c",
+       "import json,sys\nm=json.loads(sys.argv[1])\nassert m[-1]['title']=='Utility Kit'\n"
+       "assert [i['tag'] for i in m][:3]==[0,1,3]\n",
+       result.standardOutput});
+  EXPECT_EQ(parsed.exitCode, 0) << parsed.standardError << result.standardOutput;
+}
+
+TEST_F(PlovaneFinderTest, ChoosesAnEntryAndAnswersItsModalsInOrder) {
+  monitor(work);
+  const auto destination = testing::makeFolder(env.home.path() / "Destination");
+  auto result =
+      finder({"choose", "--answer", "button:OK", "--answer", "ok:" + (work / "photo.png").string(),
+              "--answer", "ok:" + destination.string(), "Copy to a folder",
+              (work / "photo.png").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_TRUE(std::filesystem::exists(destination / "photo.png"));
+  EXPECT_NE(result.standardOutput.find("prompt: \"Select Destination Folder\""), std::string::npos);
+  EXPECT_NE(result.standardOutput.find("OK with " + destination.string()), std::string::npos);
+
+  result = finder({"choose", "Copy path to Clipboard", (work / "photo.png").string()});
+  EXPECT_EQ(result.exitCode, 3);
+  EXPECT_NE(result.standardOutput.find("pasteboard public.utf8-plain-text: " +
+                                       (work / "photo.png").string()),
+            std::string::npos);
+  EXPECT_NE(result.standardError.find("no answer left"), std::string::npos);
+
+  result = finder({"choose", "--answer", "button:OK", "--answer", "cancel",
+                   "Copy path to Clipboard", (work / "photo.png").string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.standardError.find("1 answer(s) were not needed"), std::string::npos);
+}
+
+TEST_F(PlovaneFinderTest, ChoosesThroughTheWrappingSubmenu) {
+  monitor(work);
+  env.openSuite()->setBool(true, keys::showinSubMenu);
+  auto result = finder({"choose", "Plovane Menu > Open Terminal", work.string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_NE(result.standardOutput.find("launch com.apple.Terminal"), std::string::npos);
+  EXPECT_EQ(finder({"choose", "Plovane Menu", work.string()}).exitCode, 1);
+  EXPECT_EQ(finder({"choose", "Open Terminal", work.string()}).exitCode, 1);
+}
+
+TEST_F(PlovaneFinderTest, RefusesWhatItDoesNotUnderstand) {
+  EXPECT_EQ(finder({}).exitCode, 2);
+  EXPECT_EQ(finder({"menu"}).exitCode, 2);
+  EXPECT_EQ(finder({"menu", "--kind", "window", "/x"}).exitCode, 2);
+  EXPECT_EQ(finder({"menu", "--frobnicate", "/x"}).exitCode, 2);
+  EXPECT_EQ(finder({"choose", "--answer", "maybe", "Open Terminal", "/x"}).exitCode, 2);
+  EXPECT_EQ(finder({"choose", "Open Terminal"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace plovane

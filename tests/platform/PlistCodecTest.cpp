@@ -1,0 +1,318 @@
+#include "store/PlistCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes encode(const PlistValue& value) {
+  auto result = encodeBinaryPlist(value);
+  if (auto* error = std::get_if<std::string>(&result)) {
+    ADD_FAILURE() << "encode failed: " << *error;
+    return {};
+  }
+  return std::get<Bytes>(result);
+}
+
+PlistValue decode(const Bytes& bytes) {
+  auto result = decodePlist(bytes);
+  if (auto* error = std::get_if<PlistDecodeError>(&result)) {
+    ADD_FAILURE() << "decode failed: " << error->reason;
+    return {};
+  }
+  return std::get<PlistValue>(result);
+}
+
+// The reason decoding fails, or "" when it succeeds.
+std::string decodeFailure(const Bytes& bytes) {
+  auto result = decodePlist(bytes);
+  auto* error = std::get_if<PlistDecodeError>(&result);
+  return error != nullptr ? error->reason : "";
+}
+
+std::string encodeFailure(const PlistValue& value) {
+  auto result = encodeBinaryPlist(value);
+  auto* error = std::get_if<std::string>(&result);
+  return error != nullptr ? *error : "";
+}
+
+Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+Bytes readFixture(const std::string& name) {
+  std::ifstream in(std::string(PLOVANE_TEST_FIXTURES) + "/" + name, std::ios::binary);
+  EXPECT_TRUE(in) << name;
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string xmlDocument(const std::string& body) {
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n" + body +
+         "\n</plist>\n";
+}
+
+std::string nestedXmlArrays(int depth) {
+  std::string text;
+  for (int i = 0; i < depth; ++i) text += "<array>";
+  for (int i = 0; i < depth; ++i) text += "</array>";
+  return xmlDocument(text);
+}
+
+PlistValue nestedArrays(int depth) {
+  PlistValue value = PlistArray{};
+  for (int i = 1; i < depth; ++i) value = PlistArray{value};
+  return value;
+}
+
+// Lays out raw binary objects (marker byte first) with one-byte references.
+Bytes assembleBinary(const std::vector<Bytes>& objects, std::uint8_t top = 0) {
+  Bytes out = bytesOf("bplist00");
+  std::vector<std::uint64_t> offsets;
+  for (const Bytes& object : objects) {
+    offsets.push_back(out.size());
+    out.insert(out.end(), object.begin(), object.end());
+  }
+  const std::uint64_t table = out.size();
+  for (const std::uint64_t offset : offsets) {
+    out.push_back(static_cast<std::uint8_t>(offset >> 8));
+    out.push_back(static_cast<std::uint8_t>(offset));
+  }
+  const auto put64 = [&](std::uint64_t v) {
+    for (int shift = 56; shift >= 0; shift -= 8)
+      out.push_back(static_cast<std::uint8_t>(v >> shift));
+  };
+  out.insert(out.end(), 6, 0);
+  out.push_back(2);  // offset size
+  out.push_back(1);  // reference size
+  put64(objects.size());
+  put64(top);
+  put64(table);
+  return out;
+}
+
+// Object i is an array holding `fanOut` references to object i + 1; the last is empty.
+Bytes binaryChain(int depth, int fanOut = 1) {
+  std::vector<Bytes> objects;
+  for (int i = 0; i < depth - 1; ++i) {
+    Bytes array{static_cast<std::uint8_t>(0xA0 | fanOut)};
+    array.insert(array.end(), static_cast<std::size_t>(fanOut), static_cast<std::uint8_t>(i + 1));
+    objects.push_back(array);
+  }
+  objects.push_back(Bytes{0xA0});
+  return assembleBinary(objects);
+}
+
+PlistDictionary everyType() {
+  return PlistDictionary{
+      {"string", "caf\xC3\xA9 \xF0\x9F\x98\x80"},
+      {"empty string", ""},
+      {"negative", -5},
+      {"int64 min", std::numeric_limits<std::int64_t>::min()},
+      {"int64 max", std::numeric_limits<std::int64_t>::max()},
+      {"large", std::int64_t{1} << 40},
+      {"real", -1.0 / 3.0},
+      {"infinity", std::numeric_limits<double>::infinity()},
+      {"true", true},
+      {"false", false},
+      {"one", 1},
+      {"zero", 0},
+      {"date", PlistDate{644243696.789012}},
+      {"date before 2001", PlistDate{-31622400.5}},
+      {"date just before 2001", PlistDate{-0.25}},
+      {"data", PlistData{0, 1, 2, 0xFF}},
+      {"empty data", PlistData{}},
+      {"commands", PlistArray{PlistDictionary{{"title", "Open"}, {"state", true}},
+                              PlistDictionary{{"title", "Copy"}, {"state", false}}}},
+      {"nested", PlistDictionary{{"empty", PlistArray{}}, {"deeper", PlistArray{PlistArray{1}}}}},
+  };
+}
+
+TEST(PlistCodec, RoundTripsEveryTypeThroughBinary) {
+  const PlistValue original = everyType();
+  const PlistValue decoded = decode(encode(original));
+  EXPECT_EQ(decoded, original);
+
+  // Boolean and integer stay distinct types.
+  const auto& dictionary = *decoded.as<PlistDictionary>();
+  EXPECT_TRUE(dictionary.at("true").is<bool>());
+  EXPECT_TRUE(dictionary.at("one").is<std::int64_t>());
+  EXPECT_TRUE(dictionary.at("zero").is<std::int64_t>());
+  EXPECT_TRUE(dictionary.at("false").is<bool>());
+
+  // A root that is not a dictionary decodes too; what it means is the caller's business.
+  const PlistValue array = PlistArray{1, "two", PlistArray{}};
+  EXPECT_EQ(decode(encode(array)), array);
+}
+
+TEST(PlistCodec, DatesDoNotDriftWhenRewritten) {
+  // Each rewrite of a file decodes and re-encodes every date; they must settle on the first
+  // write, to the microsecond.
+  for (int i = 0; i < 2000; ++i) {
+    const double original = 8e8 + i * 12345.678901 + (i % 7) * 0.1;
+    const PlistValue first = decode(encode(PlistArray{PlistDate{original}}));
+    const double written = first.as<PlistArray>()->at(0).as<PlistDate>()->secondsSince2001;
+    ASSERT_NEAR(written, original, 1e-6);
+    ASSERT_EQ(decode(encode(first)), first) << "drifted from " << original;
+  }
+}
+
+TEST(PlistCodec, RefusesValuesTheFileCannotCarry) {
+  EXPECT_NE(encodeFailure(PlistDictionary{{"k", "bad \xC3"}}), "");
+  EXPECT_NE(encodeFailure(PlistDictionary{{"k", "overlong \xC0\xAF"}}), "");
+  EXPECT_NE(encodeFailure(PlistDictionary{{"k", "surrogate \xED\xA0\x80"}}), "");
+  EXPECT_NE(encodeFailure(PlistDictionary{{"/home/\xFF", true}}), "") << "keys are checked too";
+  EXPECT_NE(encodeFailure(PlistArray{std::string("nul\0inside", 10)}), "");
+
+  EXPECT_NE(encodeFailure(PlistDate{2147483648.0}), "");
+  EXPECT_NE(encodeFailure(PlistDate{-2147483649.0}), "");
+  EXPECT_NE(encodeFailure(PlistDate{std::numeric_limits<double>::quiet_NaN()}), "");
+  EXPECT_EQ(encodeFailure(PlistDate{2147483647.5}), "");
+  EXPECT_EQ(encodeFailure(PlistDate{-2147483648.0}), "");
+
+  // What we write must be readable by us again.
+  EXPECT_EQ(encodeFailure(nestedArrays(32)), "");
+  EXPECT_NE(encodeFailure(nestedArrays(33)), "");
+  EXPECT_NE(encodeFailure(PlistArray{PlistData(kMaxPlistFileBytes, 7)}), "");
+}
+
+TEST(PlistCodec, ReadsPythonBinaryFixture) {
+  PlistData allBytes;
+  for (int i = 0; i < 256; ++i) allBytes.push_back(static_cast<std::uint8_t>(i));
+  const PlistValue expected = PlistDictionary{
+      {"string", "plain"},
+      {"unicode", "caf\xC3\xA9 \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"},
+      {"empty string", ""},
+      {"shared a", "same text"},
+      {"shared b", "same text"},
+      {"zero", 0},
+      {"one", 1},
+      {"byte edge", 255},
+      {"two bytes", 256},
+      {"four bytes", 65536},
+      {"eight bytes", std::int64_t{1} << 32},
+      {"negative", -5},
+      {"int64 min", std::numeric_limits<std::int64_t>::min()},
+      {"int64 max", std::numeric_limits<std::int64_t>::max()},
+      {"real", 3.25},
+      {"negative real", -0.1},
+      {"huge real", 1e300},
+      {"true", true},
+      {"false", false},
+      {"date", PlistDate{644243696789012.0 / 1e6}},
+      {"old date", PlistDate{-31622400.5}},
+      {"data", allBytes},
+      {"empty data", PlistData{}},
+      {"commands",
+       PlistArray{PlistDictionary{{"title", "Open in Terminal"}, {"state", true}},
+                  PlistDictionary{{"title", "Copy Path"}, {"state", false}, {"order", 2}}}},
+      {"nested",
+       PlistDictionary{{"empty array", PlistArray{}},
+                       {"empty dict", PlistDictionary{}},
+                       {"deeper", PlistArray{PlistArray{1, PlistArray{2, PlistArray{3}}}}}}},
+  };
+  EXPECT_EQ(decode(readFixture("every-type.binary.plist")), expected);
+
+  // XML has whole-second dates; everything else is the same.
+  PlistDictionary xml = *expected.as<PlistDictionary>();
+  xml["date"] = PlistDate{644243696.0};
+  xml["old date"] = PlistDate{-31622401.0};
+  EXPECT_EQ(decode(readFixture("every-type.xml.plist")), PlistValue(xml));
+}
+
+TEST(PlistCodec, RejectsTooDeepInputWithoutCrashing) {
+  EXPECT_EQ(decodeFailure(bytesOf(nestedXmlArrays(32))), "");
+  EXPECT_NE(decodeFailure(bytesOf(nestedXmlArrays(33))).find("nested deeper"), std::string::npos);
+  // Deep enough to crash the library if it ever saw it.
+  EXPECT_NE(decodeFailure(bytesOf(nestedXmlArrays(100000))), "");
+
+  EXPECT_EQ(decodeFailure(binaryChain(32)), "");
+  EXPECT_NE(decodeFailure(binaryChain(33)).find("nested deeper"), std::string::npos);
+  EXPECT_NE(decodeFailure(binaryChain(20000)), "");
+}
+
+TEST(PlistCodec, RejectsBinaryGraphsThatAreNotTrees) {
+  // An array that contains itself.
+  EXPECT_NE(decodeFailure(assembleBinary({{0xA1, 0x00}})).find("cycle"), std::string::npos);
+  // Two arrays containing each other.
+  EXPECT_NE(decodeFailure(assembleBinary({{0xA1, 0x01}, {0xA1, 0x00}})), "");
+  // 30 levels each referencing the next twice: a small file that expands to 2^30 nodes.
+  EXPECT_NE(decodeFailure(binaryChain(30, 2)).find("expands"), std::string::npos);
+  // Shared leaves, as writers produce for repeated strings, are fine.
+  EXPECT_EQ(decode(assembleBinary({{0xA2, 0x01, 0x01}, {0x51, 'x'}})),
+            PlistValue(PlistArray{"x", "x"}));
+}
+
+TEST(PlistCodec, RejectsOversizedInput) {
+  const std::string big(kMaxPlistFileBytes, 'x');
+  EXPECT_NE(decodeFailure(bytesOf(xmlDocument("<string>" + big + "</string>"))).find("1 MiB"),
+            std::string::npos);
+  Bytes binary = bytesOf("bplist00");
+  binary.resize(kMaxPlistFileBytes + 1);
+  EXPECT_NE(decodeFailure(binary).find("1 MiB"), std::string::npos);
+}
+
+TEST(PlistCodec, RejectsGarbageAndSilentCoercions) {
+  const std::vector<std::string> bad = {
+      "",
+      "not a plist at all",
+      std::string("\x00\x01\x02\x03", 4),
+      "bplist00",
+      "bplist00\xA1\x00",
+      xmlDocument("<string>unterminated</string>").substr(0, 70),
+      "<plist><string>x</string></plist",                      // missing final '>'
+      xmlDocument("<integer>12abc</integer>"),                 // would read as 12
+      xmlDocument("<integer>18446744073709551615</integer>"),  // would wrap to -1
+      xmlDocument("<date>not a date</date>"),                  // would read as 1970
+      xmlDocument("<date>2100-01-01T00:00:00Z</date>"),        // outside the date range
+      xmlDocument("<data>!!!</data>"),                         // would read as empty data
+      xmlDocument("<dict><key>a</key></dict>"),                // key without value
+      xmlDocument("<array><key>a</key></array>"),              // would read as a string
+      xmlDocument("<true/><false/>"),                          // second value would vanish
+      xmlDocument("<string a='>'>x</string>"),                 // would read as "'>x"
+      xmlDocument("<string>\xFF</string>"),                    // not UTF-8
+      xmlDocument("<uid>1</uid>"),
+  };
+  for (const std::string& text : bad) {
+    EXPECT_NE(decodeFailure(bytesOf(text)), "") << "accepted: " << text;
+  }
+
+  // Binary: a 16-byte integer beyond 64 bits, an unsupported object, a dangling reference,
+  // a non-string key, truncation, and a string that is not ASCII.
+  Bytes huge{0x14};
+  huge.insert(huge.end(), 8, 0);
+  huge.insert(huge.end(), 8, 0xFF);
+  Bytes minusOne{0x14};
+  minusOne.insert(minusOne.end(), 16, 0xFF);
+  EXPECT_NE(decodeFailure(assembleBinary({huge})), "");
+  EXPECT_EQ(decode(assembleBinary({minusOne})), PlistValue(-1));
+  EXPECT_NE(decodeFailure(assembleBinary({{0x80, 0x01}})), "");
+  EXPECT_NE(decodeFailure(assembleBinary({{0xA1, 0x05}})), "");
+  EXPECT_NE(decodeFailure(assembleBinary({{0xD1, 0x01, 0x01}, {0x10, 0x01}})), "");
+  EXPECT_NE(decodeFailure(assembleBinary({{0x5F, 0x10, 0x40, 'a'}})), "");
+  EXPECT_NE(decodeFailure(assembleBinary({{0x51, 0xE9}})), "");
+
+  Bytes truncated = encode(everyType());
+  truncated.resize(truncated.size() - 1);
+  EXPECT_NE(decodeFailure(truncated), "");
+}
+
+TEST(PlistCodec, AcceptsOrdinaryXmlVariations) {
+  const PlistValue expected = PlistDictionary{{"a", "x<y & 'z'"}, {"b", 16}, {"c", 1.5}};
+  EXPECT_EQ(
+      decode(bytesOf("\xEF\xBB\xBF" + xmlDocument("<!-- written by hand -->\n<dict>\n"
+                                                  "  <key>a</key><string>x&lt;y &amp; "
+                                                  "<![CDATA['z']]></string>\n"
+                                                  "  <key>b</key><integer> 0x10 </integer>\n"
+                                                  "  <key>c</key><real>1.5</real>\n</dict>"))),
+      expected);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,69 @@
+#include "store/PlistDomainFile.h"
+
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+pid_t spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
+int exitStatus(pid_t pid) {
+  int status = 0;
+  if (waitpid(pid, &status, 0) != pid) return -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(StoreConcurrency, TwoProcessesWritingDistinctKeysLoseNothing) {
+  std::string pattern = (fs::temp_directory_path() / "plovane-concurrency-XXXXXX").string();
+  ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+  const fs::path folder = pattern;
+  const fs::path file = folder / "suite.plist";
+  constexpr int kKeys = 2000;
+  constexpr int kRounds = 3;
+
+  const pid_t first = spawn(
+      {PLOVANE_STORE_WRITER, file.string(), "a", std::to_string(kKeys), std::to_string(kRounds)});
+  const pid_t second = spawn(
+      {PLOVANE_STORE_WRITER, file.string(), "b", std::to_string(kKeys), std::to_string(kRounds)});
+  ASSERT_GT(first, 0);
+  ASSERT_GT(second, 0);
+  EXPECT_EQ(exitStatus(first), 0);
+  EXPECT_EQ(exitStatus(second), 0);
+
+  std::vector<std::string> log;
+  PlistDomainFile domain(file, [&](const std::string& line) { log.push_back(line); });
+  const PlistDictionary& contents = domain.contents();
+  EXPECT_EQ(contents.size(), 2u * kKeys);
+  int wrong = 0;
+  for (const char* prefix : {"a", "b"}) {
+    for (int i = 0; i < kKeys; ++i) {
+      const auto found = contents.find(prefix + std::to_string(i));
+      if (found == contents.end() || found->second != PlistValue(kRounds)) ++wrong;
+    }
+  }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(log.empty());
+
+  std::error_code ec;
+  fs::remove_all(folder, ec);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,95 @@
+#include "support/Process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace plovane::testing {
+
+namespace {
+
+std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& extra) {
+  std::vector<std::string> entries;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    if (!extra.contains(text.substr(0, text.find('=')))) entries.push_back(text);
+  }
+  for (const auto& [name, value] : extra) entries.push_back(name + "=" + value);
+  return entries;
+}
+
+std::vector<char*> pointers(std::vector<std::string>& strings) {
+  std::vector<char*> result;
+  for (auto& text : strings) result.push_back(text.data());
+  result.push_back(nullptr);
+  return result;
+}
+
+void readBoth(int outFd, int errFd, std::string& out, std::string& err) {
+  std::array<pollfd, 2> fds{pollfd{outFd, POLLIN, 0}, pollfd{errFd, POLLIN, 0}};
+  int open = 2;
+  while (open > 0) {
+    if (::poll(fds.data(), fds.size(), -1) < 0) break;
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      const auto got = ::read(fds[i].fd, buffer, sizeof buffer);
+      if (got <= 0) {
+        fds[i].fd = -1;
+        --open;
+      } else {
+        (i == 0 ? out : err).append(buffer, static_cast<std::size_t>(got));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+ProcessResult runProcess(const std::vector<std::string>& arguments,
+                         const std::map<std::string, std::string>& environment) {
+  int outPipe[2], errPipe[2];
+  if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
+  for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
+    posix_spawn_file_actions_addclose(&actions, fd);
+  }
+  auto argv = std::vector<std::string>(arguments);
+  auto env = mergedEnvironment(environment);
+  auto argvPointers = pointers(argv);
+  auto envPointers = pointers(env);
+  pid_t child = 0;
+  const int spawned = ::posix_spawn(&child, argv[0].c_str(), &actions, nullptr, argvPointers.data(),
+                                    envPointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(outPipe[1]);
+  ::close(errPipe[1]);
+  ProcessResult result;
+  if (spawned != 0) {
+    ::close(outPipe[0]);
+    ::close(errPipe[0]);
+    result.standardError = std::string("cannot start ") + argv[0] + ": " + std::strerror(spawned);
+    return result;
+  }
+  readBoth(outPipe[0], errPipe[0], result.standardOutput, result.standardError);
+  ::close(outPipe[0]);
+  ::close(errPipe[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+}  // namespace plovane::testing

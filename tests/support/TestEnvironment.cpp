@@ -1,0 +1,56 @@
+#include "support/TestEnvironment.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include <sys/stat.h>
+
+#include "shared/SettingsKeys.h"
+
+namespace plovane::testing {
+
+TemporaryFolder::TemporaryFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "plovane-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::uint64_t fileInode(const std::filesystem::path& file) {
+  struct stat status {};
+  if (::stat(file.c_str(), &status) != 0) return 0;
+  return status.st_ino;
+}
+
+namespace {
+
+platform::PlistDictionary infoDictionary(const std::optional<std::string>& shortVersion,
+                                         const std::string& bundleIdentifier) {
+  platform::PlistDictionary info{{"CFBundleIdentifier", bundleIdentifier}};
+  if (shortVersion) info["CFBundleShortVersionString"] = *shortVersion;
+  return info;
+}
+
+}  // namespace
+
+TestEnvironment::TestEnvironment(std::optional<std::string> shortVersion,
+                                 std::string bundleIdentifier)
+    : defaults(home.path() / "plovane", [this](const std::string& line) { log.log(line); }),
+      bundle(home.path() / "PlovaneMenuExtension.appex",
+             infoDictionary(shortVersion, bundleIdentifier)),
+      sim(defaults, log, bundle, home.path() / "Applications") {}
+
+std::shared_ptr<platform::NSUserDefaults> TestEnvironment::extensionDefaults() {
+  return defaults.standardUserDefaults(kExtensionBundleIdentifier);
+}
+
+std::shared_ptr<platform::NSUserDefaults> TestEnvironment::openSuite() {
+  platform::UserDefaultsRoot other(defaults.root(), [](const std::string&) {});
+  return other.initWithSuiteName(kSuiteName);
+}
+
+}  // namespace plovane::testing
