@@ -35,7 +35,7 @@ TEST(StoreConcurrency, TwoProcessesWritingDistinctKeysLoseNothing) {
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
   const fs::path folder = pattern;
   const fs::path file = folder / "suite.plist";
-  constexpr int kKeys = 2000;
+  constexpr int kKeys = 1000;
   constexpr int kRounds = 3;
 
   const pid_t first = spawn(
