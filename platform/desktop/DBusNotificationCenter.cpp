@@ -1,0 +1,44 @@
+#include "desktop/DBusNotificationCenter.h"
+
+#include <QDBusMessage>
+#include <QStringList>
+
+namespace platform::desktop {
+
+namespace {
+
+const QString kPath = QStringLiteral("/com/quenlow/plovanemenu/Notifications");
+const QString kInterface = QStringLiteral("com.quenlow.plovanemenu.DistributedNotifications");
+const QString kMember = QStringLiteral("Posted");
+
+}  // namespace
+
+void NotificationReceiver::posted(const QString&, const QString&) { observer_(); }
+
+DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection)
+    : connection_(std::move(connection)) {}
+
+DBusNotificationCenter::~DBusNotificationCenter() {
+  for (const auto& receiver : receivers_) {
+    connection_.disconnect(QString(), kPath, kInterface, kMember, receiver.get(),
+                           SLOT(posted(QString, QString)));
+  }
+}
+
+void DBusNotificationCenter::postNotificationName(const std::string& name,
+                                                  const std::string& object) {
+  auto signal = QDBusMessage::createSignal(kPath, kInterface, kMember);
+  signal << QString::fromStdString(name) << QString::fromStdString(object);
+  connection_.send(signal);
+}
+
+void DBusNotificationCenter::addObserver(const std::string& name, const std::string& object,
+                                         Observer observer) {
+  auto receiver = std::make_unique<NotificationReceiver>(std::move(observer));
+  connection_.connect(QString(), kPath, kInterface, kMember,
+                      QStringList{QString::fromStdString(name), QString::fromStdString(object)},
+                      QStringLiteral("ss"), receiver.get(), SLOT(posted(QString, QString)));
+  receivers_.push_back(std::move(receiver));
+}
+
+}  // namespace platform::desktop
