@@ -18,13 +18,6 @@ void NotificationReceiver::posted(const QString&, const QString&) { observer_();
 DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection)
     : connection_(std::move(connection)) {}
 
-DBusNotificationCenter::~DBusNotificationCenter() {
-  for (const auto& receiver : receivers_) {
-    connection_.disconnect(QString(), kPath, kInterface, kMember, receiver.get(),
-                           SLOT(posted(QString, QString)));
-  }
-}
-
 void DBusNotificationCenter::postNotificationName(const std::string& name,
                                                   const std::string& object) {
   auto signal = QDBusMessage::createSignal(kPath, kInterface, kMember);

@@ -28,13 +28,13 @@ class NotificationReceiver : public QObject {
 class DBusNotificationCenter final : public NSDistributedNotificationCenter {
  public:
   explicit DBusNotificationCenter(QDBusConnection connection);
-  ~DBusNotificationCenter() override;
 
   void postNotificationName(const std::string& name, const std::string& object) override;
   void addObserver(const std::string& name, const std::string& object, Observer observer) override;
 
  private:
   QDBusConnection connection_;
+  // Destroying a receiver also removes its match rule from the connection.
   std::vector<std::unique_ptr<NotificationReceiver>> receivers_;
 };
 
