@@ -30,15 +30,4 @@ std::filesystem::path applicationsFolder() {
   return platform::UserDefaultsRoot::defaultRoot() / "Applications";
 }
 
-bool isInsideDirectorySet(const std::set<platform::NSURL>& directories,
-                          const platform::NSURL& path) {
-  for (const auto& directory : directories) {
-    const std::string& folder = directory.path();
-    if (path.path() == folder) return true;
-    const std::string prefix = folder == "/" ? folder : folder + "/";
-    if (path.path().starts_with(prefix)) return true;
-  }
-  return false;
-}
-
 }  // namespace plovane::host

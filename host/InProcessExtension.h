@@ -32,9 +32,4 @@ std::filesystem::path extensionBundlePath();
 // Where installed programs live: $PLOVANE_APPLICATIONS, else $PLOVANE_HOME/Applications.
 std::filesystem::path applicationsFolder();
 
-// Whether the file manager would ask the extension about `path`: it is one of the monitored
-// folders or lies inside one.
-bool isInsideDirectorySet(const std::set<platform::NSURL>& directories,
-                          const platform::NSURL& path);
-
 }  // namespace plovane::host

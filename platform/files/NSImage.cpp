@@ -40,6 +40,13 @@ NSImage NSImage::applicationIcon(const NSBundle& bundle) {
 
 NSImage NSImage::canvas(NSSize size) { return NSImage(Kind::canvas, {}, size); }
 
+NSImage NSImage::described(Kind kind, std::string name, NSSize size,
+                           std::optional<Drawing> drawing) {
+  NSImage image(kind, std::move(name), size);
+  image.drawing_ = std::move(drawing);
+  return image;
+}
+
 void NSImage::lockFocus() {
   static thread_local NSGraphicsContext context;
   context = NSGraphicsContext();

@@ -45,6 +45,7 @@ class SimModals final : public Modals {
 
   void answer(ModalAnswer next) { answers_.push_back(std::move(next)); }
   std::size_t answersLeft() const { return answers_.size(); }
+  void forgetAnswers() { answers_.clear(); }
 
   NSModalResponse runModal(NSAlert& alert) override;
   NSModalResponse runModal(NSOpenPanel& panel) override;

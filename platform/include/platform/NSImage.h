@@ -45,6 +45,9 @@ class NSImage {
   static NSImage applicationIcon(const NSBundle& bundle);
   // A new, empty image to draw into.
   static NSImage canvas(NSSize size);
+  // An image rebuilt from the description another process sent.
+  static NSImage described(Kind kind, std::string name, NSSize size,
+                           std::optional<Drawing> drawing);
 
   // Drawing into this image while focus is locked records the drawing here.
   void lockFocus();

@@ -1,0 +1,80 @@
+#include "host/CommandLine.h"
+
+#include <map>
+
+#include "sim/SimModals.h"
+
+namespace plovane::host {
+
+namespace {
+
+platform::NSURL absoluteURL(const std::string& path) {
+  const auto absolute = std::filesystem::absolute(path).lexically_normal();
+  return platform::NSURL::fileURLWithPath(absolute.string());
+}
+
+std::optional<Request> parseWindow(const std::vector<std::string>& arguments) {
+  if (arguments.size() > 2) return std::nullopt;
+  Request request;
+  request.command = Request::Command::window;
+  if (arguments.size() == 2) request.folder = absoluteURL(arguments[1]).path();
+  return request;
+}
+
+// The options of menu and choose; false at the first argument that is none of them.
+bool parseOptions(const std::vector<std::string>& arguments, Request& request,
+                  std::vector<std::string>& positional) {
+  static const std::map<std::string, platform::FIMenuKind> kinds = {
+      {"items", platform::FIMenuKind::contextualMenuForItems},
+      {"container", platform::FIMenuKind::contextualMenuForContainer},
+      {"sidebar", platform::FIMenuKind::contextualMenuForSidebar},
+      {"toolbar", platform::FIMenuKind::toolbarItemMenu}};
+  const bool choosing = request.command == Request::Command::choose;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    if (!choosing && argument == "--json") {
+      request.json = true;
+    } else if (argument == "--kind" && hasValue) {
+      auto kind = kinds.find(arguments[++i]);
+      if (kind == kinds.end()) return false;
+      request.kind = kind->second;
+    } else if (choosing && argument == "--answer" && hasValue) {
+      if (!platform::sim::ModalAnswer::parse(arguments[++i])) return false;
+      request.answers.push_back(arguments[i]);
+    } else if (argument.starts_with("--")) {
+      return false;
+    } else {
+      positional.push_back(argument);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<Request> parseRequest(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return std::nullopt;
+  if (arguments[0] == "--window") return parseWindow(arguments);
+  if (arguments[0] == "install") {
+    if (arguments.size() != 1) return std::nullopt;
+    Request request;
+    request.command = Request::Command::install;
+    return request;
+  }
+  if (arguments[0] != "menu" && arguments[0] != "choose") return std::nullopt;
+  Request request;
+  request.command = arguments[0] == "menu" ? Request::Command::menu : Request::Command::choose;
+  std::vector<std::string> positional;
+  if (!parseOptions(arguments, request, positional)) return std::nullopt;
+  if (request.command == Request::Command::choose) {
+    if (positional.empty()) return std::nullopt;
+    request.item = positional.front();
+    positional.erase(positional.begin());
+  }
+  for (const auto& path : positional) request.selection.push_back(absoluteURL(path));
+  if (request.selection.empty()) return std::nullopt;
+  return request;
+}
+
+}  // namespace plovane::host

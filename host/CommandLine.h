@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FIFinderSync.h"
+#include "platform/NSURL.h"
+
+namespace plovane::host {
+
+inline constexpr char kUsage[] =
+    "usage: plovane-finder menu [--kind items|container|sidebar|toolbar] [--json] PATH...\n"
+    "       plovane-finder choose [--answer ok:PATH|ok|cancel|button:TITLE]... ITEM PATH...\n"
+    "       plovane-finder --window [FOLDER]\n"
+    "       plovane-finder install\n"
+    "ITEM is an entry's title, or titles through submenus joined by \" > \".\n";
+
+// One use of the stand-in, as its command line asks for it.
+struct Request {
+  enum class Command { menu, choose, window, install };
+  Command command = Command::menu;
+  platform::FIMenuKind kind = platform::FIMenuKind::contextualMenuForItems;
+  bool json = false;
+  std::vector<std::string> answers;  // each checked to be an answer
+  std::string item;
+  std::vector<platform::NSURL> selection;
+  std::optional<std::filesystem::path> folder;  // the window's first folder
+};
+
+// Absent when the arguments are not a request (the usage says what is).
+std::optional<Request> parseRequest(const std::vector<std::string>& arguments);
+
+}  // namespace plovane::host

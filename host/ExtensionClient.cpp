@@ -1,0 +1,117 @@
+#include "host/ExtensionClient.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "desktop/BusNames.h"
+
+namespace plovane::host {
+
+namespace bus = platform::desktop::bus;
+
+namespace {
+
+QStringList paths(const std::vector<platform::NSURL>& urls) {
+  QStringList list;
+  for (const auto& url : urls) list << QString::fromStdString(url.path());
+  return list;
+}
+
+QDBusMessage callOf(const char* method) {
+  return QDBusMessage::createMethodCall(bus::kExtensionService, bus::kExtensionPath,
+                                        bus::kFinderSyncInterface, method);
+}
+
+std::string why(const QDBusError& error) {
+  return "the extension did not answer: " + error.message().toStdString();
+}
+
+}  // namespace
+
+ExtensionClient::ExtensionClient(QDBusConnection connection) : bus_(std::move(connection)) {
+  bus_.connect(bus::kExtensionService, bus::kExtensionPath, bus::kFinderSyncInterface,
+               "ActionFinished", this, SLOT(onActionFinished(uint, QStringList, QString, uint)));
+}
+
+std::optional<std::string> ExtensionClient::start() {
+  const QDBusReply<void> started = bus_.interface()->startService(bus::kExtensionService);
+  if (!started.isValid() && !bus_.interface()->isServiceRegistered(bus::kExtensionService)) {
+    return "the extension could not be started: " + started.error().message().toStdString();
+  }
+  return std::nullopt;
+}
+
+std::variant<platform::desktop::TransportedMenu, std::string> ExtensionClient::menu(
+    platform::FIMenuKind kind, const std::vector<platform::NSURL>& selection) {
+  auto call = callOf("Menu");
+  call << static_cast<int>(kind) << paths(selection);
+  const QDBusReply<QString> reply = bus_.call(call);
+  if (!reply.isValid()) return why(reply.error());
+  auto menu = platform::desktop::decodeMenu(reply.value().toUtf8());
+  if (!menu) return std::string("the extension sent a menu this stand-in cannot read");
+  return std::move(*menu);
+}
+
+std::optional<std::string> ExtensionClient::answerModals(const std::vector<std::string>& answers) {
+  QStringList list;
+  for (const auto& answer : answers) list << QString::fromStdString(answer);
+  auto call = callOf("AnswerModals");
+  call << list;
+  const QDBusReply<void> reply = bus_.call(call);
+  if (!reply.isValid()) return why(reply.error());
+  return std::nullopt;
+}
+
+std::variant<unsigned, std::string> ExtensionClient::perform(
+    const platform::NSMenuItem& entry, const std::vector<platform::NSURL>& selection) {
+  auto call = callOf("Perform");
+  call << QString::fromStdString(entry.action) << static_cast<qlonglong>(entry.tag)
+       << QString::fromStdString(entry.title) << paths(selection);
+  // A command may keep the extension busy for a while (it waits for the settings app to start).
+  const QDBusReply<uint> reply = bus_.call(call, QDBus::Block, 60'000);
+  if (!reply.isValid()) return why(reply.error());
+  return reply.value();
+}
+
+std::variant<ActionOutcome, std::string> ExtensionClient::performAndWait(
+    const platform::NSMenuItem& entry, const std::vector<platform::NSURL>& selection,
+    int timeoutMilliseconds) {
+  std::optional<ActionOutcome> outcome;
+  std::optional<unsigned> awaited;
+  QEventLoop loop;
+  // A blocking call dispatches no signals, so the report is read only once the number is known.
+  const auto connection = QObject::connect(this, &ExtensionClient::actionFinished, &loop,
+                                           [&](unsigned action, const ActionOutcome& finished) {
+                                             if (awaited && action == *awaited) {
+                                               outcome = finished;
+                                               loop.quit();
+                                             }
+                                           });
+  auto sent = perform(entry, selection);
+  if (auto* failure = std::get_if<std::string>(&sent)) {
+    QObject::disconnect(connection);
+    return *failure;
+  }
+  awaited = std::get<unsigned>(sent);
+  if (!outcome) {
+    QTimer::singleShot(timeoutMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  QObject::disconnect(connection);
+  if (!outcome) return std::string("the extension did not finish the command in time");
+  return *outcome;
+}
+
+void ExtensionClient::onActionFinished(uint action, const QStringList& modals,
+                                       const QString& failure, uint answersLeft) {
+  ActionOutcome outcome;
+  for (const auto& modal : modals) outcome.modals.push_back(modal.toStdString());
+  outcome.failure = failure.toStdString();
+  outcome.answersLeft = answersLeft;
+  emit actionFinished(action, outcome);
+}
+
+}  // namespace plovane::host

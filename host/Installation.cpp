@@ -1,0 +1,103 @@
+#include "host/Installation.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
+
+#include "desktop/BusNames.h"
+#include "host/InProcessExtension.h"
+#include "platform/NSUserDefaults.h"
+
+namespace plovane::host {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kExtensionBundle[] = "PlovaneMenuExtension.appex";
+constexpr char kAppBundle[] = "PlovaneMenu.app";
+constexpr char kExtensionExecutable[] = "plovane-menu-extension";
+
+std::optional<fs::path> environmentPath(const char* name) {
+  const char* value = std::getenv(name);
+  if (value == nullptr || *value == '\0') return std::nullopt;
+  return fs::path(value);
+}
+
+fs::path xdgDataHome() {
+  if (auto configured = environmentPath("XDG_DATA_HOME")) return *configured;
+  const auto home = environmentPath("HOME");
+  if (!home) throw std::runtime_error("neither XDG_DATA_HOME nor HOME is set");
+  return *home / ".local" / "share";
+}
+
+void writeFile(const fs::path& file, const std::string& contents) {
+  fs::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::trunc);
+  out << contents;
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+// The bus starts the extension with these words; no shell reads them, but the bus splits on
+// spaces and honours quotes, so every word is quoted.
+std::string serviceWord(const std::string& word) {
+  std::string quoted = "\"";
+  for (char c : word) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string serviceFile(const InstallPlaces& places) {
+  std::string exec =
+      serviceWord((places.applications / kExtensionBundle / kExtensionExecutable).string());
+  if (places.home) exec += " --home " + serviceWord(places.home->string());
+  return std::string("[D-BUS Service]\nName=") + platform::desktop::bus::kExtensionService +
+         "\nExec=" + exec + "\n";
+}
+
+std::string desktopEntry(const InstallPlaces& places) {
+  return "[Desktop Entry]\nType=Application\nName=Plovane Finder\n"
+         "Comment=A small file manager that shows the Plovane Menu in its context menu\n"
+         "Exec=\"" +
+         places.finderProgram.string() +
+         "\" --window %f\n"
+         "Icon=" +
+         (places.applications / kAppBundle / "Resources" / "AppIcon.svg").string() +
+         "\nTerminal=false\nCategories=Utility;FileManager;\n";
+}
+
+void copyBundle(const fs::path& from, const fs::path& to) {
+  if (!fs::is_directory(from)) throw std::runtime_error("no bundle at " + from.string());
+  fs::create_directories(to);
+  fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+}  // namespace
+
+InstallPlaces defaultInstallPlaces() {
+  const auto finder = fs::read_symlink("/proc/self/exe");
+  const auto home = environmentPath("PLOVANE_HOME");
+  return {finder.parent_path().parent_path() / "bundles", finder, applicationsFolder(),
+          home ? *home : xdgDataHome(), home};
+}
+
+std::vector<fs::path> install(const InstallPlaces& places) {
+  std::vector<fs::path> written;
+  for (const char* bundle : {kExtensionBundle, kAppBundle}) {
+    copyBundle(places.builtBundles / bundle, places.applications / bundle);
+    written.push_back(places.applications / bundle);
+  }
+  const auto service = places.data / "dbus-1" / "services" /
+                       (std::string(platform::desktop::bus::kExtensionService) + ".service");
+  writeFile(service, serviceFile(places));
+  written.push_back(service);
+  const auto entry = places.data / "applications" / "com.quenlow.plovanefinder.desktop";
+  writeFile(entry, desktopEntry(places));
+  written.push_back(entry);
+  return written;
+}
+
+}  // namespace plovane::host

@@ -1,0 +1,115 @@
+#include "desktop/FinderSyncService.h"
+
+#include <QDBusConnection>
+#include <QTimer>
+#include <exception>
+
+#include "desktop/MenuTransport.h"
+#include "platform/NSMenu.h"
+
+namespace platform::desktop {
+
+namespace {
+
+NSURL urlForPath(const QString& path) { return NSURL::fileURLWithPath(path.toStdString()); }
+
+}  // namespace
+
+FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller,
+                                     QtRunLoop& runLoop, std::filesystem::path resources,
+                                     ScriptedModalAnswers* scripted)
+    : finderSync_(finderSync),
+      controller_(controller),
+      runLoop_(runLoop),
+      resources_(std::move(resources)),
+      scripted_(scripted) {
+  runLoop_.setRunner([this](const Block& block) { runGuarded(block); });
+  runLoop_.setIdleHandler([this] { finishActions(); });
+}
+
+QString FinderSyncService::Menu(int kind, const QStringList& selection) {
+  if (kind < 0 || kind > static_cast<int>(FIMenuKind::toolbarItemMenu)) {
+    sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
+    return {};
+  }
+  selectOnly(selection);
+  const auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
+  return QString::fromUtf8(encodeMenu(*menu, resources_));
+}
+
+uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
+                                const QStringList& selection) {
+  selectOnly(selection);
+  NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
+  sender.tag = tag;
+  const uint action = ++lastAction_;
+  runningActions_.push_back(action);
+  bool known = true;
+  runGuarded([&] { known = finderSync_.performSelector(sender.action, &sender); });
+  if (!known) {
+    runningActions_.pop_back();
+    sendErrorReply(QDBusError::UnknownMethod, "the extension has no selector " + selector);
+    return 0;
+  }
+  // The reply goes first; an action that deferred nothing is reported right after it.
+  if (runLoop_.idle()) QTimer::singleShot(0, this, [this] { finishActions(); });
+  return action;
+}
+
+void FinderSyncService::BeginObserving(const QString& path) {
+  finderSync_.beginObservingDirectoryAtURL(urlForPath(path));
+}
+
+void FinderSyncService::EndObserving(const QString& path) {
+  finderSync_.endObservingDirectoryAtURL(urlForPath(path));
+}
+
+void FinderSyncService::RequestBadge(const QString& path) {
+  finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
+}
+
+void FinderSyncService::AnswerModals(const QStringList& answers) {
+  if (scripted_ == nullptr) {
+    sendErrorReply(QDBusError::NotSupported,
+                   "modals are answered by the person at the display, not from a script");
+    return;
+  }
+  scripted_->forgetAnswers();
+  for (const auto& answer : answers) {
+    if (!scripted_->answer(answer.toStdString())) {
+      scripted_->forgetAnswers();
+      sendErrorReply(QDBusError::InvalidArgs, "not an answer: " + answer);
+      return;
+    }
+  }
+}
+
+void FinderSyncService::runGuarded(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& failure) {
+    // One failed block must not take the extension down with it.
+    if (failure_.isEmpty()) failure_ = QString::fromUtf8(failure.what());
+  }
+}
+
+void FinderSyncService::selectOnly(const QStringList& selection) {
+  std::vector<NSURL> urls;
+  for (const auto& path : selection) urls.push_back(urlForPath(path));
+  controller_.setSelectedItemURLs(std::move(urls));
+}
+
+void FinderSyncService::finishActions() {
+  if (runningActions_.empty() || !runLoop_.idle()) return;
+  QStringList modals;
+  uint left = 0;
+  if (scripted_ != nullptr) {
+    for (const auto& shown : scripted_->takeShown()) modals << QString::fromStdString(shown);
+    left = static_cast<uint>(scripted_->answersLeft());
+  }
+  for (const uint action : runningActions_) emit ActionFinished(action, modals, failure_, left);
+  runningActions_.clear();
+  failure_.clear();
+}
+
+}  // namespace platform::desktop

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QDBusContext>
+#include <QObject>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/HostDirectorySet.h"
+#include "desktop/QtRunLoop.h"
+#include "platform/FIFinderSync.h"
+
+namespace platform::desktop {
+
+// Modals answered from a script rather than by a person: the extension runs this way where
+// there is no display. Each shown modal is described; a modal without an answer fails its action.
+class ScriptedModalAnswers {
+ public:
+  virtual ~ScriptedModalAnswers() = default;
+  // False when an answer cannot be read.
+  virtual bool answer(const std::string& text) = 0;
+  virtual void forgetAnswers() = 0;
+  virtual std::size_t answersLeft() const = 0;
+  // The descriptions of the modals shown since the last call.
+  virtual std::vector<std::string> takeShown() = 0;
+};
+
+// The extension's callbacks on the session bus, as the file manager makes them: the menu for a
+// kind and selection, the chosen entry, directory observation and badge requests. The work a
+// chosen entry defers runs after the reply has gone, and one signal reports when it has run out.
+class FinderSyncService : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.FinderSync")
+
+ public:
+  FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller, QtRunLoop& runLoop,
+                    std::filesystem::path resources, ScriptedModalAnswers* scripted);
+
+ public slots:
+  QString Menu(int kind, const QStringList& selection);
+  uint Perform(const QString& selector, qlonglong tag, const QString& title,
+               const QStringList& selection);
+  void BeginObserving(const QString& path);
+  void EndObserving(const QString& path);
+  void RequestBadge(const QString& path);
+  // The answers for the modals of the next chosen entries, in place of any left over.
+  void AnswerModals(const QStringList& answers);
+
+ signals:
+  // `failure` is empty when the action's work ran to its end.
+  void ActionFinished(uint action, const QStringList& modals, const QString& failure,
+                      uint answersLeft);
+
+ private:
+  void runGuarded(const std::function<void()>& work);
+  void selectOnly(const QStringList& selection);
+  void finishActions();
+
+  FIFinderSync& finderSync_;
+  HostDirectorySet& controller_;
+  QtRunLoop& runLoop_;
+  std::filesystem::path resources_;
+  ScriptedModalAnswers* scripted_;
+  uint lastAction_ = 0;
+  std::vector<uint> runningActions_;
+  QString failure_;
+};
+
+}  // namespace platform::desktop

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/FIFinderSyncController.h"
+#include "platform/NSUserDefaults.h"
+
+namespace platform::desktop {
+
+// The sync controller as the stand-in file manager keeps it: the directory set and the badges
+// live in the file manager's own defaults domain, where the extension and the settings app can
+// both set them; the selection is the one of the request being answered.
+class HostDirectorySet final : public FIFinderSyncController {
+ public:
+  explicit HostDirectorySet(UserDefaultsRoot& defaults);
+
+  void setDirectoryURLs(const std::set<NSURL>& urls) override;
+  std::set<NSURL> directoryURLs() const override;
+  void setBadgeIdentifier(const std::string& identifier, const NSURL& url) override;
+  std::optional<std::vector<NSURL>> selectedItemURLs() const override { return selection_; }
+
+  void setSelectedItemURLs(std::optional<std::vector<NSURL>> selection) {
+    selection_ = std::move(selection);
+  }
+
+ private:
+  std::shared_ptr<NSUserDefaults> state_;
+  std::optional<std::vector<NSURL>> selection_;
+};
+
+// Whether the file manager asks the extension about `item`: it is one of the folders of the
+// directory set or lies inside one.
+bool isInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item);
+
+}  // namespace platform::desktop

@@ -1,0 +1,38 @@
+#include "desktop/ScriptedModals.h"
+
+#include <fstream>
+
+namespace platform::desktop {
+
+std::optional<std::string> ScriptedModals::loadAnswers(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  if (!in) return "cannot read the modal answers in " + file.string();
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty()) continue;
+    if (!answer(line)) return "not a modal answer in " + file.string() + ": " + line;
+  }
+  return std::nullopt;
+}
+
+bool ScriptedModals::answer(const std::string& text) {
+  auto parsed = sim::ModalAnswer::parse(text);
+  if (!parsed) return false;
+  modals_.answer(std::move(*parsed));
+  return true;
+}
+
+std::vector<std::string> ScriptedModals::takeShown() {
+  std::vector<std::string> shown(transcript_.lines.begin() + static_cast<std::ptrdiff_t>(taken_),
+                                 transcript_.lines.end());
+  taken_ = transcript_.lines.size();
+  return shown;
+}
+
+void ScriptedModals::logSince(std::size_t first) {
+  for (std::size_t line = first; line < transcript_.lines.size(); ++line) {
+    log_.standardOutput(transcript_.lines[line]);
+  }
+}
+
+}  // namespace platform::desktop
