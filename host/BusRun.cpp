@@ -21,8 +21,10 @@ int failed(const std::string& why) {
 int chooseEntry(ExtensionClient& client, const Request& request, const platform::NSMenu& menu) {
   const auto entry = chosenEntry(menu, request.item);
   if (!entry) return 1;
-  if (!request.answers.empty()) {
-    if (auto refused = client.answerModals(request.answers)) return failed(*refused);
+  // The answers replace any a previous command left over; an extension at a display takes
+  // none, which matters only when some were given.
+  if (auto refused = client.answerModals(request.answers); refused && !request.answers.empty()) {
+    return failed(*refused);
   }
   const auto result = client.performAndWait(*entry, request.selection, kCommandTimeoutMilliseconds);
   if (const auto* why = std::get_if<std::string>(&result)) return failed(*why);

@@ -22,12 +22,4 @@ std::filesystem::path extensionBundlePath() {
   return executable.parent_path().parent_path() / "bundles" / "PlovaneMenuExtension.appex";
 }
 
-std::filesystem::path applicationsFolder() {
-  if (const char* configured = std::getenv("PLOVANE_APPLICATIONS");
-      configured != nullptr && *configured != '\0') {
-    return configured;
-  }
-  return platform::UserDefaultsRoot::defaultRoot() / "Applications";
-}
-
 }  // namespace plovane::host

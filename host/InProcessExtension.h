@@ -29,7 +29,5 @@ class InProcessExtension {
 
 // The extension bundle: $PLOVANE_EXTENSION_BUNDLE, else the build's bundle beside bin/.
 std::filesystem::path extensionBundlePath();
-// Where installed programs live: $PLOVANE_APPLICATIONS, else $PLOVANE_HOME/Applications.
-std::filesystem::path applicationsFolder();
 
 }  // namespace plovane::host

@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "desktop/ProgramLauncher.h"
 #include "host/InProcessExtension.h"
 #include "host/MenuRequests.h"
 
@@ -44,7 +45,8 @@ int runInProcess(const Request& request) {
               << " (set PLOVANE_EXTENSION_BUNDLE)\n";
     return 1;
   }
-  InProcessExtension extension(std::move(*bundle), applicationsFolder());
+  InProcessExtension extension(std::move(*bundle),
+                               platform::desktop::BundleRegistry::defaultApplicationsRoot());
   if (!selectionIsMonitored(extension.sim().finderSyncController.directoryURLs(),
                             request.selection)) {
     return 1;

@@ -5,8 +5,7 @@
 #include <stdexcept>
 
 #include "desktop/BusNames.h"
-#include "host/InProcessExtension.h"
-#include "platform/NSUserDefaults.h"
+#include "desktop/ProgramLauncher.h"
 
 namespace plovane::host {
 
@@ -39,12 +38,12 @@ void writeFile(const fs::path& file, const std::string& contents) {
   if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
-// The bus starts the extension with these words; no shell reads them, but the bus splits on
-// spaces and honours quotes, so every word is quoted.
-std::string serviceWord(const std::string& word) {
+// The bus and the desktop split an Exec line into words the way a shell would (no shell runs
+// it): every word is quoted, and the characters special inside quotes are escaped.
+std::string execWord(const std::string& word) {
   std::string quoted = "\"";
   for (char c : word) {
-    if (c == '"' || c == '\\') quoted += '\\';
+    if (c == '"' || c == '\\' || c == '$' || c == '`') quoted += '\\';
     quoted += c;
   }
   return quoted + "\"";
@@ -52,8 +51,8 @@ std::string serviceWord(const std::string& word) {
 
 std::string serviceFile(const InstallPlaces& places) {
   std::string exec =
-      serviceWord((places.applications / kExtensionBundle / kExtensionExecutable).string());
-  if (places.home) exec += " --home " + serviceWord(places.home->string());
+      execWord((places.applications / kExtensionBundle / kExtensionExecutable).string());
+  if (places.home) exec += " --home " + execWord(places.home->string());
   return std::string("[D-BUS Service]\nName=") + platform::desktop::bus::kExtensionService +
          "\nExec=" + exec + "\n";
 }
@@ -61,9 +60,9 @@ std::string serviceFile(const InstallPlaces& places) {
 std::string desktopEntry(const InstallPlaces& places) {
   return "[Desktop Entry]\nType=Application\nName=Plovane Finder\n"
          "Comment=A small file manager that shows the Plovane Menu in its context menu\n"
-         "Exec=\"" +
-         places.finderProgram.string() +
-         "\" --window %f\n"
+         "Exec=" +
+         execWord(places.finderProgram.string()) +
+         " --window %f\n"
          "Icon=" +
          (places.applications / kAppBundle / "Resources" / "AppIcon.svg").string() +
          "\nTerminal=false\nCategories=Utility;FileManager;\n";
@@ -80,7 +79,8 @@ void copyBundle(const fs::path& from, const fs::path& to) {
 InstallPlaces defaultInstallPlaces() {
   const auto finder = fs::read_symlink("/proc/self/exe");
   const auto home = environmentPath("PLOVANE_HOME");
-  return {finder.parent_path().parent_path() / "bundles", finder, applicationsFolder(),
+  return {finder.parent_path().parent_path() / "bundles", finder,
+          platform::desktop::BundleRegistry::defaultApplicationsRoot(),
           home ? *home : xdgDataHome(), home};
 }
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/NSBundle.h"
+#include "platform/NSUserDefaults.h"
 
 extern char** environ;
 
@@ -87,6 +88,14 @@ std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& 
 
 BundleRegistry::BundleRegistry(std::filesystem::path applicationsRoot)
     : applicationsRoot_(std::move(applicationsRoot)) {}
+
+std::filesystem::path BundleRegistry::defaultApplicationsRoot() {
+  if (const char* configured = std::getenv("PLOVANE_APPLICATIONS");
+      configured != nullptr && *configured != '\0') {
+    return configured;
+  }
+  return UserDefaultsRoot::defaultRoot() / "Applications";
+}
 
 BundleRegistry::Command BundleRegistry::commandFor(const std::string& bundleIdentifier) const {
   std::error_code error;

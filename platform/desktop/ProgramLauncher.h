@@ -25,6 +25,9 @@ class BundleRegistry {
  public:
   explicit BundleRegistry(std::filesystem::path applicationsRoot);
 
+  // Where installed programs live: $PLOVANE_APPLICATIONS, else $PLOVANE_HOME/Applications.
+  static std::filesystem::path defaultApplicationsRoot();
+
   // The command that starts the program, or why there is none.
   struct Command {
     std::vector<std::string> arguments;

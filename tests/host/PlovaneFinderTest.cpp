@@ -1,4 +1,5 @@
-// The real programs, started as a user would start them, against a store in a temporary home.
+// The real programs, started as a user would start them, against a store in a temporary home,
+// where no session bus is: the stand-in then hosts the extension in its own process.
 #include <gtest/gtest.h>
 
 #include "shared/SettingsKeys.h"
@@ -16,7 +17,9 @@ class PlovaneFinderTest : public ::testing::Test {
  protected:
   testing::ProcessResult finder(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), PLOVANE_FINDER);
-    return runProcess(arguments, {{"PLOVANE_HOME", env.defaults.root().string()}});
+    return runProcess(arguments, {{"PLOVANE_HOME", env.defaults.root().string()},
+                                  {"DBUS_SESSION_BUS_ADDRESS", ""},
+                                  {"XDG_RUNTIME_DIR", env.home.path().string()}});
   }
   void monitor(const std::filesystem::path& folder) {
     auto store = env.openSuite();
@@ -34,7 +37,7 @@ TEST_F(PlovaneFinderTest, ExtensionStartsOnceAgainstTheRealStore) {
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
   EXPECT_NE(result.standardError.find("FinderSync() launched from "), std::string::npos);
   EXPECT_EQ(env.openSuite()->arrayForKey(keys::menuArrayDic)->size(), 16u);
-  EXPECT_EQ(runProcess({PLOVANE_EXTENSION}).exitCode, 2);
+  EXPECT_EQ(runProcess({PLOVANE_EXTENSION, "--frobnicate"}).exitCode, 2);
 }
 
 TEST_F(PlovaneFinderTest, NoMenuOutsideTheMonitoredFolders) {
@@ -105,6 +108,8 @@ TEST_F(PlovaneFinderTest, RefusesWhatItDoesNotUnderstand) {
   EXPECT_EQ(finder({"menu", "--frobnicate", "/x"}).exitCode, 2);
   EXPECT_EQ(finder({"choose", "--answer", "maybe", "Open Terminal", "/x"}).exitCode, 2);
   EXPECT_EQ(finder({"choose", "Open Terminal"}).exitCode, 2);
+  EXPECT_EQ(finder({"install", "now"}).exitCode, 2);
+  EXPECT_EQ(finder({"--window", "/a", "/b"}).exitCode, 2);
 }
 
 }  // namespace

@@ -35,7 +35,14 @@ class NSImage {
     int compositingOperation = 0;
     double fraction = 0;
     std::optional<int> interpolation;  // absent when no graphics context was current
-    friend bool operator==(const Drawing&, const Drawing&) = default;
+    // Two drawings are the same when they drew the same image, wherever it is kept.
+    friend bool operator==(const Drawing& a, const Drawing& b) {
+      const bool sameSource =
+          a.source == b.source || (a.source && b.source && *a.source == *b.source);
+      return sameSource && a.fromRect == b.fromRect && a.inRect == b.inRect &&
+             a.compositingOperation == b.compositingOperation && a.fraction == b.fraction &&
+             a.interpolation == b.interpolation;
+    }
   };
 
   // An asset of the bundle ("<bundle>/Resources/<name>.png" or ".svg") or a system image

@@ -1,0 +1,127 @@
+// The right-click as the user feels it on the desktop: the stand-in asks the running extension
+// for the menu over the session bus and reads the answer; and the first right-click of a
+// session, when the bus must start the extension first.
+#include <benchmark/benchmark.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QThread>
+#include <algorithm>
+#include <chrono>
+
+#include "desktop/BusNames.h"
+#include "host/ExtensionClient.h"
+#include "shared/SettingsKeys.h"
+#include "support/FileTree.h"
+#include "support/PrivateSessionBus.h"
+#include "support/Process.h"
+#include "support/TestEnvironment.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PlistArray;
+
+// One installed system on a private bus, shared by the benchmarks of this file.
+struct DesktopSession {
+  DesktopSession() {
+    static int argc = 1;
+    static char name[] = "plovane_bench";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+    std::map<std::string, std::string> environment = {
+        {"PLOVANE_HOME", env.defaults.root().string()},
+        {"HOME", env.home.path().string()},
+        {"XDG_DATA_HOME", (env.home.path() / "share").string()},
+        {"QT_QPA_PLATFORM", "offscreen"}};
+    plovane::testing::runProcess({PLOVANE_FINDER, "install"}, environment);
+    auto store = env.openSuite();
+    store->setValueForKeyPath(PlistArray{work.string()}, plovane::keys::foldersArray);
+    store->setValueForKeyPath(PlistArray{1}, plovane::keys::foldersArraystate);
+    bus.emplace(env.home.path(), env.defaults.root() / "dbus-1" / "services", environment);
+    connection.emplace(QDBusConnection::connectToBus(
+        QString::fromStdString(bus->clientEnvironment().at("DBUS_SESSION_BUS_ADDRESS")), "bench"));
+    client.emplace(*connection);
+  }
+
+  void stopExtension() {
+    auto* names = connection->interface();
+    const QString service = platform::desktop::bus::kExtensionService;
+    const auto pid = names->servicePid(service);
+    if (!pid.isValid()) return;
+    ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
+    while (names->isServiceRegistered(service)) QThread::usleep(200);
+  }
+
+  bool rightClick() {
+    return std::holds_alternative<platform::desktop::TransportedMenu>(
+        client->menu(platform::FIMenuKind::contextualMenuForItems,
+                     {platform::NSURL::fileURLWithPath((work / "photo.png").string())}));
+  }
+
+  plovane::testing::TestEnvironment env;
+  fs::path work = plovane::testing::makeFolder(env.home.path() / "Work", {"photo.png"});
+  std::optional<plovane::testing::PrivateSessionBus> bus;
+  std::optional<QDBusConnection> connection;
+  std::optional<plovane::host::ExtensionClient> client;
+};
+
+DesktopSession& session() {
+  static DesktopSession instance;
+  return instance;
+}
+
+void reportPercentiles(benchmark::State& state, std::vector<double> microseconds) {
+  if (microseconds.empty()) return;
+  std::sort(microseconds.begin(), microseconds.end());
+  const auto at = [&](double share) {
+    return microseconds[static_cast<std::size_t>(share *
+                                                 static_cast<double>(microseconds.size() - 1))];
+  };
+  state.counters["median_us"] = at(0.5);
+  state.counters["p99_us"] = at(0.99);
+}
+
+double elapsedMicroseconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - since)
+      .count();
+}
+
+void BM_RightClickRoundTripOverTheBus(benchmark::State& state) {
+  auto& desktop = session();
+  if (desktop.client->start() || !desktop.rightClick()) {
+    state.SkipWithError("the extension did not answer");
+    return;
+  }
+  std::vector<double> samples;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(desktop.rightClick());
+    samples.push_back(elapsedMicroseconds(start));
+  }
+  reportPercentiles(state, samples);
+}
+BENCHMARK(BM_RightClickRoundTripOverTheBus)->Unit(benchmark::kMicrosecond)->Iterations(2000);
+
+void BM_ColdStartThroughActivationToFirstMenu(benchmark::State& state) {
+  auto& desktop = session();
+  std::vector<double> samples;
+  for (auto _ : state) {
+    state.PauseTiming();
+    desktop.stopExtension();
+    state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
+    // The menu call itself starts the extension: the bus activates it on the first message.
+    if (!desktop.rightClick()) {
+      state.SkipWithError("the extension did not start");
+      return;
+    }
+    samples.push_back(elapsedMicroseconds(start));
+  }
+  reportPercentiles(state, samples);
+}
+BENCHMARK(BM_ColdStartThroughActivationToFirstMenu)->Unit(benchmark::kMillisecond)->Iterations(30);
+
+}  // namespace

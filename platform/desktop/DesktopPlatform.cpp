@@ -1,0 +1,23 @@
+#include "desktop/DesktopPlatform.h"
+
+#include <QGuiApplication>
+
+namespace platform::desktop {
+
+DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, const NSBundle& bundle,
+                                 const std::filesystem::path& applicationsFolder,
+                                 QObject& mainThread, Modals& modals, QDBusConnection bus)
+    : runLoop(mainThread),
+      finderSyncController(defaults),
+      workspace(bus, BundleRegistry(applicationsFolder), log),
+      notificationCenter(bus),
+      pasteboard(*QGuiApplication::clipboard()),
+      fileManager(applicationsFolder),
+      appleScript(defaults, runLoop, log),
+      keyboardEvents(log),
+      platform{defaults,      runLoop,     log,      finderSyncController,
+               bundle,        workspace,   modals,   notificationCenter,
+               pasteboard,    fileManager, calendar, appleScript,
+               keyboardEvents} {}
+
+}  // namespace platform::desktop

@@ -1,0 +1,155 @@
+// The real programs on a session bus of the test's own: the stand-in asks, the extension is
+// started by the bus on demand, and a small program stands where the settings app will be.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "shared/SettingsKeys.h"
+#include "support/FileTree.h"
+#include "support/PrivateSessionBus.h"
+#include "support/Process.h"
+#include "support/TestEnvironment.h"
+
+namespace plovane {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::PlistArray;
+using testing::ProcessResult;
+using testing::runProcess;
+
+std::string contents(const fs::path& file) {
+  std::ifstream in(file);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class DesktopEndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* folder : {"share", "config", "cache", "run"}) {
+      fs::create_directories(env.home.path() / folder);
+    }
+    fs::permissions(env.home.path() / "run", fs::perms::owner_all);
+    environment = {{"PLOVANE_HOME", env.defaults.root().string()},
+                   {"HOME", env.home.path().string()},
+                   {"XDG_DATA_HOME", (env.home.path() / "share").string()},
+                   {"XDG_CONFIG_HOME", (env.home.path() / "config").string()},
+                   {"XDG_CACHE_HOME", (env.home.path() / "cache").string()},
+                   {"XDG_RUNTIME_DIR", (env.home.path() / "run").string()},
+                   {"QT_QPA_PLATFORM", "offscreen"}};
+    const auto installed = runProcess({PLOVANE_FINDER, "install"}, environment);
+    ASSERT_EQ(installed.exitCode, 0) << installed.standardError;
+    fs::copy_file(PLOVANE_FAKE_SETTINGS_APP, applications() / "PlovaneMenu.app" / "plovane-menu",
+                  fs::copy_options::overwrite_existing);
+    bus.emplace(env.home.path(), env.defaults.root() / "dbus-1" / "services", environment);
+  }
+
+  fs::path applications() const { return env.defaults.root() / "Applications"; }
+
+  ProcessResult finder(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), PLOVANE_FINDER);
+    return runProcess(arguments, bus->clientEnvironment());
+  }
+
+  void monitor(const fs::path& folder) {
+    auto store = env.openSuite();
+    store->setValueForKeyPath(PlistArray{folder.string()}, keys::foldersArray);
+    store->setValueForKeyPath(PlistArray{1}, keys::foldersArraystate);
+  }
+
+  // What the stand-in for the settings app wrote, once it holds `line` (it runs on its own).
+  std::string settingsAppRecordWith(const std::string& line) {
+    const auto record = env.defaults.root() / "settings-app.log";
+    for (int attempt = 0; attempt < 500; ++attempt) {
+      if (contents(record).find(line) != std::string::npos) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return contents(record);
+  }
+
+  testing::TestEnvironment env;
+  std::map<std::string, std::string> environment;
+  std::optional<testing::PrivateSessionBus> bus;
+  fs::path work = testing::makeFolder(env.home.path() / "Work", {"photo.png", "notes.txt"});
+};
+
+TEST_F(DesktopEndToEndTest, RightClickMenuComesFromTheExtensionTheBusStarted) {
+  monitor(work);
+  const auto overBus = finder({"menu", "--json", (work / "photo.png").string()});
+  ASSERT_EQ(overBus.exitCode, 0) << overBus.standardError << bus->log();
+  EXPECT_NE(bus->log().find("FinderSync() launched from"), std::string::npos) << bus->log();
+
+  // The menu that crossed the bus is the one the extension built, entry for entry.
+  auto alone = environment;
+  alone["DBUS_SESSION_BUS_ADDRESS"] = "";
+  const auto inProcess =
+      runProcess({PLOVANE_FINDER, "menu", "--json", (work / "photo.png").string()}, alone);
+  ASSERT_EQ(inProcess.exitCode, 0) << inProcess.standardError;
+  EXPECT_NE(inProcess.standardError.find("no session bus"), std::string::npos);
+  EXPECT_EQ(overBus.standardOutput, inProcess.standardOutput);
+  EXPECT_NE(overBus.standardOutput.find("\"title\": \"Utility Kit\""), std::string::npos);
+
+  const auto outside = finder({"menu", env.home.path().string()});
+  EXPECT_EQ(outside.exitCode, 1);
+  EXPECT_NE(outside.standardError.find("not inside a monitored folder"), std::string::npos);
+}
+
+TEST_F(DesktopEndToEndTest, CopiesAFileThroughTwoAnsweredPanels) {
+  monitor(work);
+  const auto destination = testing::makeFolder(env.home.path() / "Destination");
+  auto result =
+      finder({"choose", "--answer", "button:OK", "--answer", "ok:" + (work / "photo.png").string(),
+              "--answer", "ok:" + destination.string(), "Copy to a folder",
+              (work / "photo.png").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
+  EXPECT_TRUE(fs::exists(destination / "photo.png"));
+  EXPECT_TRUE(fs::exists(work / "photo.png"));
+  EXPECT_NE(result.standardOutput.find("prompt: \"Select Destination Folder\""), std::string::npos)
+      << result.standardOutput;
+
+  // A modal nobody answered fails the command, and leftover answers do not reach the next one.
+  result = finder({"choose", "--answer", "button:OK", "--answer", "cancel", "--answer", "cancel",
+                   "Copy to a folder", (work / "notes.txt").string()});
+  EXPECT_EQ(result.exitCode, 1) << result.standardError;
+  result = finder({"choose", "Copy to a folder", (work / "notes.txt").string()});
+  EXPECT_EQ(result.exitCode, 3) << result.standardError;
+  EXPECT_NE(result.standardError.find("no answer left"), std::string::npos);
+  EXPECT_FALSE(fs::exists(destination / "notes.txt"));
+}
+
+TEST_F(DesktopEndToEndTest, UtilityKitStartsTheSettingsAppAndTellsIt) {
+  monitor(work);
+  const auto result = finder({"choose", "Utility Kit", work.string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
+  const auto record = settingsAppRecordWith("notified ShowUtilityKit");
+  EXPECT_EQ(record, "started\nnotified ShowUtilityKit\n") << bus->log();
+}
+
+TEST_F(DesktopEndToEndTest, SendViaMailLeavesItsKeysAndStartsTheSettingsApp) {
+  monitor(work);
+  const auto result = finder({"choose", "Send via Mail", (work / "notes.txt").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
+  auto store = env.openSuite();
+  EXPECT_EQ(store->objectForKey(keys::mailAttachPath),
+            platform::PlistValue((work / "notes.txt").string()));
+  EXPECT_TRUE(store->objectForKey(keys::AttachClickedDate)->is<platform::PlistDate>());
+  EXPECT_NE(settingsAppRecordWith("started").find("started"), std::string::npos) << bus->log();
+}
+
+TEST_F(DesktopEndToEndTest, HidingAnItemListsItInItsFoldersHiddenFile) {
+  monitor(work);
+  const auto result = finder({"choose", "--answer", "ok:" + (work / "notes.txt").string(),
+                              "Hide item", (work / "notes.txt").string()});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
+  EXPECT_EQ(contents(work / ".hidden"), "notes.txt\n");
+  const auto menu = finder({"menu", (work / "notes.txt").string()});
+  EXPECT_NE(menu.standardOutput.find("Unhide item"), std::string::npos) << menu.standardOutput;
+}
+
+}  // namespace
+}  // namespace plovane
