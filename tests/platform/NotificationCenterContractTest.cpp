@@ -10,6 +10,7 @@
 #include "desktop/DBusNotificationCenter.h"
 #include "sim/SimRunLoop.h"
 #include "sim/SimServices.h"
+#include "support/QtApplication.h"
 
 namespace platform {
 namespace {
@@ -39,10 +40,7 @@ class SimPair final : public CenterPair {
 class DBusPair final : public CenterPair {
  public:
   static bool available() {
-    static int argc = 1;
-    static char name[] = "plovane_tests";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+    plovane::testing::qtApplication();
     return QDBusConnection::sessionBus().isConnected();
   }
   NSDistributedNotificationCenter& sender() override { return sender_; }

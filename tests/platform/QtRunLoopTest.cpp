@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "support/QtTestApplication.h"
+#include "support/QtApplication.h"
 
 namespace platform::desktop {
 namespace {
@@ -27,7 +27,7 @@ void runUntil(const std::function<bool()>& done) {
 }
 
 TEST(QtRunLoopTest, MainBlocksRunInOrderOnTheMainThreadAndTheLastOneReportsIdle) {
-  auto& application = plovane::testing::qtTestApplication();
+  auto& application = plovane::testing::qtApplication();
   QtRunLoop runLoop(application);
   std::vector<std::string> ran;
   int idleReports = 0;
@@ -49,7 +49,7 @@ TEST(QtRunLoopTest, MainBlocksRunInOrderOnTheMainThreadAndTheLastOneReportsIdle)
 }
 
 TEST(QtRunLoopTest, TheRunnerGuardsEveryKindOfBlock) {
-  auto& application = plovane::testing::qtTestApplication();
+  auto& application = plovane::testing::qtApplication();
   QtRunLoop runLoop(application);
   std::vector<std::string> failures;
   runLoop.setRunner([&](const Block& block) {
@@ -69,7 +69,7 @@ TEST(QtRunLoopTest, TheRunnerGuardsEveryKindOfBlock) {
 }
 
 TEST(QtRunLoopTest, ARepeatingTimerRunsUntilInvalidated) {
-  auto& application = plovane::testing::qtTestApplication();
+  auto& application = plovane::testing::qtApplication();
   QtRunLoop runLoop(application);
   int fired = 0;
   std::shared_ptr<NSTimer> timer;

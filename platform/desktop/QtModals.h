@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Modals.h"
+
+namespace platform::desktop {
+
+// Alerts and panels as Qt Widgets dialogs, each run modally until the user ends it. Needs a
+// QApplication. Panels use Qt's own file dialog, which knows this platform's hidden items.
+class QtModals final : public Modals {
+ public:
+  // The alert's window is ordered front while the alert shows; the response is
+  // NSAlertFirstButtonReturn plus the index of the button that ended it.
+  NSModalResponse runModal(NSAlert& alert) override;
+  // OK fills URLs with every chosen item and URL with the first; Cancel leaves URL as it was
+  // and URLs following it.
+  NSModalResponse runModal(NSOpenPanel& panel) override;
+  // OK sets URL to the typed name in the folder shown.
+  NSModalResponse runModal(NSSavePanel& panel) override;
+};
+
+}  // namespace platform::desktop
