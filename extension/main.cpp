@@ -1,10 +1,14 @@
-// The extension program. With --once it does what the system does when the file manager first
-// needs the extension: creates the principal object, which runs its whole start-up against the
-// real store, and then exits.
+// The extension program. Started by the session bus when the file manager first needs it, it
+// keeps one principal object for its lifetime and answers the file manager's callbacks. With
+// --once it only does what that start does (creates the principal object, which runs its whole
+// start-up against the real store) and exits.
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string_view>
 
+#include "desktop/ExtensionHost.h"
+#include "desktop/ProgramLauncher.h"
 #include "desktop/StreamSystemLog.h"
 #include "extension/FinderSync.h"
 #include "platform/NSBundle.h"
@@ -12,16 +16,41 @@
 
 namespace {
 
+constexpr char kUsage[] = "usage: plovane-menu-extension [--once] [--home FOLDER]\n";
+
 std::filesystem::path ownBundlePath() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+int startOnce(const platform::NSBundle& bundle) {
+  platform::desktop::StreamSystemLog log;
+  platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
+                                      [&log](const std::string& line) { log.log(line); });
+  // Nothing but the start-up runs here, so the in-process services stand in for the desktop.
+  platform::sim::SimPlatform services(defaults, log, bundle,
+                                      platform::desktop::BundleRegistry::defaultApplicationsRoot(),
+                                      platform::NSCalendar());
+  plovane::FinderSync finderSync(services.platform);
+  for (const auto& url : services.finderSyncController.directoryURLs()) {
+    log.log("monitoring " + url.path());
+  }
+  return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 || std::string_view(argv[1]) != "--once") {
-    std::cerr << "usage: plovane-menu-extension --once\n";
-    return 2;
+  bool once = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument == "--once") {
+      once = true;
+    } else if (argument == "--home" && i + 1 < argc) {
+      ::setenv("PLOVANE_HOME", argv[++i], 1);
+    } else {
+      std::cerr << kUsage;
+      return 2;
+    }
   }
   auto bundle = platform::NSBundle::bundleWithPath(ownBundlePath());
   if (!bundle) {
@@ -29,16 +58,10 @@ int main(int argc, char** argv) {
               << ownBundlePath() << "\n";
     return 1;
   }
-  platform::desktop::StreamSystemLog log;
-  platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
-                                      [&log](const std::string& line) { log.log(line); });
-  // Nothing but the start-up runs here, so the in-process services stand in for the desktop.
-  platform::sim::SimPlatform services(defaults, log, *bundle, "/Applications",
-                                      platform::NSCalendar());
-
-  plovane::FinderSync finderSync(services.platform);
-  for (const auto& url : services.finderSyncController.directoryURLs()) {
-    log.log("monitoring " + url.path());
-  }
-  return 0;
+  if (once) return startOnce(*bundle);
+  return platform::desktop::runExtensionHost(
+      argc, argv, *bundle,
+      [](platform::Platform& services) -> std::unique_ptr<platform::FIFinderSync> {
+        return std::make_unique<plovane::FinderSync>(services);
+      });
 }

@@ -11,6 +11,7 @@
 #include "sim/SimRunLoop.h"
 #include "sim/SimServices.h"
 #include "support/QtApplication.h"
+#include "support/TestEnvironment.h"
 
 namespace platform {
 namespace {
@@ -39,10 +40,6 @@ class SimPair final : public CenterPair {
 
 class DBusPair final : public CenterPair {
  public:
-  static bool available() {
-    plovane::testing::qtApplication();
-    return QDBusConnection::sessionBus().isConnected();
-  }
   NSDistributedNotificationCenter& sender() override { return sender_; }
   NSDistributedNotificationCenter& receiver() override { return receiver_; }
   // A signal travels through the bus daemon: wait, within a bound, for the expected one. The
@@ -64,7 +61,7 @@ class DBusPair final : public CenterPair {
 class NotificationCenterContractTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    if (GetParam() && !DBusPair::available()) GTEST_SKIP() << "no session bus";
+    if (GetParam() && !plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
     pair = GetParam() ? std::unique_ptr<CenterPair>(std::make_unique<DBusPair>())
                       : std::make_unique<SimPair>();
   }

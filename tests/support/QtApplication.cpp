@@ -1,6 +1,9 @@
 #include "support/QtApplication.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
+#include <QDBusConnection>
 
 #include "support/TestEnvironment.h"
 
@@ -12,15 +15,23 @@ QApplication& qtApplication() {
   static char name[] = "plovane_tests";
   static char* argv[] = {name, nullptr};
   static QApplication* application = [] {
-    const QByteArray root = QByteArray::fromStdString(home.path().string());
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("HOME", root);
-    qputenv("XDG_CONFIG_HOME", root + "/.config");
-    qputenv("XDG_DATA_HOME", root + "/.local/share");
-    qputenv("XDG_CACHE_HOME", root + "/.cache");
+    qputenv("HOME", home.path().c_str());
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                 "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+      const auto folder = home.path() / variable;
+      std::filesystem::create_directories(folder);
+      qputenv(variable, folder.c_str());
+    }
+    ::chmod((home.path() / "XDG_RUNTIME_DIR").c_str(), 0700);
     return new QApplication(argc, argv);
   }();
   return *application;
+}
+
+bool sessionBusAvailable() {
+  qtApplication();
+  return QDBusConnection::sessionBus().isConnected();
 }
 
 }  // namespace plovane::testing
