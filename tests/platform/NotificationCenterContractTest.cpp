@@ -10,6 +10,7 @@
 #include "desktop/DBusNotificationCenter.h"
 #include "sim/SimRunLoop.h"
 #include "sim/SimServices.h"
+#include "support/GuiApplication.h"
 
 namespace platform {
 namespace {
@@ -38,13 +39,6 @@ class SimPair final : public CenterPair {
 
 class DBusPair final : public CenterPair {
  public:
-  static bool available() {
-    static int argc = 1;
-    static char name[] = "plovane_tests";
-    static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
-    return QDBusConnection::sessionBus().isConnected();
-  }
   NSDistributedNotificationCenter& sender() override { return sender_; }
   NSDistributedNotificationCenter& receiver() override { return receiver_; }
   // A signal travels through the bus daemon: wait, within a bound, for the expected one. The
@@ -66,7 +60,7 @@ class DBusPair final : public CenterPair {
 class NotificationCenterContractTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override {
-    if (GetParam() && !DBusPair::available()) GTEST_SKIP() << "no session bus";
+    if (GetParam() && !plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
     pair = GetParam() ? std::unique_ptr<CenterPair>(std::make_unique<DBusPair>())
                       : std::make_unique<SimPair>();
   }

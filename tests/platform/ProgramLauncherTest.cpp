@@ -7,14 +7,17 @@
 #include <fstream>
 #include <thread>
 
+#include "support/EnvironmentOverride.h"
 #include "support/FileTree.h"
 #include "support/TestEnvironment.h"
 
 namespace platform::desktop {
 namespace {
 
+using plovane::testing::EnvironmentOverride;
 using plovane::testing::makeFolder;
 using plovane::testing::TemporaryFolder;
+using plovane::testing::writeBundleInfo;
 
 // A detached program reports nothing back: wait, within a generous bound, for its effect.
 bool appears(const std::filesystem::path& file) {
@@ -24,23 +27,6 @@ bool appears(const std::filesystem::path& file) {
   }
   return false;
 }
-
-void writeInfo(const std::filesystem::path& bundle, const std::string& entries) {
-  makeFolder(bundle);
-  std::ofstream(bundle / "Info.plist")
-      << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << entries << "</dict></plist>";
-}
-
-class PathOverride {
- public:
-  explicit PathOverride(const std::string& value) : saved_(std::getenv("PATH")) {
-    setenv("PATH", value.c_str(), 1);
-  }
-  ~PathOverride() { saved_ ? setenv("PATH", saved_->c_str(), 1) : unsetenv("PATH"); }
-
- private:
-  std::optional<std::string> saved_;
-};
 
 TEST(ProgramLauncherTest, StartsWithAnArgumentVectorInTheGivenFolder) {
   TemporaryFolder home;
@@ -60,12 +46,13 @@ TEST(ProgramLauncherTest, ReportsWhatCannotBeStarted) {
 
 TEST(BundleRegistryTest, FindsBundlesByIdentifierUnderTheApplicationsRoot) {
   TemporaryFolder home;
-  writeInfo(home.path() / "Plovane Menu.app",
-            "<key>CFBundleIdentifier</key><string>com.quenlow.plovanemenu</string>"
-            "<key>CFBundleExecutable</key><string>plovane-menu</string>");
-  writeInfo(home.path() / "Broken.app",
-            "<key>CFBundleIdentifier</key><string>com.quenlow.broken</string>");
-  writeInfo(home.path() / "NotABundle", "<key>CFBundleIdentifier</key><string>com.x</string>");
+  writeBundleInfo(home.path() / "Plovane Menu.app",
+                  "<key>CFBundleIdentifier</key><string>com.quenlow.plovanemenu</string>"
+                  "<key>CFBundleExecutable</key><string>plovane-menu</string>");
+  writeBundleInfo(home.path() / "Broken.app",
+                  "<key>CFBundleIdentifier</key><string>com.quenlow.broken</string>");
+  writeBundleInfo(home.path() / "NotABundle",
+                  "<key>CFBundleIdentifier</key><string>com.x</string>");
   const BundleRegistry registry(home.path());
   EXPECT_EQ(registry.commandFor("com.quenlow.plovanemenu").arguments,
             std::vector<std::string>{(home.path() / "Plovane Menu.app/plovane-menu").string()});
@@ -83,7 +70,7 @@ TEST(BundleRegistryTest, PlatformProgramsMapToThisDesktopsOwn) {
   std::filesystem::permissions(bin / "xterm", std::filesystem::perms::owner_all);
   const BundleRegistry registry(home.path() / "Applications");
   {
-    PathOverride path(bin.string());
+    EnvironmentOverride path("PATH", bin.string());
     EXPECT_EQ(registry.commandFor("com.apple.Terminal").arguments,
               std::vector<std::string>{(bin / "xterm").string()});
     const auto settings = registry.commandFor("com.apple.systempreferences");

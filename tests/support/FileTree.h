@@ -15,4 +15,11 @@ inline std::filesystem::path makeFolder(const std::filesystem::path& folder,
   return folder;
 }
 
+// Makes a bundle folder whose Info.plist holds the given dictionary entries, as XML.
+inline void writeBundleInfo(const std::filesystem::path& bundle, const std::string& entries) {
+  makeFolder(bundle);
+  std::ofstream(bundle / "Info.plist")
+      << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << entries << "</dict></plist>";
+}
+
 }  // namespace plovane::testing

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/NSUserDefaults.h"
+#include "platform/RunLoop.h"
+#include "platform/Scripting.h"
+#include "platform/SystemLog.h"
+
+namespace platform::desktop {
+
+// Linux has no scripting host. The scripts this system runs are done the nearest real way: a
+// delay sleeps, the file manager's show-hidden-files keystroke flips that display in the stand-in
+// file manager's defaults; everything else fails. Each stand-in writes one line saying so.
+class DesktopAppleScript final : public NSAppleScript {
+ public:
+  DesktopAppleScript(UserDefaultsRoot& defaults, RunLoop& runLoop, SystemLog& log)
+      : defaults_(defaults), runLoop_(runLoop), log_(log) {}
+
+  bool executeSource(const std::string& source) override;
+
+ private:
+  bool toggleHiddenFiles();
+
+  UserDefaultsRoot& defaults_;
+  RunLoop& runLoop_;
+  SystemLog& log_;
+};
+
+}  // namespace platform::desktop

@@ -1,0 +1,82 @@
+#include "desktop/DesktopPicture.h"
+
+#include <QProcess>
+#include <QStringList>
+#include <QUrl>
+
+namespace platform::desktop {
+
+namespace {
+
+constexpr int kGsettingsMilliseconds = 10000;
+const QString kSchema = QStringLiteral("org.gnome.desktop.background");
+
+struct Outcome {
+  bool ran = false;
+  QString output;
+  QString failure;
+};
+
+Outcome runGsettings(const std::filesystem::path& gsettings, const QStringList& arguments) {
+  QProcess process;
+  process.start(QString::fromStdString(gsettings.string()), arguments);
+  if (!process.waitForFinished(kGsettingsMilliseconds)) {
+    process.kill();
+    process.waitForFinished();
+    return {false, {}, process.errorString()};
+  }
+  const QString errors = QString::fromUtf8(process.readAllStandardError()).trimmed();
+  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    return {false, {}, errors.isEmpty() ? process.errorString() : errors};
+  }
+  return {true, QString::fromUtf8(process.readAllStandardOutput()).trimmed(), {}};
+}
+
+// A GVariant string as gsettings reads it: quoted, with quotes and backslashes escaped.
+QString stringLiteral(const QString& text) {
+  QString escaped = text;
+  escaped.replace(u'\\', QStringLiteral("\\\\"));
+  escaped.replace(u'\'', QStringLiteral("\\'"));
+  return u'\'' + escaped + u'\'';
+}
+
+// The string of a GVariant string literal as gsettings prints one; gsettings picks double
+// quotes when the text holds a single one.
+std::optional<QString> stringOfLiteral(const QString& literal) {
+  if (literal.size() < 2 || (literal.front() != u'\'' && literal.front() != u'"') ||
+      literal.back() != literal.front()) {
+    return std::nullopt;
+  }
+  QString text;
+  for (qsizetype i = 1; i + 1 < literal.size(); ++i) {
+    if (literal[i] == u'\\' && i + 2 < literal.size()) ++i;
+    text += literal[i];
+  }
+  return text;
+}
+
+std::string describe(const QString& key, const QString& failure) {
+  return (key + QStringLiteral(": ") + failure).toStdString();
+}
+
+}  // namespace
+
+std::optional<std::string> setGnomeDesktopPicture(const std::filesystem::path& gsettings,
+                                                  const std::filesystem::path& image) {
+  const QString uri =
+      QUrl::fromLocalFile(QString::fromStdString(image.string())).toString(QUrl::FullyEncoded);
+  for (const QString& key : {QStringLiteral("picture-uri"), QStringLiteral("picture-uri-dark")}) {
+    const auto set =
+        runGsettings(gsettings, {QStringLiteral("set"), kSchema, key, stringLiteral(uri)});
+    if (!set.ran) return describe(key, set.failure);
+    const auto get = runGsettings(gsettings, {QStringLiteral("get"), kSchema, key});
+    if (!get.ran) return describe(key, get.failure);
+    if (stringOfLiteral(get.output) != uri) {
+      return describe(key, QStringLiteral("the value did not take (it reads \u201c") + get.output +
+                               QStringLiteral("\u201d)"));
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace platform::desktop

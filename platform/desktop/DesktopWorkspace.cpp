@@ -1,0 +1,114 @@
+#include "desktop/DesktopWorkspace.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStringList>
+#include <QUrl>
+
+#include "desktop/BusNames.h"
+#include "desktop/DesktopPicture.h"
+#include "desktop/RunningApplications.h"
+#include "platform/NSFileManager.h"
+
+namespace platform::desktop {
+
+namespace {
+
+const std::string kAnyScreen = "default";
+
+}  // namespace
+
+DesktopWorkspace::DesktopWorkspace(QDBusConnection connection, BundleRegistry registry,
+                                   SystemLog& log, std::optional<std::filesystem::path> gsettings)
+    : connection_(std::move(connection)),
+      registry_(std::move(registry)),
+      log_(log),
+      gsettings_(std::move(gsettings)) {}
+
+bool DesktopWorkspace::open(const std::string& target) {
+  if (const auto failure = startDetached({"xdg-open", target})) {
+    log_.log("cannot open " + target + ": " + *failure);
+    return false;
+  }
+  return true;
+}
+
+bool DesktopWorkspace::openURL(const NSURL& url) { return open(url.path()); }
+
+bool DesktopWorkspace::openURLString(const std::string& url) { return open(url); }
+
+std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const {
+  return runningApplicationsOn(connection_);
+}
+
+bool DesktopWorkspace::launchAppWithBundleIdentifier(const std::string& bundleIdentifier) {
+  const auto command = registry_.commandFor(bundleIdentifier);
+  if (command.arguments.empty()) {
+    log_.log("cannot launch " + bundleIdentifier + ": " + command.failure);
+    return false;
+  }
+  if (const auto failure = startDetached(command.arguments)) {
+    log_.log("cannot launch " + bundleIdentifier + ": " + *failure);
+    return false;
+  }
+  return true;
+}
+
+std::optional<NSScreen> DesktopWorkspace::mainScreen() const {
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen != nullptr && !screen->name().isEmpty()) {
+      return NSScreen{screen->name().toStdString()};
+    }
+  }
+  return NSScreen{kAnyScreen};
+}
+
+std::optional<NSError> DesktopWorkspace::setDesktopImageURL(const NSURL& url, const NSScreen&) {
+  // As on the original platform, only an image file can become the picture.
+  bool isDirectory = false;
+  if (!NSFileManager().fileExistsAtPath(url.path(), &isDirectory) || isDirectory) {
+    return NSError{"The file \u201c" + url.lastPathComponent() + "\u201d is not an image."};
+  }
+  const auto failure = gsettings_ ? setGnomeDesktopPicture(*gsettings_, url.path())
+                                  : std::optional<std::string>("gsettings is not installed");
+  if (!failure) return std::nullopt;
+  const std::string reason = "cannot set the desktop picture to " + url.path() + ": " + *failure;
+  log_.log(reason);
+  return NSError{reason};
+}
+
+void DesktopWorkspace::activateFileViewerSelectingURLs(const std::vector<NSURL>& urls) {
+  if (urls.empty()) return;
+  QStringList uris;
+  for (const auto& url : urls) {
+    uris << QUrl::fromLocalFile(QString::fromStdString(url.path())).toString(QUrl::FullyEncoded);
+  }
+  auto request = QDBusMessage::createMethodCall(
+      QString::fromLatin1(bus::kFileManagerService), QString::fromLatin1(bus::kFileManagerPath),
+      QString::fromLatin1(bus::kFileManagerInterface), QStringLiteral("ShowItems"));
+  request << uris << QString();
+  auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(request), &pendingCalls_);
+  const NSURL first = urls.front();
+  QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &pendingCalls_,
+                   [this, first, watcher] {
+                     watcher->deleteLater();
+                     if (!watcher->isError()) return;
+                     const QDBusError error = watcher->error();
+                     if (error.type() == QDBusError::ServiceUnknown ||
+                         error.type() == QDBusError::Disconnected) {
+                       const NSURL folder = first.URLByDeletingLastPathComponent();
+                       log_.log(std::string("no file manager owns ") + bus::kFileManagerService +
+                                " on the session bus; opening " + folder.path() + " instead");
+                       open(folder.path());
+                     } else {
+                       log_.log("the file manager did not show " + first.path() + ": " +
+                                error.message().toStdString());
+                     }
+                   });
+}
+
+}  // namespace platform::desktop

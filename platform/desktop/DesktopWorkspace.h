@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QObject>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "desktop/ProgramLauncher.h"
+#include "platform/NSWorkspace.h"
+#include "platform/SystemLog.h"
+
+namespace platform::desktop {
+
+// The workspace of a freedesktop session: xdg-open opens, the bundle registry launches, the
+// session bus tells what runs and reaches the file manager, GNOME's settings hold the desktop
+// picture. What cannot be done is logged, one line each, and reported as failure.
+class DesktopWorkspace final : public NSWorkspace {
+ public:
+  // `gsettings` is the program that writes the desktop picture; absent when there is none.
+  DesktopWorkspace(QDBusConnection connection, BundleRegistry registry, SystemLog& log,
+                   std::optional<std::filesystem::path> gsettings = findOnPath({"gsettings"}));
+
+  bool openURL(const NSURL& url) override;
+  bool openURLString(const std::string& url) override;
+  NSImage iconForFile(const std::string& path) override { return NSImage::fileIcon(path); }
+  std::vector<NSRunningApplication> runningApplications() const override;
+  bool launchAppWithBundleIdentifier(const std::string& bundleIdentifier) override;
+  // The desktop picture is one setting for all screens here, so any screen will do.
+  std::optional<NSScreen> mainScreen() const override;
+  std::optional<NSError> setDesktopImageURL(const NSURL& url, const NSScreen& screen) override;
+  // Asks the file manager over the bus and returns at once; what goes wrong is logged when the
+  // answer arrives on the event loop.
+  void activateFileViewerSelectingURLs(const std::vector<NSURL>& urls) override;
+
+ private:
+  bool open(const std::string& target);
+
+  QDBusConnection connection_;
+  BundleRegistry registry_;
+  SystemLog& log_;
+  std::optional<std::filesystem::path> gsettings_;
+  // Parent of the calls still waiting for an answer, so none outlives the workspace.
+  QObject pendingCalls_;
+};
+
+}  // namespace platform::desktop

@@ -1,0 +1,85 @@
+#include "desktop/ImageRendering.h"
+
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QStandardPaths>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace platform::desktop {
+
+namespace {
+
+// The theme's names for the system images this system asks for; template images are drawn in
+// one colour, like the theme's symbolic icons.
+const std::map<std::string, std::vector<QString>>& systemImageIcons() {
+  static const std::map<std::string, std::vector<QString>> icons = {
+      {"NSActionTemplate",
+       {QStringLiteral("emblem-system-symbolic"), QStringLiteral("emblem-system")}},
+      {"NSAddTemplate", {QStringLiteral("list-add-symbolic"), QStringLiteral("list-add")}},
+  };
+  return icons;
+}
+
+QIcon firstThemeIcon(const std::vector<QString>& names) {
+  for (const auto& name : names) {
+    if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
+  }
+  return {};
+}
+
+QIcon fromFirstExisting(const std::filesystem::path& folder, const std::string& name,
+                        std::initializer_list<const char*> extensions) {
+  for (const char* extension : extensions) {
+    const auto file = folder / (name + extension);
+    if (std::filesystem::exists(file)) return QIcon(QString::fromStdString(file.string()));
+  }
+  return {};
+}
+
+QIcon fileTypeIcon(const std::string& path) {
+  const QString file = QString::fromStdString(path);
+  const QMimeType type = QMimeDatabase().mimeTypeForFile(file);
+  std::vector<QString> names = {type.iconName(), type.genericIconName()};
+  names.push_back(QFileInfo(file).isDir() ? QStringLiteral("folder")
+                                          : QStringLiteral("text-x-generic"));
+  return firstThemeIcon(names);
+}
+
+}  // namespace
+
+QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesFolder) {
+  switch (image.kind()) {
+    case NSImage::Kind::asset:
+      // The same order as NSImage::imageNamed looks them up.
+      return fromFirstExisting(resourcesFolder, image.name(), {".png", ".svg"});
+    case NSImage::Kind::system: {
+      const auto icons = systemImageIcons().find(image.name());
+      return icons == systemImageIcons().end() ? QIcon() : firstThemeIcon(icons->second);
+    }
+    case NSImage::Kind::fileIcon:
+      return fileTypeIcon(image.name());
+    case NSImage::Kind::applicationIcon:
+      return fromFirstExisting(resourcesFolder, "AppIcon", {".svg"});
+    case NSImage::Kind::canvas:
+      if (!image.drawing() || !image.drawing()->source) return {};
+      return iconForImage(*image.drawing()->source, resourcesFolder);
+  }
+  return {};
+}
+
+void useBundledIconTheme() {
+  if (!QIcon::themeName().isEmpty()) return;
+  QStringList searchPaths = QIcon::themeSearchPaths();
+  for (const QString& folder :
+       QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                 QStandardPaths::LocateDirectory)) {
+    if (!searchPaths.contains(folder)) searchPaths << folder;
+  }
+  QIcon::setThemeSearchPaths(searchPaths);
+  QIcon::setThemeName(QStringLiteral("Adwaita"));
+}
+
+}  // namespace platform::desktop

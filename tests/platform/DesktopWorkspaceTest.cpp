@@ -1,0 +1,163 @@
+// The desktop workspace against real programs stood in for by the argument recorder, a private
+// session bus and a fake file manager on it.
+#include "desktop/DesktopWorkspace.h"
+
+#include <gtest/gtest.h>
+
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+
+#include "desktop/BusNames.h"
+#include "sim/RecordingSystemLog.h"
+#include "support/GuiApplication.h"
+#include "support/Process.h"
+#include "support/RecordedLaunch.h"
+
+namespace platform::desktop {
+namespace {
+
+using plovane::testing::EnvironmentOverride;
+using plovane::testing::RecordedLaunch;
+using plovane::testing::TemporaryFolder;
+
+class DesktopWorkspaceTest : public ::testing::Test {
+ protected:
+  void SetUp() override { plovane::testing::guiApplication(); }
+
+  DesktopWorkspace workspaceWith(std::optional<std::filesystem::path> gsettings) {
+    return DesktopWorkspace(QDBusConnection::sessionBus(), BundleRegistry(home.path()), log,
+                            std::move(gsettings));
+  }
+
+  TemporaryFolder home;
+  sim::RecordingSystemLog log;
+  DesktopWorkspace workspace{QDBusConnection::sessionBus(),
+                             BundleRegistry(home.path() / "Applications"), log};
+  RecordedLaunch recorded{home.path()};
+};
+
+TEST_F(DesktopWorkspaceTest, OpensPathsAndURLsWithXdgOpenByArgumentVector) {
+  EnvironmentOverride path("PATH", recorded.binWith("xdg-open").string());
+  const auto odd = NSURL::fileURLWithPath((home.path() / "a 'b' $(c).txt").string());
+  EXPECT_TRUE(workspace.openURL(odd));
+  EXPECT_EQ(recorded.arguments(), (std::vector<std::string>{"xdg-open", odd.path()}));
+  EXPECT_TRUE(log.logLines.empty());
+}
+
+TEST_F(DesktopWorkspaceTest, OpeningFailsWithOneLineWithoutXdgOpen) {
+  EnvironmentOverride path("PATH", plovane::testing::makeFolder(home.path() / "empty").string());
+  EXPECT_FALSE(workspace.openURLString("https://example.invalid/"));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("xdg-open"), std::string::npos);
+  EXPECT_NE(log.logLines[0].find("https://example.invalid/"), std::string::npos);
+}
+
+TEST_F(DesktopWorkspaceTest, LaunchesTheBundleRegisteredForAnIdentifier) {
+  const auto bundle = home.path() / "Applications" / "Probe.app";
+  plovane::testing::writeBundleInfo(
+      bundle,
+      "<key>CFBundleIdentifier</key><string>com.quenlow.probe</string>"
+      "<key>CFBundleExecutable</key><string>probe</string>");
+  RecordedLaunch::install(bundle, "probe");
+  EXPECT_TRUE(workspace.launchAppWithBundleIdentifier("com.quenlow.probe"));
+  EXPECT_EQ(recorded.arguments(), std::vector<std::string>{"probe"});
+  EXPECT_TRUE(log.logLines.empty());
+
+  EXPECT_FALSE(workspace.launchAppWithBundleIdentifier("com.quenlow.absent"));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("no bundle with identifier com.quenlow.absent"),
+            std::string::npos);
+}
+
+TEST_F(DesktopWorkspaceTest, DesktopPictureIsWrittenForBothStylesAndReadBack) {
+  const auto gsettings = findOnPath({"gsettings"});
+  if (!gsettings) GTEST_SKIP() << "gsettings is not installed";
+  // The key-file backend keeps the values in our folder, with no settings service involved.
+  EnvironmentOverride backend("GSETTINGS_BACKEND", "keyfile");
+  EnvironmentOverride config("XDG_CONFIG_HOME", home.path().string());
+  const auto picture = home.path() / "my 'holiday' picture.png";
+  plovane::testing::makeFolder(home.path(), {"my 'holiday' picture.png"});
+
+  EXPECT_EQ(workspaceWith(gsettings).setDesktopImageURL(NSURL::fileURLWithPath(picture.string()),
+                                                        NSScreen{"default"}),
+            std::nullopt);
+  const std::string expected =
+      "\"file://" + home.path().string() + "/my%20'holiday'%20picture.png\"\n";
+  for (const char* key : {"picture-uri", "picture-uri-dark"}) {
+    EXPECT_EQ(plovane::testing::runProcess(
+                  {gsettings->string(), "get", "org.gnome.desktop.background", key})
+                  .standardOutput,
+              expected)
+        << key;
+  }
+  EXPECT_TRUE(log.logLines.empty());
+}
+
+TEST_F(DesktopWorkspaceTest, DesktopPictureFailsWhenTheValueDoesNotTakeOrNoGsettings) {
+  plovane::testing::makeFolder(home.path(), {"picture.png"});
+  const auto picture = NSURL::fileURLWithPath((home.path() / "picture.png").string());
+  // Exits 0 and prints nothing, like a write that no settings service kept.
+  const auto lost = workspaceWith("/bin/true").setDesktopImageURL(picture, NSScreen{"default"});
+  ASSERT_TRUE(lost);
+  EXPECT_NE(lost->localizedDescription.find("did not take"), std::string::npos);
+
+  const auto missing = workspaceWith(std::nullopt).setDesktopImageURL(picture, NSScreen{"default"});
+  ASSERT_TRUE(missing);
+  EXPECT_NE(missing->localizedDescription.find("gsettings is not installed"), std::string::npos);
+  EXPECT_EQ(log.logLines.size(), 2u);
+}
+
+// Answers ShowItems as a file manager does, keeping what it was asked to show.
+class FakeFileManager final : public QDBusVirtualObject {
+ public:
+  QString introspect(const QString&) const override { return {}; }
+  bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
+    if (message.member() != QStringLiteral("ShowItems")) return false;
+    shown.push_back(message.arguments().value(0).toStringList());
+    connection.send(message.createReply());
+    return true;
+  }
+  std::vector<QStringList> shown;
+};
+
+TEST_F(DesktopWorkspaceTest, FileViewerShowsTheItemsAsURIs) {
+  if (!plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
+  if (QDBusConnection::sessionBus().interface()->isServiceRegistered(bus::kFileManagerService)) {
+    GTEST_SKIP() << "a real file manager serves this bus";
+  }
+  FakeFileManager fileManager;
+  auto owner = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-file-manager");
+  ASSERT_TRUE(owner.registerVirtualObject(bus::kFileManagerPath, &fileManager));
+  ASSERT_TRUE(owner.registerService(bus::kFileManagerService));
+
+  const auto item = home.path() / "Ünï code.txt";
+  workspace.activateFileViewerSelectingURLs({NSURL::fileURLWithPath(item.string())});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !fileManager.shown.empty(); }, 5000));
+  ASSERT_EQ(fileManager.shown.size(), 1u);
+  EXPECT_EQ(fileManager.shown[0],
+            QStringList{"file://" + QString::fromStdString(home.path().string()) +
+                        "/%C3%9Cn%C3%AF%20code.txt"});
+  EXPECT_TRUE(log.logLines.empty());
+
+  owner.unregisterService(bus::kFileManagerService);
+  owner.unregisterObject(bus::kFileManagerPath);
+  QDBusConnection::disconnectFromBus("fake-file-manager");
+}
+
+TEST_F(DesktopWorkspaceTest, FileViewerFallsBackToOpeningTheFolderWithoutAFileManager) {
+  if (!plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
+  const auto interface = QDBusConnection::sessionBus().interface();
+  if (interface->isServiceRegistered(bus::kFileManagerService) ||
+      interface->activatableServiceNames().value().contains(bus::kFileManagerService)) {
+    GTEST_SKIP() << "a file manager serves this bus";
+  }
+  EnvironmentOverride path("PATH", recorded.binWith("xdg-open").string());
+  workspace.activateFileViewerSelectingURLs({NSURL::fileURLWithPath((home.path() / "a").string())});
+  EXPECT_EQ(recorded.arguments(), (std::vector<std::string>{"xdg-open", home.path().string()}));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("no file manager owns"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace platform::desktop

@@ -1,0 +1,51 @@
+// One body for both backends: what a program reads back of the text it put on the pasteboard.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <memory>
+
+#include "desktop/DesktopPasteboard.h"
+#include "sim/SimServices.h"
+#include "support/GuiApplication.h"
+
+namespace platform {
+namespace {
+
+class PasteboardContractTest : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (GetParam()) {
+      pasteboard = std::make_unique<desktop::DesktopPasteboard>(
+          *plovane::testing::guiApplication().clipboard());
+    } else {
+      pasteboard = std::make_unique<sim::SimPasteboard>(transcript);
+    }
+  }
+  sim::Transcript transcript;
+  std::unique_ptr<NSPasteboard> pasteboard;
+};
+
+TEST_P(PasteboardContractTest, TextReadsBackUntilTheNextDeclaration) {
+  const std::string path = "/Users/Ünï/a 'quoted' \"name\"\nwith a line break";
+  pasteboard->declareTypes({NSPasteboardTypeString});
+  EXPECT_TRUE(pasteboard->setString(path, NSPasteboardTypeString));
+  EXPECT_EQ(pasteboard->stringForType(NSPasteboardTypeString), path);
+  EXPECT_EQ(pasteboard->stringForType("public.png"), std::nullopt);
+
+  pasteboard->declareTypes({NSPasteboardTypeString});
+  EXPECT_EQ(pasteboard->stringForType(NSPasteboardTypeString), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, PasteboardContractTest, ::testing::Values(false, true),
+                         [](const auto& backend) { return backend.param ? "Desktop" : "Sim"; });
+
+TEST(DesktopPasteboardTest, TakesTextOnlyAndLeavesTheClipboardAsItWas) {
+  QClipboard& clipboard = *plovane::testing::guiApplication().clipboard();
+  desktop::DesktopPasteboard pasteboard(clipboard);
+  clipboard.setText("kept");
+  EXPECT_FALSE(pasteboard.setString("\x89PNG", "public.png"));
+  EXPECT_EQ(clipboard.text(), "kept");
+}
+
+}  // namespace
+}  // namespace platform

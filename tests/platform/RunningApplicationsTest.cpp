@@ -1,0 +1,94 @@
+// Programs publish themselves on the bus; the workspace lists them with their policies.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "desktop/RunningApplicationRegistration.h"
+#include "desktop/RunningApplications.h"
+#include "support/GuiApplication.h"
+
+namespace platform::desktop {
+namespace {
+
+constexpr char kSettingsApp[] = "com.quenlow.plovanemenu.settings-app";
+
+// Another process's connection: a bus name it owns is released when the test ends with it.
+class OtherProcess {
+ public:
+  explicit OtherProcess(const char* name)
+      : name_(name),
+        connection_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)) {}
+  ~OtherProcess() { QDBusConnection::disconnectFromBus(name_); }
+  QDBusConnection& connection() { return connection_; }
+
+ private:
+  QString name_;
+  QDBusConnection connection_;
+};
+
+std::optional<NSApplicationActivationPolicy> listedPolicy(const std::string& bundleIdentifier) {
+  for (const auto& application : runningApplicationsOn(QDBusConnection::sessionBus())) {
+    if (application.bundleIdentifier == bundleIdentifier) return application.activationPolicy;
+  }
+  return std::nullopt;
+}
+
+class RunningApplicationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
+  }
+};
+
+TEST_F(RunningApplicationsTest, ListsPublishedProgramsWithTheirPolicyUntilTheyQuit) {
+  OtherProcess settings("plovane-settings-app");
+  {
+    QObject application;
+    auto* registration =
+        new RunningApplicationRegistration(&application, NSApplicationActivationPolicy::accessory);
+    ASSERT_TRUE(registration->publish(settings.connection(), kSettingsApp));
+    EXPECT_EQ(listedPolicy(kSettingsApp), NSApplicationActivationPolicy::accessory);
+
+    // A second instance neither takes the name nor changes what is listed.
+    OtherProcess second("plovane-settings-app-2");
+    QObject secondApplication;
+    auto* secondRegistration = new RunningApplicationRegistration(
+        &secondApplication, NSApplicationActivationPolicy::regular);
+    EXPECT_FALSE(secondRegistration->publish(second.connection(), kSettingsApp));
+    EXPECT_EQ(listedPolicy(kSettingsApp), NSApplicationActivationPolicy::accessory);
+  }
+  EXPECT_EQ(listedPolicy(kSettingsApp), std::nullopt);
+}
+
+TEST_F(RunningApplicationsTest, NamesWithoutThePolicyAreRegularAndBusNamesAreNoPrograms) {
+  OtherProcess plain("plovane-plain");
+  ASSERT_TRUE(plain.connection().registerService("com.quenlow.plain"));
+  EXPECT_EQ(listedPolicy("com.quenlow.plain"), NSApplicationActivationPolicy::regular);
+  for (const auto& application : runningApplicationsOn(QDBusConnection::sessionBus())) {
+    EXPECT_FALSE(application.bundleIdentifier->starts_with(":"));
+    EXPECT_NE(application.bundleIdentifier, "org.freedesktop.DBus");
+  }
+}
+
+// The extension exports its own interface at its identifier's path before it publishes.
+TEST_F(RunningApplicationsTest, PublishesOnAnObjectTheProgramAlreadyExportsThere) {
+  OtherProcess extension("plovane-extension");
+  QObject application;
+  const QString path = objectPathForBundleIdentifier(kSettingsApp);
+  EXPECT_EQ(path, "/com/quenlow/plovanemenu/settings_app");
+  ASSERT_TRUE(
+      extension.connection().registerObject(path, &application, QDBusConnection::ExportAdaptors));
+  auto* registration =
+      new RunningApplicationRegistration(&application, NSApplicationActivationPolicy::prohibited);
+  ASSERT_TRUE(registration->publish(extension.connection(), kSettingsApp));
+  EXPECT_EQ(listedPolicy(kSettingsApp), NSApplicationActivationPolicy::prohibited);
+
+  // Another object cannot take the path over.
+  QObject intruder;
+  auto* taken =
+      new RunningApplicationRegistration(&intruder, NSApplicationActivationPolicy::regular);
+  EXPECT_FALSE(taken->publish(extension.connection(), "com.quenlow.plovanemenu.settings_app"));
+}
+
+}  // namespace
+}  // namespace platform::desktop
