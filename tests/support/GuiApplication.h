@@ -2,20 +2,21 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QDBusConnection>
-#include <QGuiApplication>
 #include <stdexcept>
 
 #include "support/TestEnvironment.h"
 
 namespace plovane::testing {
 
-// The one application object of the test binary, made on first use: a QGuiApplication on the
-// offscreen platform, with HOME and the XDG folders in a temporary folder so that nothing of the
-// machine's user is read or written. Every test that needs Qt's event loop asks for it here.
+// The one application object of the test binary, made on first use: a QApplication (so that
+// widget tests can share it) on the offscreen platform, with HOME and the XDG folders in a
+// temporary folder so that nothing of the machine's user is read or written. Every test that needs
+// Qt's event loop asks for it here.
 inline QGuiApplication& guiApplication() {
   static TemporaryFolder home;
-  static QGuiApplication* application = [] {
+  static QGuiApplication* application = []() -> QGuiApplication* {
     if (QCoreApplication::instance() != nullptr) {
       // A widget test's QApplication serves as well; a bare QCoreApplication cannot.
       auto* existing = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
@@ -34,7 +35,7 @@ inline QGuiApplication& guiApplication() {
     static int argc = 1;
     static char name[] = "plovane_tests";
     static char* argv[] = {name, nullptr};
-    return new QGuiApplication(argc, argv);
+    return new QApplication(argc, argv);
   }();
   return *application;
 }
