@@ -64,9 +64,13 @@ int runWindow(const Request& request, int& argc, char** argv) {
     std::cerr << "plovane-finder: " << *why << "\n";
     window.statusBar()->showMessage(QString::fromStdString(*why));
   }
-  window.show();
-  if (request.screenshot) return runScreenshot(window, request);
-  return application.exec();
+  if (!request.screenshot) {
+    window.show();
+    return application.exec();
+  }
+  // The picture is of the whole screen, so the window fills it.
+  window.showMaximized();
+  return runScreenshot(window, request);
 }
 
 }  // namespace plovane::host

@@ -58,9 +58,8 @@ FinderMainWindow::FinderMainWindow(FinderHostState& state, ExtensionCalls extens
   view_->setResizeMode(QListView::Adjust);
   view_->setMovement(QListView::Static);
   view_->setIconSize({48, 48});
-  view_->setGridSize({112, 88});
+  view_->setGridSize({112, 96});
   view_->setWordWrap(true);
-  view_->setUniformItemSizes(true);
   view_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(view_, &QListView::activated, this,
