@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListView>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -161,6 +162,31 @@ class FinderWindowMenuTest : public FinderWindowTest {
 
   std::unique_ptr<FinderMainWindow> window;
 };
+
+TEST_F(FinderWindowMenuTest, OpensFoldersInPlaceAndTakesOverTheToggleOnActivation) {
+  // An item view opens only what the first click of the double-click pressed.
+  QTest::mouseClick(window->view().viewport(), Qt::LeftButton, {}, positionOf("Sub"));
+  QTest::mouseDClick(window->view().viewport(), Qt::LeftButton, {}, positionOf("Sub"));
+  EXPECT_EQ(window->folder(), work / "Sub");
+  EXPECT_EQ(window->windowTitle(), "Sub");
+  QAction* up = nullptr;
+  for (QAction* menu : window->menuBar()->actions()) {
+    if (auto* found = entryTitled(*menu->menu(), "Up")) up = found;
+  }
+  ASSERT_NE(up, nullptr);
+  up->trigger();
+  EXPECT_EQ(window->folder(), work);
+  EXPECT_EQ(window->view().currentIndex(), *window->listing().indexOfName("Sub"));
+
+  // Another program flipped the toggle while the window was in the background.
+  window->activateWindow();
+  QTRY_VERIFY(window->isActiveWindow());
+  otherState.setShowsHiddenFiles(true);
+  QEvent activated(QEvent::ActivationChange);
+  QApplication::sendEvent(window.get(), &activated);
+  EXPECT_TRUE(window->listing().indexOfName(".dot"));
+  EXPECT_TRUE(state.showsHiddenFiles());
+}
 
 TEST_F(FinderWindowMenuTest, AsksTheExtensionOnlyWhenEverySelectedItemIsInsideTheDirectorySet) {
   auto menu = window->contextMenuFor(window->targetAt(positionOf("a.txt")));
