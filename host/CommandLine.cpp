@@ -14,10 +14,26 @@ platform::NSURL absoluteURL(const std::string& path) {
 }
 
 std::optional<Request> parseWindow(const std::vector<std::string>& arguments) {
-  if (arguments.size() > 2) return std::nullopt;
   Request request;
   request.command = Request::Command::window;
-  if (arguments.size() == 2) request.folder = absoluteURL(arguments[1]).path();
+  const std::map<std::string, std::optional<std::string>*> options = {
+      {"--open-menu-at", &request.menuItem}, {"--open-submenu", &request.submenu}};
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool hasValue = i + 1 < arguments.size();
+    if (argument == "--screenshot" && hasValue) {
+      request.screenshot = std::filesystem::absolute(arguments[++i]);
+    } else if (auto option = options.find(argument); option != options.end() && hasValue) {
+      *option->second = arguments[++i];
+    } else if (argument.starts_with("--") || request.folder) {
+      return std::nullopt;
+    } else {
+      request.folder = absoluteURL(argument).path();
+    }
+  }
+  // A menu is opened only for the picture, and a submenu only inside a menu.
+  if (request.menuItem && !request.screenshot) return std::nullopt;
+  if (request.submenu && !request.menuItem) return std::nullopt;
   return request;
 }
 

@@ -14,8 +14,10 @@ inline constexpr char kUsage[] =
     "usage: plovane-finder menu [--kind items|container|sidebar|toolbar] [--json] PATH...\n"
     "       plovane-finder choose [--answer ok:PATH|ok|cancel|button:TITLE]... ITEM PATH...\n"
     "       plovane-finder --window [FOLDER]\n"
+    "                      [--screenshot FILE.png [--open-menu-at NAME [--open-submenu TITLE]]]\n"
     "       plovane-finder install\n"
-    "ITEM is an entry's title, or titles through submenus joined by \" > \".\n";
+    "ITEM is an entry's title, or titles through submenus joined by \" > \".\n"
+    "NAME is an item of FOLDER whose context menu is open in the screenshot.\n";
 
 // One use of the stand-in, as its command line asks for it.
 struct Request {
@@ -27,6 +29,11 @@ struct Request {
   std::string item;
   std::vector<platform::NSURL> selection;
   std::optional<std::filesystem::path> folder;  // the window's first folder
+  // The window draws itself into this picture and exits, with the context menu of the item
+  // named `menuItem` open, and in it the submenu titled `submenu`.
+  std::optional<std::filesystem::path> screenshot;
+  std::optional<std::string> menuItem;
+  std::optional<std::string> submenu;
 };
 
 // Absent when the arguments are not a request (the usage says what is).

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "host/CommandLine.h"
+#include "host/FinderWindow.h"
 #include "host/Installation.h"
 #include "host/MenuRequests.h"
 
@@ -44,8 +45,8 @@ int main(int argc, char** argv) {
     case Command::menu:
     case Command::choose:
       return runCommand(*request, argc, argv);
-    default:
-      std::cerr << plovane::host::kUsage;
-      return 2;
+    case Command::window:
+      return plovane::host::runWindow(*request, argc, argv);
   }
+  return 2;
 }

@@ -1,0 +1,76 @@
+#include "host/FinderWindow.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDir>
+#include <QFile>
+#include <QStatusBar>
+#include <iostream>
+
+#include "desktop/ImageRendering.h"
+#include "host/ExtensionClient.h"
+#include "host/FinderWindowHostState.h"
+#include "host/FinderWindowMain.h"
+#include "host/FinderWindowScreenshot.h"
+#include "host/MenuRequests.h"
+
+namespace plovane::host {
+
+namespace {
+
+ExtensionCalls callsThrough(ExtensionClient& client) {
+  return {
+      [&client](platform::FIMenuKind kind, const std::vector<platform::NSURL>& selection) {
+        return client.menu(kind, selection);
+      },
+      [&client](const platform::NSMenuItem& entry, const std::vector<platform::NSURL>& selection) {
+        return client.perform(entry, selection);
+      }};
+}
+
+int runScreenshot(FinderMainWindow& window, const Request& request) {
+  const auto why = takeScreenshot(window, {request.menuItem, request.submenu}, *request.screenshot);
+  if (!why) return 0;
+  std::cerr << "plovane-finder: no screenshot: " << *why << "\n";
+  return 1;
+}
+
+}  // namespace
+
+int runWindow(const Request& request, int& argc, char** argv) {
+  QApplication application(argc, argv);
+  platform::desktop::useBundledIconTheme();
+  if (!sessionBusAvailable()) {
+    std::cerr << "plovane-finder: the window needs a session bus to reach the extension; "
+                 "without a desktop session, start one for it: "
+                 "dbus-run-session -- plovane-finder --window\n";
+    return 1;
+  }
+  ExtensionClient client(QDBusConnection::sessionBus());
+  platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
+                                      [](const std::string& line) { std::cerr << line << "\n"; });
+  FinderHostState state(defaults);
+  FinderMainWindow window(state, callsThrough(client));
+  QObject::connect(&client, &ExtensionClient::actionFinished, &window,
+                   &FinderMainWindow::actionFinished);
+  const auto folder = request.folder.value_or(QFile::encodeName(QDir::homePath()).toStdString());
+  if (!window.openFolder(folder)) {
+    std::cerr << "plovane-finder: " << window.statusBar()->currentMessage().toStdString() << "\n";
+    return 1;
+  }
+  // The file manager starts its extensions before it shows a folder; the extension then sets
+  // the directory set. Without it the window is still a file manager, with no extension menu.
+  if (auto why = client.start()) {
+    std::cerr << "plovane-finder: " << *why << "\n";
+    window.statusBar()->showMessage(QString::fromStdString(*why));
+  }
+  if (!request.screenshot) {
+    window.show();
+    return application.exec();
+  }
+  // The picture is of the whole screen, so the window fills it.
+  window.showMaximized();
+  return runScreenshot(window, request);
+}
+
+}  // namespace plovane::host

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <set>
+
+#include "desktop/HostDirectorySet.h"
+#include "platform/NSUserDefaults.h"
+
+namespace plovane::host {
+
+// The window's view of the file manager's own defaults domain. Other programs change it while
+// the window is open (the extension sets the directory set, its "show hidden files" command
+// flips the display toggle), so every read goes to the store.
+class FinderHostState {
+ public:
+  explicit FinderHostState(platform::UserDefaultsRoot& defaults);
+
+  bool showsHiddenFiles();
+  void setShowsHiddenFiles(bool shown);
+  std::set<platform::NSURL> directoryURLs() const { return directorySet_.directoryURLs(); }
+
+ private:
+  std::shared_ptr<platform::NSUserDefaults> state_;
+  platform::desktop::HostDirectorySet directorySet_;
+};
+
+}  // namespace plovane::host

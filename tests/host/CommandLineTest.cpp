@@ -1,0 +1,31 @@
+#include "host/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace plovane::host {
+namespace {
+
+TEST(CommandLineTest, WindowTakesAFolderAndTheScreenshotScene) {
+  auto request = parseRequest({"--window", "/srv/Work/", "--screenshot", "/tmp/shot.png",
+                               "--open-menu-at", "a.txt", "--open-submenu", "Shortcuts"});
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->command, Request::Command::window);
+  EXPECT_EQ(request->folder, std::filesystem::path("/srv/Work"));
+  EXPECT_EQ(request->screenshot, std::filesystem::path("/tmp/shot.png"));
+  EXPECT_EQ(request->menuItem, "a.txt");
+  EXPECT_EQ(request->submenu, "Shortcuts");
+
+  request = parseRequest({"--window"});
+  ASSERT_TRUE(request);
+  EXPECT_FALSE(request->folder || request->screenshot || request->menuItem);
+
+  // A menu opens only for the picture, a submenu only inside a menu; one folder at a time.
+  EXPECT_FALSE(parseRequest({"--window", "/srv", "--open-menu-at", "a.txt"}));
+  EXPECT_FALSE(parseRequest({"--window", "/srv", "--screenshot", "s.png", "--open-submenu", "S"}));
+  EXPECT_FALSE(parseRequest({"--window", "/srv", "/tmp"}));
+  EXPECT_FALSE(parseRequest({"--window", "/srv", "--screenshot"}));
+  EXPECT_FALSE(parseRequest({"--window", "--json"}));
+}
+
+}  // namespace
+}  // namespace plovane::host
