@@ -21,13 +21,6 @@ using platform::PlistArray;
 using testing::ProcessResult;
 using testing::runProcess;
 
-std::string contents(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class DesktopEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -66,10 +59,10 @@ class DesktopEndToEndTest : public ::testing::Test {
   std::string settingsAppRecordWith(const std::string& line) {
     const auto record = env.defaults.root() / "settings-app.log";
     for (int attempt = 0; attempt < 500; ++attempt) {
-      if (contents(record).find(line) != std::string::npos) break;
+      if (testing::fileContents(record).find(line) != std::string::npos) break;
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return contents(record);
+    return testing::fileContents(record);
   }
 
   testing::TestEnvironment env;
@@ -146,7 +139,7 @@ TEST_F(DesktopEndToEndTest, HidingAnItemListsItInItsFoldersHiddenFile) {
   const auto result = finder({"choose", "--answer", "ok:" + (work / "notes.txt").string(),
                               "Hide item", (work / "notes.txt").string()});
   ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
-  EXPECT_EQ(contents(work / ".hidden"), "notes.txt\n");
+  EXPECT_EQ(testing::fileContents(work / ".hidden"), "notes.txt\n");
   const auto menu = finder({"menu", (work / "notes.txt").string()});
   EXPECT_NE(menu.standardOutput.find("Unhide item"), std::string::npos) << menu.standardOutput;
 }

@@ -13,13 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string contents(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class InstallationTest : public ::testing::Test {
  protected:
   InstallationTest() {
@@ -46,14 +39,14 @@ TEST_F(InstallationTest, PutsTheBundlesTheServiceFileAndTheDesktopEntryInPlace) 
   EXPECT_TRUE(fs::exists(folder.path() / "Apps" / "PlovaneMenu.app" / "Info.plist"));
 
   // The bus splits Exec on spaces and honours quotes and backslashes.
-  const auto service = contents(folder.path() / "data" / "dbus-1" / "services" /
-                                "com.quenlow.plovanemenu.findersyncextension.service");
+  const auto service = testing::fileContents(folder.path() / "data" / "dbus-1" / "services" /
+                                             "com.quenlow.plovanemenu.findersyncextension.service");
   EXPECT_EQ(service, "[D-BUS Service]\nName=com.quenlow.plovanemenu.findersyncextension\nExec=\"" +
                          (folder.path() / "Apps" / "PlovaneMenuExtension.appex").string() +
                          "/plovane-menu-extension\" --home \"" + folder.path().string() +
                          "/my \\\"home\\\"\"\n");
-  const auto entry =
-      contents(folder.path() / "data" / "applications" / "com.quenlow.plovanefinder.desktop");
+  const auto entry = testing::fileContents(folder.path() / "data" / "applications" /
+                                           "com.quenlow.plovanefinder.desktop");
   EXPECT_NE(entry.find("Exec=\"/opt/plovane finder/plovane-finder\" --window %f\n"),
             std::string::npos);
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <sstream>
 #include <string>
 
 namespace plovane::testing {
@@ -20,6 +21,14 @@ inline void writeBundleInfo(const std::filesystem::path& bundle, const std::stri
   makeFolder(bundle);
   std::ofstream(bundle / "Info.plist")
       << "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" << entries << "</dict></plist>";
+}
+
+// The whole text of a file; empty when there is none.
+inline std::string fileContents(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 }  // namespace plovane::testing

@@ -1,5 +1,7 @@
 #include "support/PrivateSessionBus.h"
 
+#include "support/FileTree.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -54,13 +56,6 @@ std::vector<std::string> environmentEntries(const std::map<std::string, std::str
   return entries;
 }
 
-std::string readFile(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 }  // namespace
 
 PrivateSessionBus::PrivateSessionBus(const std::filesystem::path& folder,
@@ -91,7 +86,7 @@ PrivateSessionBus::PrivateSessionBus(const std::filesystem::path& folder,
   if (failed != 0) throw std::runtime_error("cannot start dbus-daemon");
   // The daemon writes its address once it listens.
   for (int attempt = 0; attempt < 1000 && address_.empty(); ++attempt) {
-    const std::string text = readFile(addressFile);
+    const std::string text = fileContents(addressFile);
     if (text.find('\n') != std::string::npos) {
       address_ = text.substr(0, text.find('\n'));
     } else {
@@ -113,6 +108,6 @@ std::map<std::string, std::string> PrivateSessionBus::clientEnvironment() const 
   return environment;
 }
 
-std::string PrivateSessionBus::log() const { return readFile(logFile_); }
+std::string PrivateSessionBus::log() const { return fileContents(logFile_); }
 
 }  // namespace plovane::testing
