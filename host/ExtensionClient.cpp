@@ -105,6 +105,20 @@ std::variant<ActionOutcome, std::string> ExtensionClient::performAndWait(
   return *outcome;
 }
 
+void ExtensionClient::beginObserving(const platform::NSURL& folder) {
+  tell("BeginObserving", folder);
+}
+
+void ExtensionClient::endObserving(const platform::NSURL& folder) { tell("EndObserving", folder); }
+
+void ExtensionClient::requestBadge(const platform::NSURL& item) { tell("RequestBadge", item); }
+
+void ExtensionClient::tell(const char* method, const platform::NSURL& url) {
+  auto call = callOf(method);
+  call << QString::fromStdString(url.path());
+  bus_.send(call);
+}
+
 void ExtensionClient::onActionFinished(uint action, const QStringList& modals,
                                        const QString& failure, uint answersLeft) {
   ActionOutcome outcome;

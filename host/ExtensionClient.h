@@ -37,6 +37,11 @@ class ExtensionClient : public QObject {
   // Sends the entry and returns at once with the action's number (the window's way).
   std::variant<unsigned, std::string> perform(const platform::NSMenuItem& entry,
                                               const std::vector<platform::NSURL>& selection);
+  // What the file manager tells the extension without waiting for it: which folder it shows
+  // and which items it would draw badges on.
+  void beginObserving(const platform::NSURL& folder);
+  void endObserving(const platform::NSURL& folder);
+  void requestBadge(const platform::NSURL& item);
   // Sends the entry and waits until its work has run out (the command line's way).
   std::variant<ActionOutcome, std::string> performAndWait(
       const platform::NSMenuItem& entry, const std::vector<platform::NSURL>& selection,
@@ -50,6 +55,8 @@ class ExtensionClient : public QObject {
                         uint answersLeft);
 
  private:
+  void tell(const char* method, const platform::NSURL& url);
+
   QDBusConnection bus_;
 };
 

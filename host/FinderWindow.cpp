@@ -25,7 +25,10 @@ ExtensionCalls callsThrough(ExtensionClient& client) {
       },
       [&client](const platform::NSMenuItem& entry, const std::vector<platform::NSURL>& selection) {
         return client.perform(entry, selection);
-      }};
+      },
+      [&client](const platform::NSURL& folder) { client.beginObserving(folder); },
+      [&client](const platform::NSURL& folder) { client.endObserving(folder); },
+      [&client](const platform::NSURL& item) { client.requestBadge(item); }};
 }
 
 int runScreenshot(FinderMainWindow& window, const Request& request) {
@@ -53,16 +56,17 @@ int runWindow(const Request& request, int& argc, char** argv) {
   FinderMainWindow window(state, callsThrough(client));
   QObject::connect(&client, &ExtensionClient::actionFinished, &window,
                    &FinderMainWindow::actionFinished);
+  // The file manager starts its extensions before it shows a folder; the extension then sets
+  // the directory set. Without it the window is still a file manager, with no extension menu.
+  const auto notStarted = client.start();
   const auto folder = request.folder.value_or(QFile::encodeName(QDir::homePath()).toStdString());
   if (!window.openFolder(folder)) {
     std::cerr << "plovane-finder: " << window.statusBar()->currentMessage().toStdString() << "\n";
     return 1;
   }
-  // The file manager starts its extensions before it shows a folder; the extension then sets
-  // the directory set. Without it the window is still a file manager, with no extension menu.
-  if (auto why = client.start()) {
-    std::cerr << "plovane-finder: " << *why << "\n";
-    window.statusBar()->showMessage(QString::fromStdString(*why));
+  if (notStarted) {
+    std::cerr << "plovane-finder: " << *notStarted << "\n";
+    window.statusBar()->showMessage(QString::fromStdString(*notStarted));
   }
   if (!request.screenshot) {
     window.show();

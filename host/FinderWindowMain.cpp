@@ -122,7 +122,24 @@ bool FinderMainWindow::openFolder(const fs::path& folder) {
   statusBar()->clearMessage();
   view_->clearSelection();
   relist();
+  observeShownFolder();
   return true;
+}
+
+void FinderMainWindow::observeShownFolder() {
+  const auto shownFolder = platform::NSURL::fileURLWithPath(folder_.string());
+  const bool served = platform::desktop::isInsideDirectorySet(state_.directoryURLs(), shownFolder);
+  if (observed_ && (!served || *observed_ != shownFolder)) {
+    extension_.endObserving(*observed_);
+    observed_.reset();
+  }
+  if (!served || observed_) return;
+  observed_ = shownFolder;
+  extension_.beginObserving(shownFolder);
+  for (int row = 0; row < listing_.rowCount(); ++row) {
+    extension_.requestBadge(
+        platform::NSURL::fileURLWithPath(listing_.pathAt(listing_.index(row, 0)).string()));
+  }
 }
 
 void FinderMainWindow::relist() {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -30,6 +31,9 @@ struct ExtensionCalls {
   std::function<std::variant<unsigned, std::string>(const platform::NSMenuItem&,
                                                     const std::vector<platform::NSURL>&)>
       perform;
+  std::function<void(const platform::NSURL&)> beginObserving;
+  std::function<void(const platform::NSURL&)> endObserving;
+  std::function<void(const platform::NSURL&)> requestBadge;
 };
 
 // What a right-click is about: the selected items, or the shown folder itself.
@@ -66,6 +70,9 @@ class FinderMainWindow final : public QMainWindow {
   void buildToolBar();
   void buildMenus();
   void relist();
+  // Tells the extension about the folder now shown, as the file manager does for the folders
+  // of the directory set: observation moves with the window, and each item asks for its badge.
+  void observeShownFolder();
   // Takes over the toggle as the store has it now; true when that changed it.
   bool followHiddenFilesToggle();
   void setShowsHiddenFiles(bool shown);
@@ -80,6 +87,7 @@ class FinderMainWindow final : public QMainWindow {
   FinderHostState& state_;
   ExtensionCalls extension_;
   std::filesystem::path folder_;
+  std::optional<platform::NSURL> observed_;
   FolderListing listing_;
   QFileSystemWatcher watcher_;
   QListView* view_;

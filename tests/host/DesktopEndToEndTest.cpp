@@ -144,5 +144,18 @@ TEST_F(DesktopEndToEndTest, HidingAnItemListsItInItsFoldersHiddenFile) {
   EXPECT_NE(menu.standardOutput.find("Unhide item"), std::string::npos) << menu.standardOutput;
 }
 
+TEST_F(DesktopEndToEndTest, TheWindowObservesItsFolderAndDrawsTheExtensionsMenu) {
+  monitor(work);
+  const auto picture = env.home.path() / "window.png";
+  const auto result = finder({"--window", work.string(), "--screenshot", picture.string(),
+                              "--open-menu-at", "photo.png"});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
+  EXPECT_GT(fs::file_size(picture), 0u);
+  EXPECT_NE(bus->log().find("beginObservingDirectoryAtURL: " + work.string()), std::string::npos)
+      << bus->log();
+  EXPECT_NE(bus->log().find("requestBadgeIdentifierForURL: " + (work / "notes.txt").string()),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace plovane

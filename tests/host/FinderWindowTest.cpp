@@ -62,7 +62,10 @@ struct FakeExtension {
             [this](const NSMenuItem& entry, const std::vector<NSURL>& selection) {
               performed.emplace_back(entry, selection);
               return performAnswer;
-            }};
+            },
+            [this](const NSURL& folder) { told.push_back("begin " + folder.path()); },
+            [this](const NSURL& folder) { told.push_back("end " + folder.path()); },
+            [this](const NSURL& item) { told.push_back("badge " + item.path()); }};
   }
 
   static TransportedMenu twoEntries() {
@@ -79,6 +82,7 @@ struct FakeExtension {
   std::variant<unsigned, std::string> performAnswer = 1u;
   std::vector<ContextTarget> asked;
   std::vector<std::pair<NSMenuItem, std::vector<NSURL>>> performed;
+  std::vector<std::string> told;
 };
 
 class FinderWindowTest : public ::testing::Test {
@@ -186,6 +190,19 @@ TEST_F(FinderWindowMenuTest, OpensFoldersInPlaceAndTakesOverTheToggleOnActivatio
   QApplication::sendEvent(window.get(), &activated);
   EXPECT_TRUE(window->listing().indexOfName(".dot"));
   EXPECT_TRUE(state.showsHiddenFiles());
+}
+
+TEST_F(FinderWindowMenuTest, ObservationFollowsTheShownFolderInsideTheDirectorySet) {
+  EXPECT_TRUE(extension.told.empty());
+  otherDirectorySet.setDirectoryURLs({urlOf(work / "Sub")});
+  testing::makeFolder(work / "Sub", {"inner.txt"});
+  ASSERT_TRUE(window->openFolder(work / "Sub"));
+  ASSERT_TRUE(window->openFolder(work / "Sub"));
+  ASSERT_TRUE(window->openFolder(work));
+  EXPECT_EQ(extension.told,
+            (std::vector<std::string>{"begin " + (work / "Sub").string(),
+                                      "badge " + (work / "Sub" / "inner.txt").string(),
+                                      "end " + (work / "Sub").string()}));
 }
 
 TEST_F(FinderWindowMenuTest, AsksTheExtensionOnlyWhenEverySelectedItemIsInsideTheDirectorySet) {
