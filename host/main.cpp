@@ -2,6 +2,8 @@
 // selection and carries out a chosen entry, from the command line or in a small window, and
 // installs the programs for the desktop.
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <iostream>
 
 #include "host/CommandLine.h"
@@ -11,7 +13,7 @@
 
 namespace {
 
-int installForThisUser() {
+int installForThisUser(int& argc, char** argv) {
   try {
     for (const auto& written : plovane::host::install(plovane::host::defaultInstallPlaces())) {
       std::cout << "installed " << written.string() << "\n";
@@ -19,6 +21,11 @@ int installForThisUser() {
   } catch (const std::exception& failure) {
     std::cerr << "plovane-finder: installation failed: " << failure.what() << "\n";
     return 1;
+  }
+  // A running session bus reads its service folders again, so the extension can start at once.
+  QCoreApplication application(argc, argv);
+  if (plovane::host::sessionBusAvailable()) {
+    QDBusConnection::sessionBus().interface()->call(QStringLiteral("ReloadConfig"));
   }
   return 0;
 }
@@ -41,7 +48,7 @@ int main(int argc, char** argv) {
   using Command = plovane::host::Request::Command;
   switch (request->command) {
     case Command::install:
-      return installForThisUser();
+      return installForThisUser(argc, argv);
     case Command::menu:
     case Command::choose:
       return runCommand(*request, argc, argv);
