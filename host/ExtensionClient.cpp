@@ -32,8 +32,11 @@ std::string why(const QDBusError& error) {
 }  // namespace
 
 ExtensionClient::ExtensionClient(QDBusConnection connection) : bus_(std::move(connection)) {
-  bus_.connect(bus::kExtensionService, bus::kExtensionPath, bus::kFinderSyncInterface,
-               "ActionFinished", this, SLOT(onActionFinished(uint, QStringList, QString, uint)));
+  // Matched by path and interface, not by the service's name: Qt filters a named sender through
+  // the owner it last heard of, and this process may not have heard yet of the extension the
+  // bus has just started, which would drop its first report.
+  bus_.connect(QString(), bus::kExtensionPath, bus::kFinderSyncInterface, "ActionFinished", this,
+               SLOT(onActionFinished(uint, QStringList, QString, uint)));
 }
 
 std::optional<std::string> ExtensionClient::start() {
