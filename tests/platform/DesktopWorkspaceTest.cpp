@@ -10,10 +10,11 @@
 
 #include "desktop/BusNames.h"
 #include "sim/RecordingSystemLog.h"
-#include "support/QtApplication.h"
-#include "support/TestEnvironment.h"
+#include "support/PrivateSessionBus.h"
 #include "support/Process.h"
+#include "support/QtApplication.h"
 #include "support/RecordedLaunch.h"
+#include "support/TestEnvironment.h"
 
 namespace platform::desktop {
 namespace {
@@ -122,39 +123,43 @@ class FakeFileManager final : public QDBusVirtualObject {
   std::vector<QStringList> shown;
 };
 
-TEST_F(DesktopWorkspaceTest, FileViewerShowsTheItemsAsURIs) {
-  if (!plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
-  if (QDBusConnection::sessionBus().interface()->isServiceRegistered(bus::kFileManagerService)) {
-    GTEST_SKIP() << "a real file manager serves this bus";
+// A session bus of the test's own, with no file manager on it but the one a test puts there.
+class FileViewerTest : public DesktopWorkspaceTest {
+ protected:
+  QDBusConnection connect(const QString& name) {
+    return QDBusConnection::connectToBus(
+        QString::fromStdString(bus.clientEnvironment().at("DBUS_SESSION_BUS_ADDRESS")), name);
   }
+  void TearDown() override {
+    QDBusConnection::disconnectFromBus("viewer");
+    QDBusConnection::disconnectFromBus("fake-file-manager");
+  }
+
+  TemporaryFolder busFolder;
+  plovane::testing::PrivateSessionBus bus{busFolder.path(), busFolder.path(), {}};
+  DesktopWorkspace viewer{connect("viewer"), BundleRegistry(home.path()), log};
+};
+
+TEST_F(FileViewerTest, ShowsTheItemsAsURIs) {
   FakeFileManager fileManager;
-  auto owner = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake-file-manager");
+  auto owner = connect("fake-file-manager");
   ASSERT_TRUE(owner.registerVirtualObject(bus::kFileManagerPath, &fileManager));
   ASSERT_TRUE(owner.registerService(bus::kFileManagerService));
 
   const auto item = home.path() / "Ünï code.txt";
-  workspace.activateFileViewerSelectingURLs({NSURL::fileURLWithPath(item.string())});
+  viewer.activateFileViewerSelectingURLs({NSURL::fileURLWithPath(item.string())});
   EXPECT_TRUE(QTest::qWaitFor([&] { return !fileManager.shown.empty(); }, 5000));
   ASSERT_EQ(fileManager.shown.size(), 1u);
   EXPECT_EQ(fileManager.shown[0],
             QStringList{"file://" + QString::fromStdString(home.path().string()) +
                         "/%C3%9Cn%C3%AF%20code.txt"});
   EXPECT_TRUE(log.logLines.empty());
-
-  owner.unregisterService(bus::kFileManagerService);
-  owner.unregisterObject(bus::kFileManagerPath);
-  QDBusConnection::disconnectFromBus("fake-file-manager");
 }
 
-TEST_F(DesktopWorkspaceTest, FileViewerFallsBackToOpeningTheFolderWithoutAFileManager) {
-  if (!plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
-  const auto interface = QDBusConnection::sessionBus().interface();
-  if (interface->isServiceRegistered(bus::kFileManagerService) ||
-      interface->activatableServiceNames().value().contains(bus::kFileManagerService)) {
-    GTEST_SKIP() << "a file manager serves this bus";
-  }
+TEST_F(FileViewerTest, FallsBackToOpeningTheFolderWithoutAFileManager) {
   EnvironmentOverride path("PATH", recorded.binWith("xdg-open").string());
-  workspace.activateFileViewerSelectingURLs({NSURL::fileURLWithPath((home.path() / "a").string())});
+  viewer.activateFileViewerSelectingURLs({NSURL::fileURLWithPath((home.path() / "a").string())});
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !log.logLines.empty(); }, 5000));
   EXPECT_EQ(recorded.arguments(), (std::vector<std::string>{"xdg-open", home.path().string()}));
   ASSERT_EQ(log.logLines.size(), 1u);
   EXPECT_NE(log.logLines[0].find("no file manager owns"), std::string::npos);
