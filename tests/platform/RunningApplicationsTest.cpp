@@ -5,6 +5,7 @@
 
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/RunningApplications.h"
+#include "support/PrivateSessionBus.h"
 #include "support/QtApplication.h"
 #include "support/TestEnvironment.h"
 
@@ -16,9 +17,8 @@ constexpr char kSettingsApp[] = "com.quenlow.plovanemenu.settings-app";
 // Another process's connection: a bus name it owns is released when the test ends with it.
 class OtherProcess {
  public:
-  explicit OtherProcess(const char* name)
-      : name_(name),
-        connection_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)) {}
+  OtherProcess(const QString& address, const char* name)
+      : name_(name), connection_(QDBusConnection::connectToBus(address, name)) {}
   ~OtherProcess() { QDBusConnection::disconnectFromBus(name_); }
   QDBusConnection& connection() { return connection_; }
 
@@ -27,22 +27,28 @@ class OtherProcess {
   QDBusConnection connection_;
 };
 
-std::optional<NSApplicationActivationPolicy> listedPolicy(const std::string& bundleIdentifier) {
-  for (const auto& application : runningApplicationsOn(QDBusConnection::sessionBus())) {
-    if (application.bundleIdentifier == bundleIdentifier) return application.activationPolicy;
-  }
-  return std::nullopt;
-}
-
+// Each test has a bus of its own, so no other program (or test) running meanwhile is listed.
 class RunningApplicationsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (!plovane::testing::sessionBusAvailable()) GTEST_SKIP() << "no session bus";
+  void SetUp() override { plovane::testing::qtApplication(); }
+
+  QString address() const {
+    return QString::fromStdString(bus.clientEnvironment().at("DBUS_SESSION_BUS_ADDRESS"));
   }
+  std::optional<NSApplicationActivationPolicy> listedPolicy(const std::string& bundleIdentifier) {
+    for (const auto& application : runningApplicationsOn(workspace.connection())) {
+      if (application.bundleIdentifier == bundleIdentifier) return application.activationPolicy;
+    }
+    return std::nullopt;
+  }
+
+  plovane::testing::TemporaryFolder folder;
+  plovane::testing::PrivateSessionBus bus{folder.path(), folder.path(), {}};
+  OtherProcess workspace{address(), "plovane-workspace"};
 };
 
 TEST_F(RunningApplicationsTest, ListsPublishedProgramsWithTheirPolicyUntilTheyQuit) {
-  OtherProcess settings("plovane-settings-app");
+  OtherProcess settings(address(), "plovane-settings-app");
   {
     QObject application;
     auto* registration =
@@ -51,7 +57,7 @@ TEST_F(RunningApplicationsTest, ListsPublishedProgramsWithTheirPolicyUntilTheyQu
     EXPECT_EQ(listedPolicy(kSettingsApp), NSApplicationActivationPolicy::accessory);
 
     // A second instance neither takes the name nor changes what is listed.
-    OtherProcess second("plovane-settings-app-2");
+    OtherProcess second(address(), "plovane-settings-app-2");
     QObject secondApplication;
     auto* secondRegistration = new RunningApplicationRegistration(
         &secondApplication, NSApplicationActivationPolicy::regular);
@@ -62,10 +68,10 @@ TEST_F(RunningApplicationsTest, ListsPublishedProgramsWithTheirPolicyUntilTheyQu
 }
 
 TEST_F(RunningApplicationsTest, NamesWithoutThePolicyAreRegularAndBusNamesAreNoPrograms) {
-  OtherProcess plain("plovane-plain");
+  OtherProcess plain(address(), "plovane-plain");
   ASSERT_TRUE(plain.connection().registerService("com.quenlow.plain"));
   EXPECT_EQ(listedPolicy("com.quenlow.plain"), NSApplicationActivationPolicy::regular);
-  for (const auto& application : runningApplicationsOn(QDBusConnection::sessionBus())) {
+  for (const auto& application : runningApplicationsOn(workspace.connection())) {
     EXPECT_FALSE(application.bundleIdentifier->starts_with(":"));
     EXPECT_NE(application.bundleIdentifier, "org.freedesktop.DBus");
   }
@@ -73,7 +79,7 @@ TEST_F(RunningApplicationsTest, NamesWithoutThePolicyAreRegularAndBusNamesAreNoP
 
 // The extension exports its own interface at its identifier's path before it publishes.
 TEST_F(RunningApplicationsTest, PublishesOnAnObjectTheProgramAlreadyExportsThere) {
-  OtherProcess extension("plovane-extension");
+  OtherProcess extension(address(), "plovane-extension");
   QObject application;
   const QString path = objectPathForBundleIdentifier(kSettingsApp);
   EXPECT_EQ(path, "/com/quenlow/plovanemenu/settings_app");
