@@ -71,7 +71,6 @@ QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesF
 }
 
 void useBundledIconTheme() {
-  if (!QIcon::themeName().isEmpty()) return;
   QStringList searchPaths = QIcon::themeSearchPaths();
   for (const QString& folder :
        QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
@@ -79,7 +78,12 @@ void useBundledIconTheme() {
     if (!searchPaths.contains(folder)) searchPaths << folder;
   }
   QIcon::setThemeSearchPaths(searchPaths);
-  QIcon::setThemeName(QStringLiteral("Adwaita"));
+  // Icons a desktop's own theme lacks come from this one. Without a desktop, Qt reports only
+  // "hicolor", the base every theme inherits, which holds hardly any icons of its own.
+  const QString adwaita = QStringLiteral("Adwaita");
+  QIcon::setFallbackThemeName(adwaita);
+  const QString current = QIcon::themeName();
+  if (current.isEmpty() || current == QStringLiteral("hicolor")) QIcon::setThemeName(adwaita);
 }
 
 }  // namespace platform::desktop

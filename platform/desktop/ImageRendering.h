@@ -12,8 +12,9 @@ namespace platform::desktop {
 // was drawn into it. Null when there is nothing to show.
 QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesFolder);
 
-// Uses the Adwaita theme from the system's icon folders when no theme is set, as in an offscreen
-// session; call it once the QGuiApplication exists.
+// Finds the system's icon folders and falls back to the Adwaita theme for icons the desktop's
+// theme lacks, or uses it outright where no desktop set one (offscreen, a bare X server); call
+// it once the QGuiApplication exists.
 void useBundledIconTheme();
 
 }  // namespace platform::desktop
