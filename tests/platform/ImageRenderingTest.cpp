@@ -70,5 +70,21 @@ TEST_F(ImageRenderingTest, FileIconsFollowTheTypeAndSurviveRedrawing) {
   EXPECT_TRUE(iconForImage(NSImage::canvas({16, 16}), {}).isNull());
 }
 
+// A bare X server reports only the base theme, which has no folder or document icons.
+TEST_F(ImageRenderingTest, TheBaseThemeAloneIsReplacedAndADesktopsThemeKept) {
+  const QString before = QIcon::themeName();
+  QIcon::setThemeName("hicolor");
+  useBundledIconTheme();
+  EXPECT_EQ(QIcon::themeName(), "Adwaita");
+  EXPECT_FALSE(QIcon::fromTheme("folder").isNull());
+
+  QIcon::setThemeName("Desktop's Own");
+  useBundledIconTheme();
+  EXPECT_EQ(QIcon::themeName(), "Desktop's Own");
+  EXPECT_EQ(QIcon::fallbackThemeName(), "Adwaita");
+  EXPECT_FALSE(QIcon::fromTheme("folder").isNull());
+  QIcon::setThemeName(before);
+}
+
 }  // namespace
 }  // namespace platform::desktop
