@@ -2,6 +2,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusReply>
 #include <QEventLoop>
 #include <QTimer>
@@ -14,9 +15,10 @@ namespace bus = platform::desktop::bus;
 
 namespace {
 
-QStringList paths(const std::vector<platform::NSURL>& urls) {
-  QStringList list;
-  for (const auto& url : urls) list << QString::fromStdString(url.path());
+// Paths cross as bytes: a Linux file name need not be UTF-8, and the bus's strings must be.
+QList<QByteArray> paths(const std::vector<platform::NSURL>& urls) {
+  QList<QByteArray> list;
+  for (const auto& url : urls) list << QByteArray::fromStdString(url.path());
   return list;
 }
 
@@ -32,6 +34,7 @@ std::string why(const QDBusError& error) {
 }  // namespace
 
 ExtensionClient::ExtensionClient(QDBusConnection connection) : bus_(std::move(connection)) {
+  qDBusRegisterMetaType<QList<QByteArray>>();
   // Matched by path and interface, not by the service's name: Qt filters a named sender through
   // the owner it last heard of, and this process may not have heard yet of the extension the
   // bus has just started, which would drop its first report.
@@ -50,7 +53,7 @@ std::optional<std::string> ExtensionClient::start() {
 std::variant<platform::desktop::TransportedMenu, std::string> ExtensionClient::menu(
     platform::FIMenuKind kind, const std::vector<platform::NSURL>& selection) {
   auto call = callOf("Menu");
-  call << static_cast<int>(kind) << paths(selection);
+  call << static_cast<int>(kind) << QVariant::fromValue(paths(selection));
   const QDBusReply<QString> reply = bus_.call(call);
   if (!reply.isValid()) return why(reply.error());
   auto menu = platform::desktop::decodeMenu(reply.value().toUtf8());
@@ -59,10 +62,10 @@ std::variant<platform::desktop::TransportedMenu, std::string> ExtensionClient::m
 }
 
 std::optional<std::string> ExtensionClient::answerModals(const std::vector<std::string>& answers) {
-  QStringList list;
-  for (const auto& answer : answers) list << QString::fromStdString(answer);
+  QList<QByteArray> list;
+  for (const auto& answer : answers) list << QByteArray::fromStdString(answer);
   auto call = callOf("AnswerModals");
-  call << list;
+  call << QVariant::fromValue(list);
   const QDBusReply<void> reply = bus_.call(call);
   if (!reply.isValid()) return why(reply.error());
   return std::nullopt;
@@ -72,7 +75,7 @@ std::variant<unsigned, std::string> ExtensionClient::perform(
     const platform::NSMenuItem& entry, const std::vector<platform::NSURL>& selection) {
   auto call = callOf("Perform");
   call << QString::fromStdString(entry.action) << static_cast<qlonglong>(entry.tag)
-       << QString::fromStdString(entry.title) << paths(selection);
+       << QString::fromStdString(entry.title) << QVariant::fromValue(paths(selection));
   // A command may keep the extension busy for a while (it waits for the settings app to start).
   const QDBusReply<uint> reply = bus_.call(call, QDBus::Block, 60'000);
   if (!reply.isValid()) return why(reply.error());
@@ -118,7 +121,7 @@ void ExtensionClient::requestBadge(const platform::NSURL& item) { tell("RequestB
 
 void ExtensionClient::tell(const char* method, const platform::NSURL& url) {
   auto call = callOf(method);
-  call << QString::fromStdString(url.path());
+  call << QByteArray::fromStdString(url.path());
   bus_.send(call);
 }
 

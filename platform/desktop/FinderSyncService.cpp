@@ -1,6 +1,7 @@
 #include "desktop/FinderSyncService.h"
 
 #include <QDBusConnection>
+#include <QDBusMetaType>
 #include <QTimer>
 #include <exception>
 
@@ -11,7 +12,7 @@ namespace platform::desktop {
 
 namespace {
 
-NSURL urlForPath(const QString& path) { return NSURL::fileURLWithPath(path.toStdString()); }
+NSURL urlForPath(const QByteArray& path) { return NSURL::fileURLWithPath(path.toStdString()); }
 
 }  // namespace
 
@@ -23,11 +24,12 @@ FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet&
       runLoop_(runLoop),
       resources_(std::move(resources)),
       scripted_(scripted) {
+  qDBusRegisterMetaType<QList<QByteArray>>();
   runLoop_.setRunner([this](const Block& block) { runGuarded(block); });
   runLoop_.setIdleHandler([this] { finishActions(); });
 }
 
-QString FinderSyncService::Menu(int kind, const QStringList& selection) {
+QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
   if (kind < 0 || kind > static_cast<int>(FIMenuKind::toolbarItemMenu)) {
     sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
     return {};
@@ -38,7 +40,7 @@ QString FinderSyncService::Menu(int kind, const QStringList& selection) {
 }
 
 uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
-                                const QStringList& selection) {
+                                const QList<QByteArray>& selection) {
   selectOnly(selection);
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
   sender.tag = tag;
@@ -56,19 +58,19 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
   return action;
 }
 
-void FinderSyncService::BeginObserving(const QString& path) {
+void FinderSyncService::BeginObserving(const QByteArray& path) {
   finderSync_.beginObservingDirectoryAtURL(urlForPath(path));
 }
 
-void FinderSyncService::EndObserving(const QString& path) {
+void FinderSyncService::EndObserving(const QByteArray& path) {
   finderSync_.endObservingDirectoryAtURL(urlForPath(path));
 }
 
-void FinderSyncService::RequestBadge(const QString& path) {
+void FinderSyncService::RequestBadge(const QByteArray& path) {
   finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
 }
 
-void FinderSyncService::AnswerModals(const QStringList& answers) {
+void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
   if (scripted_ == nullptr) {
     sendErrorReply(QDBusError::NotSupported,
                    "modals are answered by the person at the display, not from a script");
@@ -78,7 +80,7 @@ void FinderSyncService::AnswerModals(const QStringList& answers) {
   for (const auto& answer : answers) {
     if (!scripted_->answer(answer.toStdString())) {
       scripted_->forgetAnswers();
-      sendErrorReply(QDBusError::InvalidArgs, "not an answer: " + answer);
+      sendErrorReply(QDBusError::InvalidArgs, "not an answer: " + QString::fromUtf8(answer));
       return;
     }
   }
@@ -93,7 +95,7 @@ void FinderSyncService::runGuarded(const std::function<void()>& work) {
   }
 }
 
-void FinderSyncService::selectOnly(const QStringList& selection) {
+void FinderSyncService::selectOnly(const QList<QByteArray>& selection) {
   std::vector<NSURL> urls;
   for (const auto& path : selection) urls.push_back(urlForPath(path));
   controller_.setSelectedItemURLs(std::move(urls));

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDBusContext>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <filesystem>
@@ -28,8 +30,9 @@ class ScriptedModalAnswers {
 };
 
 // The extension's callbacks on the session bus, as the file manager makes them: the menu for a
-// kind and selection, the chosen entry, directory observation and badge requests. The work a
-// chosen entry defers runs after the reply has gone, and one signal reports when it has run out.
+// kind and selection (paths travel as bytes, since a Linux file name need not be UTF-8), the chosen
+// entry, directory observation and badge requests. The work a chosen entry defers runs after the
+// reply has gone, and one signal reports when it has run out.
 class FinderSyncService : public QObject, protected QDBusContext {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.FinderSync")
@@ -39,14 +42,14 @@ class FinderSyncService : public QObject, protected QDBusContext {
                     std::filesystem::path resources, ScriptedModalAnswers* scripted);
 
  public slots:
-  QString Menu(int kind, const QStringList& selection);
+  QString Menu(int kind, const QList<QByteArray>& selection);
   uint Perform(const QString& selector, qlonglong tag, const QString& title,
-               const QStringList& selection);
-  void BeginObserving(const QString& path);
-  void EndObserving(const QString& path);
-  void RequestBadge(const QString& path);
+               const QList<QByteArray>& selection);
+  void BeginObserving(const QByteArray& path);
+  void EndObserving(const QByteArray& path);
+  void RequestBadge(const QByteArray& path);
   // The answers for the modals of the next chosen entries, in place of any left over.
-  void AnswerModals(const QStringList& answers);
+  void AnswerModals(const QList<QByteArray>& answers);
 
  signals:
   // `failure` is empty when the action's work ran to its end.
@@ -55,7 +58,7 @@ class FinderSyncService : public QObject, protected QDBusContext {
 
  private:
   void runGuarded(const std::function<void()>& work);
-  void selectOnly(const QStringList& selection);
+  void selectOnly(const QList<QByteArray>& selection);
   void finishActions();
 
   FIFinderSync& finderSync_;

@@ -144,11 +144,22 @@ TEST_F(DesktopEndToEndTest, HidingAnItemListsItInItsFoldersHiddenFile) {
   EXPECT_NE(menu.standardOutput.find("Unhide item"), std::string::npos) << menu.standardOutput;
 }
 
+// A Linux file name is bytes: one that is not UTF-8 must reach the extension unchanged.
+TEST_F(DesktopEndToEndTest, ANameThatIsNotUtf8CrossesTheBusUnchanged) {
+  monitor(work);
+  const std::string name = "caf\xe9.txt";
+  testing::makeFolder(work, {name.c_str()});
+  const auto item = (work / name).string();
+  const auto result = finder({"choose", "--answer", "ok:" + item, "Hide item", item});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
+  EXPECT_EQ(testing::fileContents(work / ".hidden"), name + "\n");
+}
+
 TEST_F(DesktopEndToEndTest, TheWindowObservesItsFolderAndDrawsTheExtensionsMenu) {
   monitor(work);
   const auto picture = env.home.path() / "window.png";
-  const auto result = finder({"--window", work.string(), "--screenshot", picture.string(),
-                              "--open-menu-at", "photo.png"});
+  const auto result = finder(
+      {"--window", work.string(), "--screenshot", picture.string(), "--open-menu-at", "photo.png"});
   ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
   EXPECT_GT(fs::file_size(picture), 0u);
   EXPECT_NE(bus->log().find("beginObservingDirectoryAtURL: " + work.string()), std::string::npos)
