@@ -5,6 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -43,7 +44,10 @@ TEST(QtRunLoopTest, MainBlocksRunInOrderOnTheMainThreadAndTheLastOneReportsIdle)
   runLoop.dispatchAsyncMain([&] { ran.push_back("second"); });
   EXPECT_FALSE(runLoop.idle());
   runUntil([&] { return ran.size() == 3; });
-  EXPECT_EQ(ran, (std::vector<std::string>{"first", "second", "from the pool"}));
+  // The pool's block may be queued between the other two, but those keep their order.
+  const auto first = std::find(ran.begin(), ran.end(), "first");
+  EXPECT_LT(first, std::find(ran.begin(), ran.end(), "second"));
+  EXPECT_NE(std::find(ran.begin(), ran.end(), "from the pool"), ran.end());
   runUntil([&] { return runLoop.idle(); });
   EXPECT_EQ(idleReports, 1);
 }
