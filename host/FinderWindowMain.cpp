@@ -127,7 +127,7 @@ bool FinderMainWindow::openFolder(const fs::path& folder) {
 }
 
 void FinderMainWindow::observeShownFolder() {
-  const auto shownFolder = platform::NSURL::fileURLWithPath(folder_.string());
+  const auto shownFolder = urlOf(folder_);
   const bool served = platform::desktop::isInsideDirectorySet(state_.directoryURLs(), shownFolder);
   if (observed_ && (!served || *observed_ != shownFolder)) {
     extension_.endObserving(*observed_);
@@ -137,8 +137,7 @@ void FinderMainWindow::observeShownFolder() {
   observed_ = shownFolder;
   extension_.beginObserving(shownFolder);
   for (int row = 0; row < listing_.rowCount(); ++row) {
-    extension_.requestBadge(
-        platform::NSURL::fileURLWithPath(listing_.pathAt(listing_.index(row, 0)).string()));
+    extension_.requestBadge(urlOf(listing_.pathAt(listing_.index(row, 0))));
   }
 }
 
