@@ -1,6 +1,7 @@
 #include <array>
 
 #include "extension/FinderSync.h"
+#include "platform/NSApplication.h"
 #include "shared/CommandCatalogue.h"
 
 namespace plovane {

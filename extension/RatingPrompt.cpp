@@ -1,4 +1,5 @@
 #include "extension/FinderSync.h"
+#include "platform/NSApplication.h"
 #include "shared/SettingsKeys.h"
 
 namespace plovane {

@@ -15,9 +15,10 @@ DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, con
       fileManager(applicationsFolder),
       appleScript(defaults, runLoop, log),
       keyboardEvents(log),
-      platform{defaults,      runLoop,     log,      finderSyncController,
-               bundle,        workspace,   modals,   notificationCenter,
-               pasteboard,    fileManager, calendar, appleScript,
-               keyboardEvents} {}
+      windowServer(bundle.bundlePath() / "Resources"),
+      platform{defaults,       runLoop,     log,      finderSyncController,
+               bundle,         workspace,   modals,   notificationCenter,
+               pasteboard,     fileManager, calendar, appleScript,
+               keyboardEvents, windowServer} {}
 
 }  // namespace platform::desktop

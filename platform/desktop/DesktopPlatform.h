@@ -10,6 +10,7 @@
 #include "desktop/DesktopWorkspace.h"
 #include "desktop/HostDirectorySet.h"
 #include "desktop/QtRunLoop.h"
+#include "desktop/widgets/QtWindowServer.h"
 #include "platform/Platform.h"
 
 namespace platform::desktop {
@@ -31,6 +32,7 @@ class DesktopPlatform {
   NSCalendar calendar;
   DesktopAppleScript appleScript;
   DesktopKeyboardEvents keyboardEvents;
+  QtWindowServer windowServer;
   Platform platform;
 };
 

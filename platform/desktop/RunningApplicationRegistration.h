@@ -31,6 +31,8 @@ class RunningApplicationRegistration : public QDBusAbstractAdaptor {
   bool publish(QDBusConnection connection, const std::string& bundleIdentifier);
 
   QString activationPolicy() const;
+  // Readers ask each time, so a change is seen at the next question.
+  void setActivationPolicy(NSApplicationActivationPolicy policy) { policy_ = policy; }
 
  private:
   NSApplicationActivationPolicy policy_;

@@ -11,6 +11,6 @@ SimPlatform::SimPlatform(UserDefaultsRoot& defaults, SystemLog& log, const NSBun
       platform{defaults,      runLoop,     log,      finderSyncController,
                bundle,        workspace,   modals,   notificationCenter,
                pasteboard,    fileManager, calendar, appleScript,
-               keyboardEvents} {}
+               keyboardEvents, windowServer} {}
 
 }  // namespace platform::sim

@@ -7,6 +7,7 @@
 #include "sim/SimModals.h"
 #include "sim/SimRunLoop.h"
 #include "sim/SimServices.h"
+#include "sim/SimWindowServer.h"
 #include "sim/SimWorkspace.h"
 #include "sim/Transcript.h"
 
@@ -31,6 +32,7 @@ class SimPlatform {
   NSCalendar calendar;
   SimAppleScript appleScript{transcript};
   SimKeyboardEvents keyboardEvents{transcript};
+  SimWindowServer windowServer{transcript};
   Platform platform;
 };
 

@@ -7,13 +7,13 @@ namespace platform::sim {
 bool SimWorkspace::openURL(const NSURL& url) {
   openedURLs.push_back(url);
   transcript_.add("open " + url.path());
-  return true;
+  return opensURLs;
 }
 
 bool SimWorkspace::openURLString(const std::string& url) {
   openedURLStrings.push_back(url);
   transcript_.add("open " + url);
-  return true;
+  return opensURLs;
 }
 
 bool SimWorkspace::launchAppWithBundleIdentifier(const std::string& bundleIdentifier) {

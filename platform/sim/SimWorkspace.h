@@ -26,6 +26,7 @@ class SimWorkspace final : public NSWorkspace {
 
   std::vector<NSRunningApplication> running;
   std::set<std::string> installed;  // bundle identifiers that launch
+  bool opensURLs = true;            // false: every open is refused
   std::optional<NSScreen> screen = NSScreen{"main"};
   std::vector<NSURL> openedURLs;
   std::vector<std::string> openedURLStrings;

@@ -28,7 +28,7 @@ class DesktopScriptingTest : public ::testing::Test {
       env.defaults,       env.runLoop,         env.log,          env.finderSyncController,
       env.bundle,         env.workspace,       env.modals,       env.notifications,
       env.sim.pasteboard, env.sim.fileManager, env.sim.calendar, appleScript,
-      keyboardEvents};
+      keyboardEvents,     env.sim.windowServer};
 };
 
 TEST_F(DesktopScriptingTest, ShowHiddenFilesFlipsTheFileManagersDisplayEachTime) {

@@ -1,5 +1,6 @@
 // Real Qt dialogs on the offscreen platform, driven from inside their own event loops.
 #include "desktop/QtModals.h"
+#include "platform/NSApplication.h"
 
 #include <gtest/gtest.h>
 

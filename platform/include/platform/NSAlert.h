@@ -1,8 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/NSWindow.h"
 #include "platform/Responder.h"
 
 namespace platform {
@@ -13,17 +15,6 @@ using NSModalResponse = long;
 inline constexpr NSModalResponse NSModalResponseCancel = 0;
 inline constexpr NSModalResponse NSModalResponseOK = 1;
 inline constexpr NSModalResponse NSAlertFirstButtonReturn = 1000;
-
-// The window a modal runs in; ending it (endSheet:) closes the modal.
-class NSWindow {
- public:
-  bool isVisible() const { return visible_; }
-  void makeKeyAndOrderFront() { visible_ = true; }
-  void orderOut() { visible_ = false; }
-
- private:
-  bool visible_ = false;
-};
 
 // An alert as a model: what the system sets on it before it is run.
 class NSAlert {
@@ -43,15 +34,11 @@ class NSAlert {
     buttons.push_back({std::move(title), nullptr, {}});
     return buttons.back();
   }
-  NSWindow& window() { return window_; }
+  NSWindow& window() { return *window_; }
 
  private:
-  NSWindow window_;
-};
-
-// Ends a modal from one of its own actions.
-struct NSApplication {
-  static void endSheet(NSWindow& window) { window.orderOut(); }
+  // Copies of an alert (a record of what was shown) share its one window.
+  std::shared_ptr<NSWindow> window_ = std::make_shared<NSWindow>();
 };
 
 }  // namespace platform

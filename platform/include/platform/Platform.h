@@ -12,6 +12,7 @@
 #include "platform/RunLoop.h"
 #include "platform/Scripting.h"
 #include "platform/SystemLog.h"
+#include "platform/WindowServer.h"
 
 namespace platform {
 
@@ -31,6 +32,7 @@ struct Platform {
   const NSCalendar& calendar;
   NSAppleScript& appleScript;
   KeyboardEvents& keyboardEvents;
+  WindowServer& windowServer;
 };
 
 }  // namespace platform

@@ -1,0 +1,38 @@
+#include "app/ExtensionRunningCheck.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "shared/SettingsKeys.h"
+
+namespace plovane::app {
+
+namespace {
+
+std::string lowerCased(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+bool extensionAmong(const std::vector<platform::NSRunningApplication>& running) {
+  for (const auto& application : running) {
+    if (application.activationPolicy != platform::NSApplicationActivationPolicy::accessory)
+      continue;
+    if (!application.bundleIdentifier) continue;
+    if (lowerCased(*application.bundleIdentifier) == kExtensionBundleIdentifier) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+void checkExtensionRunning(platform::Platform& services, std::function<void(bool)> update) {
+  services.runLoop.dispatchAsyncGlobal([&services, update = std::move(update)] {
+    const bool running = extensionAmong(services.workspace.runningApplications());
+    services.runLoop.dispatchAsyncMain([update, running] { update(running); });
+  });
+}
+
+}  // namespace plovane::app

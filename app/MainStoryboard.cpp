@@ -1,0 +1,217 @@
+#include "app/MainStoryboard.h"
+
+#include "app/AppContext.h"
+#include "app/UtilityKitWindow.h"
+#include "app/ViewController.h"
+#include "app/aboutVc.h"
+#include "app/firstRunvc.h"
+#include "app/foldersArrvc.h"
+#include "app/genraltabvc.h"
+#include "app/mainStartWindow.h"
+#include "app/tabviewcontroller.h"
+#include "app/tblcell.h"
+
+namespace plovane::app {
+
+namespace {
+
+using platform::NSButton;
+using platform::NSButtonType;
+using platform::NSImageView;
+using platform::NSStackView;
+using platform::NSTextField;
+using platform::NSTextFieldStyle;
+using platform::NSView;
+
+constexpr platform::NSSize kMainWindowSize{620, 480};
+constexpr platform::NSSize kUtilityKitWindowSize{560, 420};
+
+std::unique_ptr<NSStackView> column() { return std::make_unique<NSStackView>(); }
+
+NSStackView& row(NSView& parent) {
+  return parent.addSubview<NSStackView>(platform::NSUserInterfaceLayoutOrientation::horizontal);
+}
+
+NSButton& button(NSView& parent, const char* title, platform::ActionTarget& target,
+                 const char* action) {
+  auto& made = parent.addSubview<NSButton>(title);
+  made.setTarget(&target);
+  made.setAction(action);
+  return made;
+}
+
+NSButton& checkBox(NSView& parent, const char* title, platform::ActionTarget& target,
+                   const char* action) {
+  auto& made = parent.addSubview<NSButton>(title, NSButtonType::switchButton);
+  made.setTarget(&target);
+  made.setAction(action);
+  return made;
+}
+
+void heading(NSView& parent, const char* text) {
+  parent.addSubview<NSTextField>(text, NSTextFieldStyle::heading);
+}
+
+void text(NSView& parent, const char* words) {
+  parent.addSubview<NSTextField>(words, NSTextFieldStyle::wrappingLabel);
+}
+
+std::unique_ptr<NSView> generalView(genraltabvc& controller) {
+  auto view = column();
+  heading(*view, "Extension");
+  controller.lblextensionstate =
+      &view->addSubview<NSTextField>("", NSTextFieldStyle::wrappingLabel);
+  button(row(*view), "Open Extension Settings", controller, "btnopenSystemPrefrences:");
+  heading(*view, "Context menu");
+  controller.checkboxShowicon =
+      &checkBox(*view, "Show icons in the menu", controller, "showiconinmenu:");
+  controller.checkbox_showinSubMenu =
+      &checkBox(*view, "Gather the commands in one \u201cPlovane Menu\u201d submenu", controller,
+                "showinSubmenu:");
+  return view;
+}
+
+// A row of the Menu items list: check box, icon and title; the title names the check box.
+std::unique_ptr<platform::NSTableCellView> commandCell() {
+  auto cell = std::make_unique<tblcell>();
+  auto& line = row(*cell);
+  cell->checkbox = &line.addSubview<NSButton>("", NSButtonType::switchButton);
+  cell->imgview = &line.addSubview<NSImageView>();
+  cell->imgview->setPreferredSize({16, 16});
+  cell->lbltitle = &line.addSubview<NSTextField>();
+  cell->checkbox->setAccessibilityTitleUIElement(cell->lbltitle);
+  cell->imageView = cell->imgview;
+  cell->textField = cell->lbltitle;
+  return cell;
+}
+
+std::unique_ptr<NSView> menuItemsView(ViewController& controller) {
+  auto view = column();
+  text(*view, "Choose the commands the context menu shows.");
+  controller.tblview = &view->addSubview<platform::NSTableView>();
+  controller.tblview->setAccessibilityLabel("Menu items");
+  controller.tblview->registerCell("tblcell", commandCell);
+  text(*view,
+       "Changes to this list show in the menu once the extension starts again: it ends itself "
+       "after a minute without use and starts at the next right-click.");
+  return view;
+}
+
+std::unique_ptr<NSView> foldersView() {
+  auto view = column();
+  heading(*view, "Monitored folders");
+  text(*view,
+       "The menu appears inside the folders Plovane Menu monitors. Choosing them here is not "
+       "available in this version.");
+  return view;
+}
+
+std::unique_ptr<NSView> aboutView(AppContext& context, aboutVc& controller) {
+  auto view = column();
+  auto& icon = view->addSubview<NSImageView>();
+  icon.setImage(platform::NSImage::imageNamed(context.platform.mainBundle, "AppIcon"));
+  icon.setPreferredSize({64, 64});
+  icon.setAccessibilityLabel("Plovane Menu icon");
+  heading(*view, "Plovane Menu");
+  controller.lblAppversion = &view->addSubview<NSTextField>();
+  auto& links = row(*view);
+  for (auto [title, action] : {std::pair{"Web Site", "btnweb:"},
+                               {"Facebook", "btnfacebook:"},
+                               {"Twitter", "btntwitter:"}}) {
+    button(links, title, controller, action).setShowsPointingHand(true);
+  }
+  button(row(*view), "Rate Plovane Menu", controller, "btnRateusClciked:")
+      .setShowsPointingHand(true);
+  return view;
+}
+
+std::unique_ptr<NSView> firstRunView(firstRunvc& controller) {
+  auto view = column();
+  heading(*view, "Welcome to Plovane Menu");
+  text(*view,
+       "Plovane Menu adds commands to your file manager's right-click menu. The guided set-up "
+       "is not available in this version: finish now, then open Plovane Menu again to choose "
+       "its settings.");
+  button(row(*view), "Finish", controller, "btnFinish:");
+  return view;
+}
+
+std::unique_ptr<NSView> utilityKitView() {
+  auto view = column();
+  heading(*view, "Utility Kit");
+  text(*view, "The maker's other apps are not listed in this version.");
+  return view;
+}
+
+// Controllers that need only the context, with a view laid out by `layout`.
+template <class Controller, class Layout>
+std::shared_ptr<Controller> withView(std::shared_ptr<Controller> controller, Layout layout) {
+  controller->setViewLoader([raw = controller.get(), layout] { return layout(*raw); });
+  return controller;
+}
+
+template <class Controller>
+std::shared_ptr<Controller> viewController(AppContext& context,
+                                           std::unique_ptr<NSView> (*layout)(Controller&)) {
+  return withView(std::make_shared<Controller>(context), layout);
+}
+
+}  // namespace
+
+platform::NSStoryboard makeMainStoryboard(AppContext& context) {
+  platform::NSStoryboard main("Main");
+  auto* windowServer = &context.platform.windowServer;
+  main.defineController(storyboard::mainStartWindow, [&context, windowServer] {
+    auto controller = std::make_shared<mainStartWindow>(context);
+    auto window = std::make_unique<platform::NSWindow>(windowServer);
+    window->setTitle("Plovane Menu");
+    window->setContentSize(kMainWindowSize);
+    controller->loadWindow(std::move(window));
+    return controller;
+  });
+  main.defineController(storyboard::firstRunvc,
+                        [&context] { return viewController<firstRunvc>(context, firstRunView); });
+  main.defineController(storyboard::genraltabvc,
+                        [&context] { return viewController<genraltabvc>(context, generalView); });
+  main.defineController(storyboard::menuItemsvc, [&context] {
+    return viewController<ViewController>(context, menuItemsView);
+  });
+  main.defineController(storyboard::foldersArrvc, [] {
+    return withView(std::make_shared<foldersArrvc>(), [](foldersArrvc&) { return foldersView(); });
+  });
+  main.defineController(storyboard::aboutVc, [&context] {
+    return withView(std::make_shared<aboutVc>(context),
+                    [&context](aboutVc& controller) { return aboutView(context, controller); });
+  });
+  main.defineController(storyboard::tabviewcontroller, [&context] {
+    auto tabs = std::make_shared<tabviewcontroller>();
+    auto& board = context.storyboard();
+    tabs->addTabViewItem({"General", board.instantiateControllerWithIdentifier<genraltabvc>(
+                                         storyboard::genraltabvc)});
+    tabs->addTabViewItem({"Menu Items", board.instantiateControllerWithIdentifier<ViewController>(
+                                            storyboard::menuItemsvc)});
+    tabs->addTabViewItem({"Folders", board.instantiateControllerWithIdentifier<foldersArrvc>(
+                                         storyboard::foldersArrvc)});
+    tabs->addTabViewItem(
+        {"About", board.instantiateControllerWithIdentifier<aboutVc>(storyboard::aboutVc)});
+    return tabs;
+  });
+  main.defineController(storyboard::utilityKitvc, [] {
+    return withView(std::make_shared<utilityKitvc>(),
+                    [](utilityKitvc&) { return utilityKitView(); });
+  });
+  main.defineController(storyboard::UtilityKitWindow, [&context, windowServer] {
+    auto controller = std::make_shared<UtilityKitWindow>();
+    auto window = std::make_unique<platform::NSWindow>(windowServer);
+    window->setTitle("Utility Kit");
+    window->setContentSize(kUtilityKitWindowSize);
+    window->setContentViewController(
+        context.storyboard().instantiateControllerWithIdentifier<utilityKitvc>(
+            storyboard::utilityKitvc));
+    controller->loadWindow(std::move(window));
+    return controller;
+  });
+  return main;
+}
+
+}  // namespace plovane::app

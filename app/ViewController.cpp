@@ -1,0 +1,111 @@
+#include "app/ViewController.h"
+
+#include "app/SaveFailureAlert.h"
+#include "app/tblcell.h"
+#include "platform/SelectorTable.h"
+#include "shared/CommandCatalogue.h"
+#include "shared/CommandListSeeding.h"
+#include "shared/SettingsKeys.h"
+
+namespace plovane::app {
+
+namespace {
+
+constexpr char kCellIdentifier[] = "tblcell";
+
+using Methods = platform::SelectorTable<ViewController, platform::NSControl&>;
+
+const Methods& exportedMethods() {
+  static const Methods methods = {
+      {"checkboxActionWithSender:",
+       [](ViewController& self, platform::NSControl& sender) {
+         self.checkboxActionWithSender(sender);
+       }},
+  };
+  return methods;
+}
+
+std::string titleOf(const platform::PlistValue& entry) {
+  const auto* fields = entry.as<platform::PlistDictionary>();
+  if (fields == nullptr) return {};
+  auto title = fields->find("title");
+  if (title == fields->end() || !title->second.is<std::string>()) return {};
+  return *title->second.as<std::string>();
+}
+
+std::optional<bool> stateOf(const platform::PlistValue& entry) {
+  const auto* fields = entry.as<platform::PlistDictionary>();
+  if (fields == nullptr) return std::nullopt;
+  auto state = fields->find("state");
+  if (state == fields->end() || !state->second.is<bool>()) return std::nullopt;
+  return *state->second.as<bool>();
+}
+
+void setState(platform::PlistValue& entry, bool shown) {
+  if (auto* fields = entry.as<platform::PlistDictionary>()) {
+    (*fields)["state"] = shown;
+  } else {
+    entry = platform::PlistDictionary{{"state", shown}};
+  }
+}
+
+}  // namespace
+
+ViewController::ViewController(AppContext& context)
+    : savekey(keys::save14),
+      menuItemsarr(catalogueTitles()),
+      sharedDefaults(context.openSharedDefaults()),
+      context_(context) {}
+
+void ViewController::viewDidLoad() {
+  arrItemsdic = seedCommandList(
+      sharedDefaults.get(),
+      context_.platform.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString"));
+  tblview->dataSource = this;
+  tblview->delegate = this;
+  tblview->reloadData();
+}
+
+std::int64_t ViewController::numberOfRowsInTableView(platform::NSTableView&) {
+  return static_cast<std::int64_t>(arrItemsdic.size());
+}
+
+platform::NSView* ViewController::tableViewViewForTableColumnRow(platform::NSTableView& tableView,
+                                                                 const platform::NSTableColumn&,
+                                                                 std::int64_t row) {
+  auto* cell = dynamic_cast<tblcell*>(tableView.makeViewWithIdentifier(kCellIdentifier, nullptr));
+  if (cell == nullptr) return nullptr;
+  const auto& entry = arrItemsdic[static_cast<std::size_t>(row)];
+  const std::string title = titleOf(entry);
+  cell->lbltitle->setStringValue(title);
+  cell->checkbox->setState(stateOf(entry).value_or(false) ? platform::NSControlStateValueOn
+                                                          : platform::NSControlStateValueOff);
+  const auto icon = commandIconName(title);
+  cell->imgview->setImage(icon ? platform::NSImage::imageNamed(context_.platform.mainBundle, *icon)
+                               : std::nullopt);
+  cell->checkbox->setTag(row);
+  cell->checkbox->setTarget(this);
+  cell->checkbox->setAction("checkboxActionWithSender:");
+  return cell;
+}
+
+bool ViewController::performAction(const std::string& selector, platform::NSControl& sender) {
+  return exportedMethods().perform(*this, selector, sender);
+}
+
+void ViewController::checkboxActionWithSender(platform::NSControl& sender) {
+  const auto row = static_cast<std::size_t>(sender.tag());
+  if (row >= arrItemsdic.size()) return;
+  const platform::PlistValue before = arrItemsdic[row];
+  setState(arrItemsdic[row], !stateOf(before).value_or(false));
+  tblview->reloadData();
+  if (!sharedDefaults) return;
+  sharedDefaults->setObject(arrItemsdic, keys::menuArrayDic);
+  if (sharedDefaults->synchronize()) return;
+  // The row goes back to what the store holds, and the user hears why.
+  arrItemsdic[row] = before;
+  tblview->reloadData();
+  alertNotSaved(context_, *sharedDefaults);
+}
+
+}  // namespace plovane::app

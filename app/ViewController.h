@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppContext.h"
+#include "platform/NSControl.h"
+#include "platform/NSTableView.h"
+#include "platform/NSUserDefaults.h"
+#include "platform/NSViewController.h"
+
+namespace plovane::app {
+
+// The Menu items tab: one row per command of the stored list, with its icon, title and a check
+// box that shows or hides the command in the context menu.
+class ViewController final : public platform::NSViewController,
+                             public platform::NSTableViewDataSource,
+                             public platform::NSTableViewDelegate,
+                             public platform::ActionTarget {
+ public:
+  explicit ViewController(AppContext& context);
+
+  platform::NSTableView* tblview = nullptr;
+  std::string savekey;
+  std::vector<std::string> menuItemsarr;
+  platform::PlistArray arrItemsdic;
+  std::vector<std::int64_t> arrstructur;
+  std::shared_ptr<platform::NSUserDefaults> sharedDefaults;
+
+  void viewDidLoad() override;
+  std::int64_t numberOfRowsInTableView(platform::NSTableView& tableView) override;
+  platform::NSView* tableViewViewForTableColumnRow(platform::NSTableView& tableView,
+                                                   const platform::NSTableColumn& column,
+                                                   std::int64_t row) override;
+  bool performAction(const std::string& selector, platform::NSControl& sender) override;
+
+  void checkboxActionWithSender(platform::NSControl& sender);
+
+ private:
+  AppContext& context_;
+};
+
+}  // namespace plovane::app

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "app/AppContext.h"
+#include "platform/NSControl.h"
+#include "platform/NSViewController.h"
+
+namespace plovane::app {
+
+// The About tab: the version, the maker's web and social pages, and the app's store page.
+class aboutVc final : public platform::NSViewController, public platform::ActionTarget {
+ public:
+  explicit aboutVc(AppContext& context) : context_(context) {}
+
+  platform::NSTextField* lblAppversion = nullptr;
+
+  void viewDidLoad() override;
+  bool performAction(const std::string& selector, platform::NSControl& sender) override;
+
+  void btnweb(platform::NSControl& sender);
+  void btnfacebook(platform::NSControl& sender);
+  void btntwitter(platform::NSControl& sender);
+  void btnRateusClciked(platform::NSControl& sender);
+
+ private:
+  void openInBrowser(const std::string& target);
+
+  AppContext& context_;
+};
+
+// Whether the text forms a URL: a scheme, a colon and something after it, no white space.
+bool formsURL(const std::string& text);
+
+}  // namespace plovane::app

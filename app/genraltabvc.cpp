@@ -1,0 +1,108 @@
+#include "app/genraltabvc.h"
+
+#include "app/ExtensionRunningCheck.h"
+#include "app/SaveFailureAlert.h"
+#include "platform/SelectorTable.h"
+#include "shared/SettingsKeys.h"
+
+namespace plovane::app {
+
+namespace {
+
+constexpr double kPollSeconds = 5.0;
+constexpr char kExtensionsPane[] = "/System/Library/PreferencePanes/Extensions.prefPane";
+constexpr char kEnabledText[] = "Plovane Menu Extension is enabled";
+constexpr char kDisabledText[] =
+    "Enable \"Plovane Menu Extension\" in System Preferences > Extensions to make Plovane Menu "
+    "work.";
+
+using Methods = platform::SelectorTable<genraltabvc, platform::NSControl&>;
+
+const Methods& exportedMethods() {
+  static const Methods methods = {
+      {"btnopenSystemPrefrences:",
+       [](genraltabvc& self, platform::NSControl& sender) {
+         self.btnopenSystemPrefrences(sender);
+       }},
+      {"showiconinmenu:",
+       [](genraltabvc& self, platform::NSControl& sender) { self.showiconinmenu(sender); }},
+      {"showinSubmenu:",
+       [](genraltabvc& self, platform::NSControl& sender) { self.showinSubmenu(sender); }},
+  };
+  return methods;
+}
+
+platform::NSControlStateValue stateFor(bool on) {
+  return on ? platform::NSControlStateValueOn : platform::NSControlStateValueOff;
+}
+
+}  // namespace
+
+genraltabvc::genraltabvc(AppContext& context)
+    : sharedDefaults(context.openSharedDefaults()), context_(context) {}
+
+bool genraltabvc::performAction(const std::string& selector, platform::NSControl& sender) {
+  return exportedMethods().perform(*this, selector, sender);
+}
+
+void genraltabvc::viewDidLoad() {
+  checkIsextensionrunning();
+  loadOption(*checkboxShowicon, keys::showmenuicon, true);
+  loadOption(*checkbox_showinSubMenu, keys::showinSubMenu, false);
+}
+
+void genraltabvc::viewWillAppear() {
+  // Appearing twice without disappearing must not leave the first timer polling.
+  if (timer) timer->invalidate();
+  timer = context_.platform.runLoop.scheduledTimer(kPollSeconds, true,
+                                                   [this] { checkIsextensionrunning(); });
+}
+
+void genraltabvc::viewWillDisappear() {
+  if (timer) timer->invalidate();
+  timer.reset();
+}
+
+void genraltabvc::checkIsextensionrunning() {
+  checkExtensionRunning(context_.platform, [this](bool running) {
+    isextensionrunning = running;
+    showExtensionState(running);
+  });
+}
+
+void genraltabvc::showExtensionState(bool running) {
+  lblextensionstate->setStringValue(running ? kEnabledText : kDisabledText);
+}
+
+void genraltabvc::btnopenSystemPrefrences(platform::NSControl&) {
+  context_.platform.workspace.openURL(platform::NSURL::fileURLWithPath(kExtensionsPane));
+}
+
+void genraltabvc::showiconinmenu(platform::NSControl&) {
+  storeOption(*checkboxShowicon, keys::showmenuicon);
+}
+
+void genraltabvc::showinSubmenu(platform::NSControl&) {
+  storeOption(*checkbox_showinSubMenu, keys::showinSubMenu);
+}
+
+void genraltabvc::loadOption(platform::NSButton& checkbox, const char* key, bool fallback) {
+  const auto stored = sharedDefaults ? sharedDefaults->objectForKey(key) : std::nullopt;
+  if (stored && stored->is<bool>()) {
+    checkbox.setState(stateFor(*stored->as<bool>()));
+    return;
+  }
+  // Absent, or of another type: the default is written and shown.
+  if (sharedDefaults) sharedDefaults->setBool(fallback, key);
+  checkbox.setState(stateFor(fallback));
+}
+
+void genraltabvc::storeOption(platform::NSButton& checkbox, const char* key) {
+  if (!sharedDefaults) return;
+  const bool on = checkbox.state() == platform::NSControlStateValueOn;
+  sharedDefaults->setBool(on, key);
+  // A check box that shows a setting the store does not hold would mislead.
+  if (!savedOrAlerted(context_, *sharedDefaults)) checkbox.setState(stateFor(!on));
+}
+
+}  // namespace plovane::app

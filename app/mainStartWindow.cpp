@@ -1,0 +1,48 @@
+#include "app/mainStartWindow.h"
+
+#include "app/UtilityKitWindow.h"
+#include "app/firstRunvc.h"
+#include "app/tabviewcontroller.h"
+#include "shared/SettingsKeys.h"
+
+namespace plovane::app {
+
+void mainStartWindow::windowDidLoad() {
+  window()->delegate = this;
+  chooseContent();
+  showWindow(this);
+  observeExtension();
+}
+
+void mainStartWindow::chooseContent() {
+  // Any value at all means the first run is over, whatever its type.
+  const bool firstRunDone =
+      context_.standardUserDefaults()->objectForKey(keys::firstRun).has_value();
+  if (firstRunDone) {
+    window()->setContentViewController(context_.tabViewController());
+  } else {
+    window()->setContentViewController(context_.firstRunViewController());
+  }
+}
+
+void mainStartWindow::observeExtension() {
+  auto& center = context_.platform.notificationCenter;
+  center.addObserver(notifications::AttachFileToMail, kExtensionBundleIdentifier,
+                     [this] { AttachFileToMail(); });
+  center.addObserver(notifications::ShowUtilityKit, kExtensionBundleIdentifier,
+                     [this] { showUtilityKit(); });
+}
+
+void mainStartWindow::windowWillClose(platform::NSWindow&) { context_.application.terminate(this); }
+
+void mainStartWindow::showUtilityKit() {
+  context_.utilityKitWindowController()->showWindow(nullptr);
+  context_.application.activateIgnoringOtherApps(true);
+}
+
+void mainStartWindow::AttachFileToMail() {
+  // Composing mail is not handled yet; say so rather than drop the request unseen.
+  context_.platform.log.log("a file to attach to mail arrived; this version cannot compose mail");
+}
+
+}  // namespace plovane::app

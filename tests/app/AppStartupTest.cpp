@@ -1,0 +1,154 @@
+// The settings app's start, its main window's content, quitting, and the extension's requests.
+#include "app/MainStoryboard.h"
+#include "app/UtilityKitWindow.h"
+#include "app/firstRunvc.h"
+#include "app/genraltabvc.h"
+#include "platform/NSControl.h"
+#include "tests/app/SettingsAppFixture.h"
+
+namespace plovane {
+namespace {
+
+using platform::NSApplicationActivationPolicy;
+using testing::SettingsAppFixture;
+
+class AppStartupTest : public SettingsAppFixture {};
+
+TEST_F(AppStartupTest, FirstStartShowsTheWelcomeAsARegularApp) {
+  launch();
+  EXPECT_EQ(windows.activationPolicy, NSApplicationActivationPolicy::regular);
+  ASSERT_EQ(windows.visibleWindows.size(), 1u);
+  EXPECT_EQ(windows.visibleWindows.front(), &mainWindow());
+  EXPECT_NE(dynamic_cast<app::firstRunvc*>(mainWindow().contentViewController()), nullptr);
+}
+
+TEST_F(AppStartupTest, AnyFirstRunValueShowsTheTabs) {
+  for (const platform::PlistValue& value :
+       {platform::PlistValue(true), platform::PlistValue(false), platform::PlistValue("no")}) {
+    testing::TestEnvironment fresh{"1.9", kAppBundleIdentifier};
+    fresh.defaults.standardUserDefaults(kAppBundleIdentifier)->setObject(value, keys::firstRun);
+    platform::NSApplication app(fresh.sim.windowServer, NSApplicationActivationPolicy::accessory);
+    app::AppContext freshContext(fresh.platform, app);
+    app::AppDelegate freshDelegate(freshContext);
+    app.delegate = &freshDelegate;
+    app.finishLaunching();
+    fresh.runLoop.drain();
+    EXPECT_EQ(freshContext.mainWindowController()->window()->contentViewController(),
+              freshContext.tabViewController().get());
+  }
+}
+
+TEST_F(AppStartupTest, FinishingTheFirstRunQuitsAndTheNextStartShowsTheTabs) {
+  launch();
+  auto& welcome = dynamic_cast<app::firstRunvc&>(*mainWindow().contentViewController());
+  platform::NSButton finish("Finish");
+  welcome.btnFinish(finish);
+  EXPECT_TRUE(windows.terminated);
+  EXPECT_EQ(env.defaults.standardUserDefaults(kAppBundleIdentifier)->objectForKey(keys::firstRun),
+            platform::PlistValue(true));
+
+  platform::NSApplication next(windows, NSApplicationActivationPolicy::accessory);
+  app::AppContext nextContext(env.platform, next);
+  app::AppDelegate nextDelegate(nextContext);
+  next.delegate = &nextDelegate;
+  next.finishLaunching();
+  EXPECT_EQ(nextContext.mainWindowController()->window()->contentViewController(),
+            nextContext.tabViewController().get());
+}
+
+TEST_F(AppStartupTest, AFirstRunMarkThatCannotBeSavedKeepsTheWelcomeAndSaysWhy) {
+  launch();
+  breakWritesOf(kAppBundleIdentifier);
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));
+  auto& welcome = dynamic_cast<app::firstRunvc&>(*mainWindow().contentViewController());
+  platform::NSButton finish("Finish");
+  welcome.btnFinish(finish);
+  EXPECT_FALSE(windows.terminated);
+  ASSERT_EQ(env.modals.shown.size(), 1u);
+  EXPECT_EQ(std::get<platform::NSAlert>(env.modals.shown.front()).messageText,
+            "Your change could not be saved.");
+}
+
+TEST_F(AppStartupTest, ClosingTheMainWindowQuitsEvenWithTheOtherAppsWindowOpen) {
+  markFirstRunDone();
+  launch();
+  env.notifications.postNotificationName(notifications::ShowUtilityKit, kExtensionBundleIdentifier);
+  env.runLoop.drain();
+  ASSERT_EQ(windows.visibleWindows.size(), 2u);
+  mainWindow().performClose();
+  EXPECT_TRUE(windows.terminated);
+}
+
+TEST_F(AppStartupTest, ClosingTheOtherAppsWindowLeavesTheAppRunning) {
+  markFirstRunDone();
+  launch();
+  env.notifications.postNotificationName(notifications::ShowUtilityKit, kExtensionBundleIdentifier);
+  env.runLoop.drain();
+  context.utilityKitWindowController()->window()->performClose();
+  EXPECT_FALSE(windows.terminated);
+  EXPECT_TRUE(mainWindow().isVisible());
+}
+
+TEST_F(AppStartupTest, OtherAppsRequestsFromTheExtensionOnlyOpenOneWindowAndActivate) {
+  launch();  // the welcome is shown: the request still counts
+  for (int i = 0; i < 2; ++i) {
+    env.notifications.postNotificationName(notifications::ShowUtilityKit,
+                                           kExtensionBundleIdentifier);
+    env.runLoop.drain();
+  }
+  EXPECT_EQ(windows.visibleWindows.size(), 2u);
+  EXPECT_EQ(windows.visibleWindows.back(), context.utilityKitWindowController()->window());
+  EXPECT_EQ(windows.activations, 2);
+}
+
+TEST_F(AppStartupTest, RequestsCarryingAnotherObjectAreNotHeard) {
+  launch();
+  env.notifications.postNotificationName(notifications::ShowUtilityKit,
+                                         "COM.QUENLOW.PLOVANEMENU.FINDERSYNCEXTENSION");
+  env.notifications.postNotificationName(notifications::ShowUtilityKit, "someone.else");
+  env.runLoop.drain();
+  EXPECT_EQ(windows.visibleWindows.size(), 1u);
+  EXPECT_EQ(windows.activations, 0);
+}
+
+TEST_F(AppStartupTest, AboutSelectsTheAboutTabWithoutChangingTheWindow) {
+  launch();
+  const auto* welcome = mainWindow().contentViewController();
+  ASSERT_TRUE(application.sendMenuAction(application.mainMenu.items.front()));
+  EXPECT_EQ(mainWindow().contentViewController(), welcome);
+  EXPECT_EQ(tabs().selectedTabViewItemIndex(), 3u);
+  EXPECT_EQ(tabs().tabViewItems()[3].label, "About");
+  // Hidden tabs do not appear: nothing of the About tab is on screen.
+  EXPECT_FALSE(tabs().tabViewItems()[3].viewController->isOnScreen());
+}
+
+TEST_F(AppStartupTest, AboutWhileTheTabsShowMovesTheGeneralTabOffScreen) {
+  markFirstRunDone();
+  launch();
+  auto& general = tab<app::genraltabvc>(0);
+  ASSERT_TRUE(general.isOnScreen());
+  application.sendMenuAction(application.mainMenu.items.front());
+  EXPECT_FALSE(general.isOnScreen());
+  EXPECT_TRUE(tabs().tabViewItems()[3].viewController->isOnScreen());
+}
+
+TEST_F(AppStartupTest, TheStoryboardNamesWhatIsWrongWithAControllerAsked) {
+  auto& board = context.storyboard();
+  try {
+    board.instantiateControllerWithIdentifier<app::genraltabvc>("nowhere");
+    FAIL() << "an unknown identifier was instantiated";
+  } catch (const platform::NSStoryboardError& error) {
+    EXPECT_NE(std::string(error.what()).find("\"nowhere\""), std::string::npos) << error.what();
+  }
+  try {
+    board.instantiateControllerWithIdentifier<app::genraltabvc>(app::storyboard::aboutVc);
+    FAIL() << "a controller of the wrong class was given";
+  } catch (const platform::NSStoryboardError& error) {
+    const std::string what = error.what();
+    EXPECT_NE(what.find("aboutVc"), std::string::npos) << what;
+    EXPECT_NE(what.find("genraltabvc"), std::string::npos) << what;
+  }
+}
+
+}  // namespace
+}  // namespace plovane
