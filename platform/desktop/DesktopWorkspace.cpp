@@ -1,12 +1,15 @@
 #include "desktop/DesktopWorkspace.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusReply>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
 #include <QUrl>
+#include <map>
 
 #include "desktop/BusNames.h"
 #include "desktop/DesktopPicture.h"
@@ -19,6 +22,24 @@ namespace {
 
 const std::string kAnyScreen = "default";
 
+// Where the original platform turns extensions on. Here an installed extension is on once the
+// session bus has started it.
+const std::string kExtensionsPane = "/System/Library/PreferencePanes/Extensions.prefPane";
+
+const std::string kStoreScheme = "macappstore:";
+
+// What xdg-open's exit codes mean.
+std::string exitReason(int code) {
+  static const std::map<int, std::string> reasons = {
+      {1, "it was called wrongly"},
+      {2, "there is no such file"},
+      {3, "nothing on this desktop opens it"},
+      {4, "the program that opens it failed"},
+  };
+  const auto reason = reasons.find(code);
+  return reason == reasons.end() ? "" : " (" + reason->second + ")";
+}
+
 }  // namespace
 
 DesktopWorkspace::DesktopWorkspace(QDBusConnection connection, BundleRegistry registry,
@@ -29,16 +50,58 @@ DesktopWorkspace::DesktopWorkspace(QDBusConnection connection, BundleRegistry re
       gsettings_(std::move(gsettings)) {}
 
 bool DesktopWorkspace::open(const std::string& target) {
-  if (const auto failure = startDetached({"xdg-open", target})) {
-    log_.log("cannot open " + target + ": " + *failure);
-    return false;
+  const auto outcome = startAndWaitBriefly({"xdg-open", target}, kHandOverWait);
+  switch (outcome.state) {
+    case EarlyOutcome::State::stillRunning:
+      return true;
+    case EarlyOutcome::State::exited:
+      if (outcome.code == 0) return true;
+      log_.log("cannot open " + target + ": xdg-open exited with code " +
+               std::to_string(outcome.code) + exitReason(outcome.code));
+      return false;
+    case EarlyOutcome::State::killed:
+      log_.log("cannot open " + target + ": xdg-open was ended by signal " +
+               std::to_string(outcome.code));
+      return false;
+    case EarlyOutcome::State::notStarted:
+      break;
   }
-  return true;
+  log_.log("cannot open " + target + ": " + outcome.failure);
+  return false;
 }
 
-bool DesktopWorkspace::openURL(const NSURL& url) { return open(url.path()); }
+bool DesktopWorkspace::openURL(const NSURL& url) {
+  if (url.path() == kExtensionsPane) return startExtension();
+  return open(url.path());
+}
 
-bool DesktopWorkspace::openURLString(const std::string& url) { return open(url); }
+bool DesktopWorkspace::openURLString(const std::string& url) {
+  if (!url.starts_with(kStoreScheme)) return open(url);
+  // No store client here handles its links; its pages are on the web at the same address.
+  const std::string page = "https:" + url.substr(kStoreScheme.size());
+  log_.log("no store client on this desktop: opening " + page + " for " + url);
+  return open(page);
+}
+
+bool DesktopWorkspace::startExtension() {
+  const std::string name = bus::kExtensionService;
+  if (!connection_.isConnected()) {
+    log_.log("cannot start the extension " + name + ": no session bus");
+    return false;
+  }
+  const QDBusReply<void> started =
+      connection_.interface()->startService(QString::fromStdString(name));
+  if (started.isValid()) {
+    log_.log("this desktop has no Extensions pane; the extension " + name +
+             " runs on the session bus");
+    return true;
+  }
+  const QDBusError error = started.error();
+  log_.log((error.type() == QDBusError::ServiceUnknown ? "the extension is not installed: "
+                                                       : "the extension could not be started: ") +
+           error.message().toStdString());
+  return false;
+}
 
 std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const {
   return runningApplicationsOn(connection_);

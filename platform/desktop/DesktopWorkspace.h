@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,10 +19,16 @@ namespace platform::desktop {
 // picture. What cannot be done is logged, one line each, and reported as failure.
 class DesktopWorkspace final : public NSWorkspace {
  public:
+  // How long xdg-open may take to say whether anything opens the target; one still running
+  // after that has handed it to a program that stays, and counts as opened.
+  static constexpr std::chrono::milliseconds kHandOverWait{2000};
+
   // `gsettings` is the program that writes the desktop picture; absent when there is none.
   DesktopWorkspace(QDBusConnection connection, BundleRegistry registry, SystemLog& log,
                    std::optional<std::filesystem::path> gsettings = findOnPath({"gsettings"}));
 
+  // True once the desktop's handler took the target. Store links ("macappstore:") open the
+  // product page over https, and the Extensions pane starts the extension on the session bus.
   bool openURL(const NSURL& url) override;
   bool openURLString(const std::string& url) override;
   NSImage iconForFile(const std::string& path) override { return NSImage::fileIcon(path); }
@@ -36,6 +43,7 @@ class DesktopWorkspace final : public NSWorkspace {
 
  private:
   bool open(const std::string& target);
+  bool startExtension();
 
   QDBusConnection connection_;
   BundleRegistry registry_;

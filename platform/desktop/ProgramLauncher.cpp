@@ -1,12 +1,16 @@
 #include "desktop/ProgramLauncher.h"
 
+#include <poll.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "platform/NSBundle.h"
 #include "platform/NSUserDefaults.h"
@@ -36,7 +40,69 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
   return result;
 }
 
+// Waits until the child ends or the time is up, without taking its exit status (a process
+// handle, so Linux 5.3 or later).
+void waitForEnd(pid_t child, std::chrono::milliseconds wait) {
+  // By number: glibc 2.36 declares pidfd_open without C linkage for C++.
+  const int handle = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+  if (handle < 0) return;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ended{handle, POLLIN, 0};
+    const int ready = ::poll(&ended, 1, static_cast<int>(std::max<long>(left.count(), 0)));
+    if (ready >= 0 || errno != EINTR) break;
+  }
+  ::close(handle);
+}
+
+// A child that outlives the wait is still ours to reap, so it never lingers as a zombie.
+void reapWhenItEnds(pid_t child) {
+  std::thread([child] {
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+}
+
 }  // namespace
+
+EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
+                                 std::chrono::milliseconds wait) {
+  EarlyOutcome outcome;
+  if (arguments.empty()) {
+    outcome.failure = "nothing to start";
+    return outcome;
+  }
+  auto argv = arguments;
+  auto argvPointers = pointers(argv);
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  pid_t program = 0;
+  const int failed =
+      ::posix_spawnp(&program, argvPointers[0], nullptr, &attributes, argvPointers.data(), environ);
+  ::posix_spawnattr_destroy(&attributes);
+  if (failed != 0) {
+    outcome.failure = "cannot run " + arguments[0] + ": " + std::strerror(failed);
+    return outcome;
+  }
+  waitForEnd(program, wait);
+  int status = 0;
+  if (::waitpid(program, &status, WNOHANG) != program) {
+    reapWhenItEnds(program);
+    outcome.state = EarlyOutcome::State::stillRunning;
+    outcome.pid = program;
+  } else if (WIFEXITED(status)) {
+    outcome.state = EarlyOutcome::State::exited;
+    outcome.code = WEXITSTATUS(status);
+  } else {
+    outcome.state = EarlyOutcome::State::killed;
+    outcome.code = WTERMSIG(status);
+  }
+  return outcome;
+}
 
 std::optional<std::string> startDetached(
     const std::vector<std::string>& arguments,

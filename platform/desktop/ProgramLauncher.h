@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -14,6 +17,22 @@ namespace platform::desktop {
 std::optional<std::string> startDetached(
     const std::vector<std::string>& arguments,
     const std::optional<std::filesystem::path>& workingDirectory = {});
+
+// How a program stood a short while after its start.
+struct EarlyOutcome {
+  enum class State { exited, killed, stillRunning, notStarted };
+  State state = State::notStarted;
+  int code = 0;         // the exit code, or the signal that ended it
+  pid_t pid = -1;       // the program, while it still runs
+  std::string failure;  // why it could not be started
+};
+
+// Starts a program whose exit status tells whether it did its job (xdg-open), with an argument
+// vector in a session of its own, and waits at most `wait` for it to end. One still running then
+// has handed the job over to something that stays (a browser, a mail client): it is left to run
+// and reaped when it ends.
+EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
+                                 std::chrono::milliseconds wait);
 
 // The first of `names` found as an executable on $PATH.
 std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& names);

@@ -7,6 +7,9 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
 
 #include "desktop/BusNames.h"
 #include "sim/RecordingSystemLog.h"
@@ -45,6 +48,56 @@ TEST_F(DesktopWorkspaceTest, OpensPathsAndURLsWithXdgOpenByArgumentVector) {
   EXPECT_TRUE(workspace.openURL(odd));
   EXPECT_EQ(recorded.arguments(), (std::vector<std::string>{"xdg-open", odd.path()}));
   EXPECT_TRUE(log.logLines.empty());
+}
+
+// A folder to put first on PATH whose xdg-open runs `script`.
+std::filesystem::path xdgOpenRunning(const std::filesystem::path& folder,
+                                     const std::string& script) {
+  const auto bin = plovane::testing::makeFolder(folder / "xdg-open-bin");
+  std::ofstream(bin / "xdg-open") << "#!/bin/sh\n" << script << "\n";
+  std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+  return bin;
+}
+
+std::string pathWithFirst(const std::filesystem::path& folder) {
+  return folder.string() + ":" + std::getenv("PATH");
+}
+
+TEST_F(DesktopWorkspaceTest, OpeningFailsWithOneLineWhenNothingHandlesTheTarget) {
+  EnvironmentOverride path("PATH", pathWithFirst(xdgOpenRunning(home.path(), "exit 3")));
+  EXPECT_FALSE(workspace.openURLString("gopher://example.invalid/"));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("gopher://example.invalid/"), std::string::npos);
+  EXPECT_NE(log.logLines[0].find("code 3"), std::string::npos) << log.logLines[0];
+}
+
+// A handler that stays (a browser, a mail client) has taken the target; it is left to run, and
+// reaped once it ends.
+TEST_F(DesktopWorkspaceTest, AHandlerStillRunningAfterTheWaitHasTakenTheTarget) {
+  const auto pidFile = home.path() / "handler.pid";
+  EnvironmentOverride path(
+      "PATH", pathWithFirst(xdgOpenRunning(
+                  home.path(), "echo $$ > '" + pidFile.string() + "'\nexec sleep 120")));
+  EXPECT_TRUE(workspace.openURLString("https://example.invalid/"));
+  EXPECT_TRUE(log.logLines.empty());
+
+  const pid_t handler = std::stoi(plovane::testing::fileContents(pidFile));
+  ASSERT_EQ(::kill(handler, SIGKILL), 0);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(handler, 0) != 0; }, 10'000))
+      << "the ended handler was not reaped";
+}
+
+TEST_F(DesktopWorkspaceTest, StoreLinksOpenTheSameProductPageOverHttps) {
+  EnvironmentOverride path("PATH", recorded.binWith("xdg-open").string());
+  EXPECT_TRUE(
+      workspace.openURLString("macappstore://apps.apple.com/app/plovane-menu/id1480917320"));
+  EXPECT_EQ(recorded.arguments(),
+            (std::vector<std::string>{"xdg-open",
+                                      "https://apps.apple.com/app/plovane-menu/id1480917320"}));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("opening https://apps.apple.com/app/plovane-menu/id1480917320"),
+            std::string::npos)
+      << log.logLines[0];
 }
 
 TEST_F(DesktopWorkspaceTest, OpeningFailsWithOneLineWithoutXdgOpen) {
@@ -163,6 +216,19 @@ TEST_F(FileViewerTest, FallsBackToOpeningTheFolderWithoutAFileManager) {
   EXPECT_EQ(recorded.arguments(), (std::vector<std::string>{"xdg-open", home.path().string()}));
   ASSERT_EQ(log.logLines.size(), 1u);
   EXPECT_NE(log.logLines[0].find("no file manager owns"), std::string::npos);
+}
+
+// The same bus, on which no service file provides the extension.
+class ExtensionsPaneTest : public FileViewerTest {};
+
+// The bus cannot start an extension it has no service file for: there is nothing to turn on.
+TEST_F(ExtensionsPaneTest, TheExtensionsPaneFailsWhenTheExtensionIsNotInstalled) {
+  EXPECT_FALSE(viewer.openURL(
+      NSURL::fileURLWithPath("/System/Library/PreferencePanes/Extensions.prefPane")));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("the extension is not installed"), std::string::npos)
+      << log.logLines[0];
+  EXPECT_NE(log.logLines[0].find(bus::kExtensionService), std::string::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -42,6 +43,37 @@ TEST(ProgramLauncherTest, ReportsWhatCannotBeStarted) {
   EXPECT_TRUE(startDetached({"/no/such/program"}));
   EXPECT_TRUE(startDetached({}));
   EXPECT_TRUE(startDetached({"true"}, home.path() / "missing"));
+}
+
+TEST(ProgramLauncherTest, JudgesAProgramByHowItEndedWithinTheWait) {
+  const auto succeeded = startAndWaitBriefly({"true"}, std::chrono::seconds(10));
+  EXPECT_EQ(succeeded.state, EarlyOutcome::State::exited);
+  EXPECT_EQ(succeeded.code, 0);
+  const auto failed = startAndWaitBriefly({"false"}, std::chrono::seconds(10));
+  EXPECT_EQ(failed.state, EarlyOutcome::State::exited);
+  EXPECT_EQ(failed.code, 1);
+
+  const auto missing = startAndWaitBriefly({"/no/such/program"}, std::chrono::seconds(10));
+  EXPECT_EQ(missing.state, EarlyOutcome::State::notStarted);
+  EXPECT_NE(missing.failure.find("/no/such/program"), std::string::npos) << missing.failure;
+  EXPECT_EQ(startAndWaitBriefly({}, std::chrono::seconds(10)).state,
+            EarlyOutcome::State::notStarted);
+}
+
+// One still running is left alone in a session of its own, and reaped once it ends.
+TEST(ProgramLauncherTest, LeavesAProgramStillRunningAfterTheWaitAndReapsItLater) {
+  const auto running = startAndWaitBriefly({"sleep", "120"}, std::chrono::milliseconds(0));
+  ASSERT_EQ(running.state, EarlyOutcome::State::stillRunning);
+  ASSERT_GT(running.pid, 0);
+  EXPECT_EQ(::getsid(running.pid), running.pid);
+  ASSERT_EQ(::kill(running.pid, SIGKILL), 0);
+  bool reaped = false;
+  for (int attempt = 0; attempt < 1000 && !reaped; ++attempt) {
+    // kill() finds a zombie too: only a reaped child is gone.
+    reaped = ::kill(running.pid, 0) != 0;
+    if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(reaped);
 }
 
 TEST(BundleRegistryTest, FindsBundlesByIdentifierUnderTheApplicationsRoot) {
