@@ -10,6 +10,7 @@
 #include "desktop/BusNames.h"
 #include "desktop/DesktopPlatform.h"
 #include "desktop/FinderSyncService.h"
+#include "desktop/IdleExit.h"
 #include "desktop/ProgramLauncher.h"
 #include "desktop/QtModals.h"
 #include "desktop/RunningApplicationRegistration.h"
@@ -81,7 +82,14 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
     std::cerr << "plovane-menu-extension: another instance already serves the file manager\n";
     return 1;
   }
-  // The extension lives as long as the session it serves.
+  // The session bus starts the extension again at the next call, so an idle one need not stay.
+  IdleExit idleExit(
+      services.runLoop, log, IdleExit::secondsFromEnvironment(log),
+      {.busy = [&] { return service.busy() || QApplication::activeModalWidget() != nullptr; },
+       .release = [&] { bus.unregisterService(bus::kExtensionService); },
+       .quit = [&] { application.quit(); }});
+  service.setActivityHandler([&] { idleExit.activity(); });
+  // And it never outlives the session it serves.
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] {
     if (!bus.isConnected()) application.quit();

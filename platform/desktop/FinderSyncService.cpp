@@ -26,10 +26,14 @@ FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet&
       scripted_(scripted) {
   qDBusRegisterMetaType<QList<QByteArray>>();
   runLoop_.setRunner([this](const Block& block) { runGuarded(block); });
-  runLoop_.setIdleHandler([this] { finishActions(); });
+  runLoop_.setIdleHandler([this] {
+    finishActions();
+    noteActivity();
+  });
 }
 
 QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
+  noteActivity();
   if (kind < 0 || kind > static_cast<int>(FIMenuKind::toolbarItemMenu)) {
     sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
     return {};
@@ -41,6 +45,7 @@ QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
 
 uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
                                 const QList<QByteArray>& selection) {
+  noteActivity();
   selectOnly(selection);
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
   sender.tag = tag;
@@ -59,18 +64,22 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
 }
 
 void FinderSyncService::BeginObserving(const QByteArray& path) {
+  noteActivity();
   finderSync_.beginObservingDirectoryAtURL(urlForPath(path));
 }
 
 void FinderSyncService::EndObserving(const QByteArray& path) {
+  noteActivity();
   finderSync_.endObservingDirectoryAtURL(urlForPath(path));
 }
 
 void FinderSyncService::RequestBadge(const QByteArray& path) {
+  noteActivity();
   finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
 }
 
 void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
+  noteActivity();
   if (scripted_ == nullptr) {
     sendErrorReply(QDBusError::NotSupported,
                    "modals are answered by the person at the display, not from a script");
@@ -99,6 +108,10 @@ void FinderSyncService::selectOnly(const QList<QByteArray>& selection) {
   std::vector<NSURL> urls;
   for (const auto& path : selection) urls.push_back(urlForPath(path));
   controller_.setSelectedItemURLs(std::move(urls));
+}
+
+void FinderSyncService::noteActivity() {
+  if (activityHandler_) activityHandler_();
 }
 
 void FinderSyncService::finishActions() {

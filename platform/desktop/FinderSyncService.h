@@ -41,6 +41,11 @@ class FinderSyncService : public QObject, protected QDBusContext {
   FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller, QtRunLoop& runLoop,
                     std::filesystem::path resources, ScriptedModalAnswers* scripted);
 
+  // Told of every call that arrives and of the moment the work queued so far has run.
+  void setActivityHandler(std::function<void()> handler) { activityHandler_ = std::move(handler); }
+  // An action's work has not run out yet.
+  bool busy() const { return !runningActions_.empty() || !runLoop_.idle(); }
+
  public slots:
   QString Menu(int kind, const QList<QByteArray>& selection);
   uint Perform(const QString& selector, qlonglong tag, const QString& title,
@@ -60,6 +65,7 @@ class FinderSyncService : public QObject, protected QDBusContext {
   void runGuarded(const std::function<void()>& work);
   void selectOnly(const QList<QByteArray>& selection);
   void finishActions();
+  void noteActivity();
 
   FIFinderSync& finderSync_;
   HostDirectorySet& controller_;
@@ -69,6 +75,7 @@ class FinderSyncService : public QObject, protected QDBusContext {
   uint lastAction_ = 0;
   std::vector<uint> runningActions_;
   QString failure_;
+  std::function<void()> activityHandler_;
 };
 
 }  // namespace platform::desktop

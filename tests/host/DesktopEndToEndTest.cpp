@@ -1,16 +1,22 @@
 // The real programs on a session bus of the test's own: the stand-in asks, the extension is
 // started by the bus on demand, and a small program stands where the settings app will be.
 #include <gtest/gtest.h>
+#include <signal.h>
 
+#include <QDBusConnectionInterface>
+#include <QTest>
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "desktop/BusNames.h"
+#include "desktop/DesktopWorkspace.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
 #include "support/Process.h"
+#include "support/QtApplication.h"
 #include "support/TestEnvironment.h"
 
 namespace plovane {
@@ -35,6 +41,7 @@ class DesktopEndToEndTest : public ::testing::Test {
                    {"XDG_CACHE_HOME", (env.home.path() / "cache").string()},
                    {"XDG_RUNTIME_DIR", (env.home.path() / "run").string()},
                    {"QT_QPA_PLATFORM", "offscreen"}};
+    environment.insert(busEnvironment.begin(), busEnvironment.end());
     const auto installed = runProcess({PLOVANE_FINDER, "install"}, environment);
     ASSERT_EQ(installed.exitCode, 0) << installed.standardError;
     fs::copy_file(PLOVANE_FAKE_SETTINGS_APP, applications() / "PlovaneMenu.app" / "plovane-menu",
@@ -66,6 +73,8 @@ class DesktopEndToEndTest : public ::testing::Test {
   }
 
   testing::TestEnvironment env;
+  // What a test adds to the environment of the bus and the programs it starts.
+  std::map<std::string, std::string> busEnvironment;
   std::map<std::string, std::string> environment;
   std::optional<testing::PrivateSessionBus> bus;
   fs::path work = testing::makeFolder(env.home.path() / "Work", {"photo.png", "notes.txt"});
@@ -166,6 +175,82 @@ TEST_F(DesktopEndToEndTest, TheWindowObservesItsFolderAndDrawsTheExtensionsMenu)
       << bus->log();
   EXPECT_NE(bus->log().find("requestBadgeIdentifierForURL: " + (work / "notes.txt").string()),
             std::string::npos);
+}
+
+// A connection of the test's own to the test's bus.
+class BusClientTest : public DesktopEndToEndTest {
+ protected:
+  void SetUp() override {
+    testing::qtApplication();
+    DesktopEndToEndTest::SetUp();
+  }
+  void TearDown() override { QDBusConnection::disconnectFromBus("e2e-client"); }
+
+  QDBusConnection client() {
+    return QDBusConnection::connectToBus(
+        QString::fromStdString(bus->clientEnvironment().at("DBUS_SESSION_BUS_ADDRESS")),
+        "e2e-client");
+  }
+  bool extensionRuns() {
+    return client().interface()->isServiceRegistered(platform::desktop::bus::kExtensionService);
+  }
+  uint extensionPid() {
+    return client().interface()->servicePid(platform::desktop::bus::kExtensionService);
+  }
+  std::size_t extensionStarts() const {
+    std::size_t starts = 0;
+    const std::string log = bus->log();
+    for (auto at = log.find("FinderSync() launched from"); at != std::string::npos;
+         at = log.find("FinderSync() launched from", at + 1)) {
+      ++starts;
+    }
+    return starts;
+  }
+};
+
+TEST_F(BusClientTest, TheExtensionsPaneStartsTheInstalledExtension) {
+  platform::sim::RecordingSystemLog log;
+  platform::desktop::DesktopWorkspace workspace(
+      client(), platform::desktop::BundleRegistry(applications()), log);
+  ASSERT_FALSE(extensionRuns());
+  EXPECT_TRUE(workspace.openURL(
+      platform::NSURL::fileURLWithPath("/System/Library/PreferencePanes/Extensions.prefPane")));
+  EXPECT_TRUE(extensionRuns()) << bus->log();
+  EXPECT_EQ(extensionStarts(), 1u) << bus->log();
+  EXPECT_EQ(log.logLines.size(), 1u);
+}
+
+class IdleExtensionTest : public BusClientTest {
+ protected:
+  static constexpr auto kIdle = std::chrono::seconds(2);
+  IdleExtensionTest() { busEnvironment["PLOVANE_IDLE_EXIT_SECONDS"] = "2"; }
+};
+
+TEST_F(IdleExtensionTest, AnIdleExtensionExitsAndTheNextRightClickStartsItAgain) {
+  monitor(work);
+  const auto item = (work / "notes.txt").string();
+  ASSERT_EQ(finder({"menu", item}).exitCode, 0) << bus->log();
+  const uint first = extensionPid();
+  ASSERT_GT(first, 0u);
+
+  // Calls closer together than the idle time keep the same process serving them.
+  for (const auto until = std::chrono::steady_clock::now() + 2 * kIdle;
+       std::chrono::steady_clock::now() < until;) {
+    ASSERT_EQ(finder({"menu", item}).exitCode, 0) << bus->log();
+  }
+  EXPECT_EQ(extensionPid(), first);
+  EXPECT_EQ(extensionStarts(), 1u) << bus->log();
+
+  // Left alone, it gives up its name, says why, and ends.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !extensionRuns(); }, 60'000)) << bus->log();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ::kill(static_cast<pid_t>(first), 0) != 0; }, 60'000));
+  EXPECT_NE(bus->log().find("idle for 2 s: exiting"), std::string::npos) << bus->log();
+
+  const auto again = finder({"menu", item});
+  ASSERT_EQ(again.exitCode, 0) << again.standardError << bus->log();
+  EXPECT_NE(again.standardOutput.find("Utility Kit"), std::string::npos) << again.standardOutput;
+  EXPECT_EQ(extensionStarts(), 2u) << bus->log();
+  EXPECT_NE(extensionPid(), first);
 }
 
 }  // namespace
