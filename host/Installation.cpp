@@ -16,6 +16,8 @@ namespace {
 constexpr char kExtensionBundle[] = "PlovaneMenuExtension.appex";
 constexpr char kAppBundle[] = "PlovaneMenu.app";
 constexpr char kExtensionExecutable[] = "plovane-menu-extension";
+constexpr char kAppExecutable[] = "plovane-menu";
+constexpr char kAppDesktopEntry[] = "com.quenlow.plovanemenu.desktop";
 
 std::optional<fs::path> environmentPath(const char* name) {
   const char* value = std::getenv(name);
@@ -49,12 +51,31 @@ std::string execWord(const std::string& word) {
   return quoted + "\"";
 }
 
-std::string serviceFile(const InstallPlaces& places) {
-  std::string exec =
-      execWord((places.applications / kExtensionBundle / kExtensionExecutable).string());
+// An installed program's command line; it is handed the home it was installed for.
+std::string installedCommand(const InstallPlaces& places, const char* bundle,
+                             const char* executable) {
+  std::string exec = execWord((places.applications / bundle / executable).string());
   if (places.home) exec += " --home " + execWord(places.home->string());
+  return exec;
+}
+
+std::string serviceFile(const InstallPlaces& places) {
+  const std::string exec = installedCommand(places, kExtensionBundle, kExtensionExecutable);
   return std::string("[D-BUS Service]\nName=") + platform::desktop::bus::kExtensionService +
          "\nExec=" + exec + "\n";
+}
+
+std::string appIcon(const InstallPlaces& places) {
+  return (places.applications / kAppBundle / "Resources" / "AppIcon.svg").string();
+}
+
+// The settings app in the desktop's application menu.
+std::string appDesktopEntry(const InstallPlaces& places) {
+  return "[Desktop Entry]\nType=Application\nName=Plovane Menu\n"
+         "Comment=Choose the commands of your file manager's right-click menu\n"
+         "Exec=" +
+         installedCommand(places, kAppBundle, kAppExecutable) + "\nIcon=" + appIcon(places) +
+         "\nTerminal=false\nCategories=Utility;Settings;\n";
 }
 
 std::string desktopEntry(const InstallPlaces& places) {
@@ -64,8 +85,7 @@ std::string desktopEntry(const InstallPlaces& places) {
          execWord(places.finderProgram.string()) +
          " --window %f\n"
          "Icon=" +
-         (places.applications / kAppBundle / "Resources" / "AppIcon.svg").string() +
-         "\nTerminal=false\nCategories=Utility;FileManager;\n";
+         appIcon(places) + "\nTerminal=false\nCategories=Utility;FileManager;\n";
 }
 
 void copyBundle(const fs::path& from, const fs::path& to) {
@@ -97,6 +117,9 @@ std::vector<fs::path> install(const InstallPlaces& places) {
   const auto entry = places.data / "applications" / "com.quenlow.plovanefinder.desktop";
   writeFile(entry, desktopEntry(places));
   written.push_back(entry);
+  const auto appEntry = places.data / "applications" / kAppDesktopEntry;
+  writeFile(appEntry, appDesktopEntry(places));
+  written.push_back(appEntry);
   return written;
 }
 

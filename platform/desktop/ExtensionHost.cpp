@@ -9,10 +9,10 @@
 
 #include "desktop/BusNames.h"
 #include "desktop/DesktopPlatform.h"
+#include "desktop/DisplayModals.h"
 #include "desktop/FinderSyncService.h"
 #include "desktop/IdleExit.h"
 #include "desktop/ProgramLauncher.h"
-#include "desktop/QtModals.h"
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/ScriptedModals.h"
 #include "desktop/StreamSystemLog.h"
@@ -20,29 +20,6 @@
 namespace platform::desktop {
 
 namespace {
-
-bool hasDisplay() {
-  const char* platformName = std::getenv("QT_QPA_PLATFORM");
-  if (platformName != nullptr && std::string_view(platformName) == "offscreen") return false;
-  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
-
-// Dialogs for the person at the display; otherwise answers from $PLOVANE_MODAL_ANSWERS and
-// from the bus, each modal written to the log as it is shown.
-std::unique_ptr<Modals> modalsFor(bool display, SystemLog& log, ScriptedModals*& scripted) {
-  if (display) return std::make_unique<QtModals>();
-  auto answered = std::make_unique<ScriptedModals>(log);
-  if (const char* file = std::getenv("PLOVANE_MODAL_ANSWERS"); file != nullptr && *file != '\0') {
-    if (auto why = answered->loadAnswers(file)) log.log(*why);
-  }
-  log.log("no display: modals are answered from a script and written here");
-  scripted = answered.get();
-  return answered;
-}
 
 // Exports the callbacks and takes the bundle identifier as a bus name; false when another
 // instance holds it.

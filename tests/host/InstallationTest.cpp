@@ -33,7 +33,7 @@ class InstallationTest : public ::testing::Test {
 
 TEST_F(InstallationTest, PutsTheBundlesTheServiceFileAndTheDesktopEntryInPlace) {
   const auto written = install(places());
-  ASSERT_EQ(written.size(), 4u);
+  ASSERT_EQ(written.size(), 5u);
   EXPECT_TRUE(
       fs::exists(folder.path() / "Apps" / "PlovaneMenuExtension.appex" / "Resources" / "1.svg"));
   EXPECT_TRUE(fs::exists(folder.path() / "Apps" / "PlovaneMenu.app" / "Info.plist"));
@@ -50,8 +50,19 @@ TEST_F(InstallationTest, PutsTheBundlesTheServiceFileAndTheDesktopEntryInPlace) 
   EXPECT_NE(entry.find("Exec=\"/opt/plovane finder/plovane-finder\" --window %f\n"),
             std::string::npos);
 
+  const auto appEntry = testing::fileContents(folder.path() / "data" / "applications" /
+                                              "com.quenlow.plovanemenu.desktop");
+  EXPECT_NE(
+      appEntry.find("Exec=\"" + (folder.path() / "Apps" / "PlovaneMenu.app").string() +
+                    "/plovane-menu\" --home \"" + folder.path().string() + "/my \\\"home\\\"\"\n"),
+      std::string::npos)
+      << appEntry;
+  EXPECT_NE(appEntry.find("Icon=" + (folder.path() / "Apps" / "PlovaneMenu.app").string() +
+                          "/Resources/AppIcon.svg\n"),
+            std::string::npos);
+
   // Installing again replaces what is there.
-  EXPECT_EQ(install(places()).size(), 4u);
+  EXPECT_EQ(install(places()).size(), 5u);
 }
 
 TEST_F(InstallationTest, RefusesWhenTheBuildHasNoBundles) {
