@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <array>
+#include <chrono>
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -52,6 +55,10 @@ void readBoth(int outFd, int errFd, std::string& out, std::string& err) {
   }
 }
 
+int exitCodeOf(int status) {
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::vector<std::string>& arguments,
@@ -88,8 +95,56 @@ ProcessResult runProcess(const std::vector<std::string>& arguments,
   ::close(errPipe[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.exitCode = exitCodeOf(status);
   return result;
+}
+
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& arguments,
+                                     const std::map<std::string, std::string>& environment,
+                                     const std::filesystem::path& logFile) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                   0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  auto argv = std::vector<std::string>(arguments);
+  auto env = mergedEnvironment(environment);
+  auto argvPointers = pointers(argv);
+  auto envPointers = pointers(env);
+  const int spawned = ::posix_spawnp(&pid_, argv[0].c_str(), &actions, nullptr, argvPointers.data(),
+                                     envPointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    throw std::runtime_error(std::string("cannot start ") + argv[0] + ": " +
+                             std::strerror(spawned));
+  }
+}
+
+BackgroundProcess::~BackgroundProcess() {
+  if (!running()) return;
+  ::kill(pid_, SIGTERM);
+  if (!waitForExit(5)) {
+    ::kill(pid_, SIGKILL);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+}
+
+bool BackgroundProcess::running() {
+  if (exitCode_) return false;
+  int status = 0;
+  if (::waitpid(pid_, &status, WNOHANG) != pid_) return true;
+  exitCode_ = exitCodeOf(status);
+  return false;
+}
+
+std::optional<int> BackgroundProcess::waitForExit(double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (running() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return exitCode_;
 }
 
 }  // namespace plovane::testing

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,5 +20,25 @@ struct ProcessResult {
 // `environment`, and waits for it.
 ProcessResult runProcess(const std::vector<std::string>& arguments,
                          const std::map<std::string, std::string>& environment = {});
+
+// A program left running while the test goes on, its output appended to `logFile`; ended
+// (SIGTERM, then waited for) with the object unless it ended by itself.
+class BackgroundProcess {
+ public:
+  BackgroundProcess(const std::vector<std::string>& arguments,
+                    const std::map<std::string, std::string>& environment,
+                    const std::filesystem::path& logFile);
+  ~BackgroundProcess();
+  BackgroundProcess(const BackgroundProcess&) = delete;
+  BackgroundProcess& operator=(const BackgroundProcess&) = delete;
+
+  bool running();
+  // The exit code once it has ended, waiting at most `seconds`; absent while it still runs.
+  std::optional<int> waitForExit(double seconds);
+
+ private:
+  pid_t pid_ = -1;
+  std::optional<int> exitCode_;
+};
 
 }  // namespace plovane::testing

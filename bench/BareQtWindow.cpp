@@ -1,0 +1,38 @@
+// The least a Qt Widgets program does to show a window and be found on the bus: what the
+// settings app's start is measured against.
+#include <QApplication>
+#include <QDBusAbstractAdaptor>
+#include <QDBusConnection>
+#include <QTimer>
+#include <QVariantMap>
+#include <QWidget>
+
+namespace {
+
+class Activation final : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
+
+ public:
+  using QDBusAbstractAdaptor::QDBusAbstractAdaptor;
+
+ public slots:
+  void Activate(const QVariantMap&) {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QObject published;
+  new Activation(&published);
+  auto bus = QDBusConnection::sessionBus();
+  bus.registerObject(QStringLiteral("/org/plovane/BareWindow"), &published,
+                     QDBusConnection::ExportAdaptors);
+  if (!bus.registerService(QStringLiteral("org.plovane.BareWindow"))) return 1;
+  QWidget window;
+  QTimer::singleShot(0, &window, [&window] { window.show(); });
+  return application.exec();
+}
+
+#include "BareQtWindow.moc"
