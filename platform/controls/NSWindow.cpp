@@ -6,7 +6,9 @@
 namespace platform {
 
 NSWindow::~NSWindow() {
-  if (visible_ && content_) content_->endAppearance();
+  if (!visible_) return;
+  if (content_) content_->endAppearance();
+  if (server_ != nullptr) server_->orderOut(*this);
 }
 
 void NSWindow::setTitle(std::string title) {

@@ -88,6 +88,7 @@ int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
       });
   NSApplication application(services.windowServer, NSApplicationActivationPolicy::accessory);
   const auto program = makeApplication(services.platform, application);
+  services.windowServer.setApplicationMenu(application);
   activate = [&application] { application.activateIgnoringOtherApps(true); };
   QTimer::singleShot(0, &qtApplication, [&application] { application.finishLaunching(); });
   return qtApplication.exec();

@@ -3,7 +3,9 @@
 // store files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
@@ -131,8 +133,12 @@ TEST_F(SettingsAppEndToEndTest, TheExtensionOpensTheAppAndASecondStartOnlyBrings
   const auto second = runProcess({installedApp().string()}, display->environment());
   EXPECT_EQ(second.exitCode, 0) << second.standardError;
   drive({"expect:push button:Finish", "press:push button:Finish"});
-  EXPECT_EQ(env.defaults.standardUserDefaults(kAppBundleIdentifier)->objectForKey(keys::firstRun),
-            PlistValue(true));
+  // The press lands on the event loop a moment later; then the app writes and quits.
+  auto ownDefaults = env.defaults.standardUserDefaults(kAppBundleIdentifier);
+  for (int attempt = 0; attempt < 500 && !ownDefaults->objectForKey(keys::firstRun); ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(ownDefaults->objectForKey(keys::firstRun), PlistValue(true));
 }
 
 }  // namespace

@@ -1,11 +1,35 @@
 #include "desktop/widgets/QtWindowServer.h"
 
 #include <QCoreApplication>
+#include <QKeySequence>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
 #include <algorithm>
 
 #include "desktop/widgets/WindowPeer.h"
 
 namespace platform::desktop {
+
+namespace {
+
+// The application menu as a menu bar; choosing an item sends its action to the delegate.
+QMenuBar* menuBarFor(NSApplication& application, QWidget* window) {
+  auto* bar = new QMenuBar(window);
+  QMenu* menu = bar->addMenu(QString::fromStdString(application.mainMenu.title));
+  for (const NSMenuItem& item : application.mainMenu.items) {
+    QAction* action = menu->addAction(QString::fromStdString(item.title));
+    if (!item.keyEquivalent.empty()) {
+      action->setShortcut(QKeySequence(QStringLiteral("Ctrl+") +
+                                       QString::fromStdString(item.keyEquivalent).toUpper()));
+    }
+    QObject::connect(action, &QAction::triggered, window,
+                     [&application, item] { application.sendMenuAction(item); });
+  }
+  return bar;
+}
+
+}  // namespace
 
 QtWindowServer::QtWindowServer(std::filesystem::path resourcesFolder)
     : resources_(std::move(resourcesFolder)) {}
@@ -19,6 +43,7 @@ void QtWindowServer::orderFront(NSWindow& window) {
   QWidget* widget = widgetFor(window);
   if (widget == nullptr) {
     widget = new WindowPeer(window, PeerContext{resources_});
+    if (application_ != nullptr) widget->layout()->setMenuBar(menuBarFor(*application_, widget));
     windows_[&window] = widget;
   }
   std::erase(stacking_, &window);

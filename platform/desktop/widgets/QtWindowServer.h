@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/NSApplication.h"
 #include "platform/NSWindow.h"
 #include "platform/WindowServer.h"
 
@@ -33,12 +34,15 @@ class QtWindowServer final : public WindowServer {
 
   // Where the program publishes its policy (the bus registration).
   void setActivationPolicyHandler(PolicyHandler handler) { policyHandler_ = std::move(handler); }
+  // Every window shown from now on carries the application's menu in its menu bar.
+  void setApplicationMenu(NSApplication& application) { application_ = &application; }
   // The top-level widget of a window once it was shown; null before.
   QWidget* widgetFor(const NSWindow& window) const;
 
  private:
   std::filesystem::path resources_;
   PolicyHandler policyHandler_;
+  NSApplication* application_ = nullptr;
   std::map<const NSWindow*, QPointer<QWidget>> windows_;
   // The shown windows, the most recently ordered front last.
   std::vector<const NSWindow*> stacking_;
