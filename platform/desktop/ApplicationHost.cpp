@@ -91,6 +91,14 @@ int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
   services.windowServer.setApplicationMenu(application);
   activate = [&application] { application.activateIgnoringOtherApps(true); };
   QTimer::singleShot(0, &qtApplication, [&application] { application.finishLaunching(); });
+  // A program of a session ends with it, also where no display going away would end it.
+  QTimer watch;
+  if (bus.isConnected()) {
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (!bus.isConnected()) application.terminate(nullptr);
+    });
+    watch.start(1000);
+  }
   return qtApplication.exec();
 }
 
