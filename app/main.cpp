@@ -1,13 +1,11 @@
 // The settings app. It owns its bundle identifier on the session bus; a second start brings the
 // running one forward. Its windows are Qt widgets at a display and drawn offscreen without one.
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <string_view>
 
 #include "app/AppContext.h"
 #include "app/AppDelegate.h"
 #include "desktop/ApplicationHost.h"
+#include "desktop/ProgramStart.h"
 #include "platform/NSBundle.h"
 
 namespace {
@@ -28,27 +26,17 @@ class SettingsApp final : public platform::desktop::HostedApplication {
   plovane::app::AppDelegate delegate_;
 };
 
-std::filesystem::path ownBundlePath() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    const std::string_view argument = argv[i];
-    if (argument == "--home" && i + 1 < argc) {
-      ::setenv("PLOVANE_HOME", argv[++i], 1);
-    } else {
+    if (!platform::desktop::takeHomeArgument(i, argc, argv)) {
       std::cerr << kUsage;
       return 2;
     }
   }
-  auto bundle = platform::NSBundle::bundleWithPath(ownBundlePath());
-  if (!bundle) {
-    std::cerr << "plovane-menu: no Info.plist beside the executable in " << ownBundlePath() << "\n";
-    return 1;
-  }
+  auto bundle = platform::desktop::runningProgramBundle("plovane-menu");
+  if (!bundle) return 1;
   try {
     return platform::desktop::runApplicationHost(
         argc, argv, *bundle,

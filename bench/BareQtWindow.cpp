@@ -14,7 +14,7 @@ class Activation final : public QDBusAbstractAdaptor {
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Application")
 
  public:
-  using QDBusAbstractAdaptor::QDBusAbstractAdaptor;
+  explicit Activation(QObject* parent) : QDBusAbstractAdaptor(parent) {}
 
  public slots:
   void Activate(const QVariantMap&) {}

@@ -9,6 +9,7 @@
 
 #include "desktop/ExtensionHost.h"
 #include "desktop/ProgramLauncher.h"
+#include "desktop/ProgramStart.h"
 #include "desktop/StreamSystemLog.h"
 #include "extension/FinderSync.h"
 #include "platform/NSBundle.h"
@@ -17,10 +18,6 @@
 namespace {
 
 constexpr char kUsage[] = "usage: plovane-menu-extension [--once] [--home FOLDER]\n";
-
-std::filesystem::path ownBundlePath() {
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
-}
 
 int startOnce(const platform::NSBundle& bundle) {
   platform::desktop::StreamSystemLog log;
@@ -45,19 +42,13 @@ int main(int argc, char** argv) {
     const std::string_view argument = argv[i];
     if (argument == "--once") {
       once = true;
-    } else if (argument == "--home" && i + 1 < argc) {
-      ::setenv("PLOVANE_HOME", argv[++i], 1);
-    } else {
+    } else if (!platform::desktop::takeHomeArgument(i, argc, argv)) {
       std::cerr << kUsage;
       return 2;
     }
   }
-  auto bundle = platform::NSBundle::bundleWithPath(ownBundlePath());
-  if (!bundle) {
-    std::cerr << "plovane-menu-extension: no Info.plist beside the executable in "
-              << ownBundlePath() << "\n";
-    return 1;
-  }
+  auto bundle = platform::desktop::runningProgramBundle("plovane-menu-extension");
+  if (!bundle) return 1;
   if (once) return startOnce(*bundle);
   return platform::desktop::runExtensionHost(
       argc, argv, *bundle,

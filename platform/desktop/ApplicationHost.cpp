@@ -11,6 +11,7 @@
 #include "desktop/DesktopPlatform.h"
 #include "desktop/DisplayModals.h"
 #include "desktop/ProgramLauncher.h"
+#include "desktop/ProgramStart.h"
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/RunningApplications.h"
 #include "desktop/StreamSystemLog.h"
@@ -52,8 +53,7 @@ bool activateRunningInstance(QDBusConnection& bus, const QString& identifier) {
 
 int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
                        const ApplicationFactory& makeApplication) {
-  const bool display = hasDisplay();
-  if (!display) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const bool display = prepareDisplay();
   QApplication qtApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   const std::string identifier = bundle.bundleIdentifier().value_or("");
@@ -93,12 +93,7 @@ int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
   QTimer::singleShot(0, &qtApplication, [&application] { application.finishLaunching(); });
   // A program of a session ends with it, also where no display going away would end it.
   QTimer watch;
-  if (bus.isConnected()) {
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (!bus.isConnected()) application.terminate(nullptr);
-    });
-    watch.start(1000);
-  }
+  if (bus.isConnected()) quitWhenBusGoes(watch, bus, [&] { application.terminate(nullptr); });
   return qtApplication.exec();
 }
 

@@ -13,6 +13,7 @@
 #include "desktop/FinderSyncService.h"
 #include "desktop/IdleExit.h"
 #include "desktop/ProgramLauncher.h"
+#include "desktop/ProgramStart.h"
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/ScriptedModals.h"
 #include "desktop/StreamSystemLog.h"
@@ -36,8 +37,7 @@ bool publish(QDBusConnection& bus, FinderSyncService& service) {
 
 int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
                      const PrincipalFactory& makePrincipal) {
-  const bool display = hasDisplay();
-  if (!display) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  const bool display = prepareDisplay();
   QApplication application(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   auto bus = QDBusConnection::sessionBus();
@@ -68,10 +68,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   service.setActivityHandler([&] { idleExit.activity(); });
   // And it never outlives the session it serves.
   QTimer watch;
-  QObject::connect(&watch, &QTimer::timeout, [&] {
-    if (!bus.isConnected()) application.quit();
-  });
-  watch.start(1000);
+  quitWhenBusGoes(watch, bus, [&] { application.quit(); });
   return application.exec();
 }
 

@@ -3,7 +3,7 @@
 
 usage: atspi_driver.py APP STEP...
 
-APP is the program's accessible name. Each STEP waits (up to --timeout seconds) until the
+APP is the program's accessible name. Each STEP waits (up to 30 seconds) until the
 control it names is there, then acts or checks:
   press:ROLE:NAME            run the control's first action (a button's Press, a tab's Switch)
   expect:ROLE:NAME           the control exists
@@ -18,7 +18,7 @@ import time
 
 import pyatspi
 
-TIMEOUT = 15.0
+TIMEOUT = 30.0
 
 
 def walk(node, depth=0):

@@ -1,12 +1,14 @@
 #include "support/VirtualDisplay.h"
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
+
+#include "support/FileTree.h"
 
 namespace plovane::testing {
 
@@ -21,27 +23,14 @@ bool onPath(const std::string& program) {
   return runProcess({"/usr/bin/which", program}).exitCode == 0;
 }
 
-// A display number no other server of this machine holds; each display of a test run takes a
-// new one, so a server that is still going away is never mistaken for a new one.
-int freeDisplayNumber() {
-  static int next = 90 + getpid() % 400;
-  for (int number = next++;; number = next++) {
-    if (!fs::exists("/tmp/.X" + std::to_string(number) + "-lock") &&
-        !fs::exists("/tmp/.X11-unix/X" + std::to_string(number))) {
-      return number;
-    }
+// The display Xvfb chose, once it printed it (-displayfd 1 writes the number, a line of its own,
+// into the log it shares with its messages); absent until then.
+std::optional<std::string> chosenDisplay(const fs::path& log) {
+  std::istringstream lines(fileContents(log));
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && std::all_of(line.begin(), line.end(), ::isdigit)) return ":" + line;
   }
-}
-
-bool acceptsConnections(const std::string& socketPath) {
-  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
-  const bool connected =
-      ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  ::close(fd);
-  return connected;
+  return std::nullopt;
 }
 
 template <class Condition>
@@ -61,18 +50,19 @@ bool VirtualDisplay::available() {
 }
 
 VirtualDisplay::VirtualDisplay(const fs::path& folder) : folder_(folder) {
-  const int number = freeDisplayNumber();
-  const std::string display = ":" + std::to_string(number);
+  // Xvfb picks a display no other server holds, so parallel tests never share one.
+  const fs::path log = folder / "xvfb.log";
   server_ = std::make_unique<BackgroundProcess>(
-      std::vector<std::string>{"Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
-      std::map<std::string, std::string>{}, folder / "xvfb.log");
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-  if (!waitUntil([&] { return acceptsConnections(socket) || !server_->running(); }) ||
-      !server_->running()) {
-    throw std::runtime_error("Xvfb did not start on " + display);
+      std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24",
+                               "-nolisten", "tcp"},
+      std::map<std::string, std::string>{}, log);
+  std::optional<std::string> display;
+  if (!waitUntil([&] { return (display = chosenDisplay(log)) || !server_->running(); }) ||
+      !display) {
+    throw std::runtime_error("Xvfb did not start: " + fileContents(log));
   }
   display_ = {
-      {"DISPLAY", display}, {"QT_QPA_PLATFORM", "xcb"}, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
+      {"DISPLAY", *display}, {"QT_QPA_PLATFORM", "xcb"}, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
 }
 
 void VirtualDisplay::startAccessibilityBus(
