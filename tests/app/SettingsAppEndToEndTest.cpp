@@ -34,19 +34,8 @@ class SettingsAppEndToEndTest : public ::testing::Test {
     if (!testing::VirtualDisplay::available()) {
       GTEST_SKIP() << "needs Xvfb, at-spi2-core and python3-pyatspi (.ci/install-deps)";
     }
-    for (const char* folder : {"share", "config", "cache", "run"}) {
-      fs::create_directories(env.home.path() / folder);
-    }
-    fs::permissions(env.home.path() / "run", fs::perms::owner_all);
     display.emplace(env.home.path());
-    std::map<std::string, std::string> environment = {
-        {"PLOVANE_HOME", env.defaults.root().string()},
-        {"HOME", env.home.path().string()},
-        {"XDG_DATA_HOME", (env.home.path() / "share").string()},
-        {"XDG_CONFIG_HOME", (env.home.path() / "config").string()},
-        {"XDG_CACHE_HOME", (env.home.path() / "cache").string()},
-        {"XDG_RUNTIME_DIR", (env.home.path() / "run").string()},
-        {"QT_QPA_PLATFORM", "offscreen"}};
+    auto environment = env.sessionEnvironment();
     const auto installed = runProcess({PLOVANE_FINDER, "install"}, environment);
     ASSERT_EQ(installed.exitCode, 0) << installed.standardError;
     // Every program the bus starts shows its windows on the test's display.

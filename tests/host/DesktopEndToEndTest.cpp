@@ -30,17 +30,7 @@ using testing::runProcess;
 class DesktopEndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* folder : {"share", "config", "cache", "run"}) {
-      fs::create_directories(env.home.path() / folder);
-    }
-    fs::permissions(env.home.path() / "run", fs::perms::owner_all);
-    environment = {{"PLOVANE_HOME", env.defaults.root().string()},
-                   {"HOME", env.home.path().string()},
-                   {"XDG_DATA_HOME", (env.home.path() / "share").string()},
-                   {"XDG_CONFIG_HOME", (env.home.path() / "config").string()},
-                   {"XDG_CACHE_HOME", (env.home.path() / "cache").string()},
-                   {"XDG_RUNTIME_DIR", (env.home.path() / "run").string()},
-                   {"QT_QPA_PLATFORM", "offscreen"}};
+    environment = env.sessionEnvironment();
     environment.insert(busEnvironment.begin(), busEnvironment.end());
     const auto installed = runProcess({PLOVANE_FINDER, "install"}, environment);
     ASSERT_EQ(installed.exitCode, 0) << installed.standardError;

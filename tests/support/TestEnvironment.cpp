@@ -44,6 +44,20 @@ TestEnvironment::TestEnvironment(std::optional<std::string> shortVersion,
              infoDictionary(shortVersion, bundleIdentifier)),
       sim(defaults, log, bundle, home.path() / "Applications") {}
 
+std::map<std::string, std::string> TestEnvironment::sessionEnvironment() {
+  for (const char* folder : {"share", "config", "cache", "run"}) {
+    std::filesystem::create_directories(home.path() / folder);
+  }
+  std::filesystem::permissions(home.path() / "run", std::filesystem::perms::owner_all);
+  return {{"PLOVANE_HOME", defaults.root().string()},
+          {"HOME", home.path().string()},
+          {"XDG_DATA_HOME", (home.path() / "share").string()},
+          {"XDG_CONFIG_HOME", (home.path() / "config").string()},
+          {"XDG_CACHE_HOME", (home.path() / "cache").string()},
+          {"XDG_RUNTIME_DIR", (home.path() / "run").string()},
+          {"QT_QPA_PLATFORM", "offscreen"}};
+}
+
 std::shared_ptr<platform::NSUserDefaults> TestEnvironment::extensionDefaults() {
   return defaults.standardUserDefaults(kExtensionBundleIdentifier);
 }

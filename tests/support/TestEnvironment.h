@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -36,6 +37,10 @@ class TestEnvironment {
 
   // Another handle on the shared suite, as the other program (or a test) would open it.
   std::shared_ptr<platform::NSUserDefaults> openSuite();
+
+  // What a desktop session of this home runs with: HOME, the XDG folders (made here) and the
+  // store's root, drawing offscreen; a test adds its display or bus.
+  std::map<std::string, std::string> sessionEnvironment();
 
   // The extension's own defaults, as the rating prompt keeps them.
   std::shared_ptr<platform::NSUserDefaults> extensionDefaults();
