@@ -22,15 +22,17 @@ namespace platform::desktop {
 
 namespace {
 
-// Exports the callbacks and takes the bundle identifier as a bus name; false when another
+// Exports the callbacks and takes the bundle identifier as a bus name; null when another
 // instance holds it.
-bool publish(QDBusConnection& bus, FinderSyncService& service) {
+RunningApplicationRegistration* publish(QDBusConnection& bus, FinderSyncService& service) {
   auto* registration =
       new RunningApplicationRegistration(&service, NSApplicationActivationPolicy::accessory);
-  return bus.registerObject(bus::kExtensionPath, &service,
-                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
-                                QDBusConnection::ExportAdaptors) &&
-         registration->publish(bus, bus::kExtensionService);
+  const bool published =
+      bus.registerObject(bus::kExtensionPath, &service,
+                         QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
+                             QDBusConnection::ExportAdaptors) &&
+      registration->publish(bus, bus::kExtensionService);
+  return published ? registration : nullptr;
 }
 
 }  // namespace
@@ -55,7 +57,8 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   const auto principal = makePrincipal(services.platform);
   FinderSyncService service(*principal, services.finderSyncController, services.runLoop,
                             bundle.bundlePath() / "Resources", scripted);
-  if (!publish(bus, service)) {
+  auto* registration = publish(bus, service);
+  if (registration == nullptr) {
     std::cerr << "plovane-menu-extension: another instance already serves the file manager\n";
     return 1;
   }
@@ -66,6 +69,8 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
        .release = [&] { bus.unregisterService(bus::kExtensionService); },
        .quit = [&] { application.quit(); }});
   service.setActivityHandler([&] { idleExit.activity(); });
+  // The settings app polls whether the extension runs while it shows that: it stays meanwhile.
+  registration->setQuestionHandler([&] { idleExit.activity(); });
   // And it never outlives the session it serves.
   QTimer watch;
   quitWhenBusGoes(watch, bus, [&] { application.quit(); });
