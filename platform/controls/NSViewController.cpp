@@ -66,13 +66,9 @@ void NSTabViewController::viewWillAppear() {
   if (auto* shown = child(tabView().indexOfSelectedItem())) shown->beginAppearance();
 }
 
-void NSTabViewController::viewDidAppear() {}
-
 void NSTabViewController::viewWillDisappear() {
   if (auto* shown = child(tabView().indexOfSelectedItem())) shown->endAppearance();
 }
-
-void NSTabViewController::viewDidDisappear() {}
 
 void NSTabViewController::tabViewDidSelect(NSTabView&, std::size_t from, std::size_t to) {
   if (auto* old = child(from); old != nullptr && isOnScreen()) old->endAppearance();

@@ -101,9 +101,7 @@ class NSTabViewController : public NSViewController, private NSTabViewDelegate {
 
   void viewDidLoad() override;
   void viewWillAppear() override;
-  void viewDidAppear() override;
   void viewWillDisappear() override;
-  void viewDidDisappear() override;
 
  private:
   void tabViewDidSelect(NSTabView& tabView, std::size_t from, std::size_t to) override;
