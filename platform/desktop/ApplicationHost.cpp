@@ -79,7 +79,7 @@ int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
   UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
                             [&log](const std::string& line) { log.log(line); });
   ScriptedModals* scripted = nullptr;
-  const auto modals = modalsFor(display, log, scripted);
+  const auto modals = modalsFor(display, log, qtApplication, scripted);
   DesktopPlatform services(defaults, log, bundle, BundleRegistry::defaultApplicationsRoot(),
                            qtApplication, *modals, bus);
   services.windowServer.setActivationPolicyHandler(

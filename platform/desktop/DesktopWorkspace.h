@@ -31,7 +31,7 @@ class DesktopWorkspace final : public NSWorkspace {
   // product page over https, and the Extensions pane starts the extension on the session bus.
   bool openURL(const NSURL& url) override;
   bool openURLString(const std::string& url) override;
-  NSImage iconForFile(const std::string& path) override { return NSImage::fileIcon(path); }
+  NSImage iconForFile(const std::string& path) override { return NSImage::iconOfItem(path); }
   std::vector<NSRunningApplication> runningApplications() const override;
   bool launchAppWithBundleIdentifier(const std::string& bundleIdentifier) override;
   // The desktop picture is one setting for all screens here, so any screen will do.

@@ -17,9 +17,10 @@ bool hasDisplay() {
   return false;
 }
 
-std::unique_ptr<Modals> modalsFor(bool display, SystemLog& log, ScriptedModals*& scripted) {
+std::unique_ptr<Modals> modalsFor(bool display, SystemLog& log, QObject& mainThread,
+                                  ScriptedModals*& scripted) {
   if (display) return std::make_unique<QtModals>();
-  auto answered = std::make_unique<ScriptedModals>(log);
+  auto answered = std::make_unique<ScriptedModals>(log, mainThread);
   if (const char* file = std::getenv("PLOVANE_MODAL_ANSWERS"); file != nullptr && *file != '\0') {
     if (auto why = answered->loadAnswers(file)) log.log(*why);
   }

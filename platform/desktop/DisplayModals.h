@@ -15,6 +15,7 @@ bool hasDisplay();
 // Dialogs for the person at the display; otherwise answers from $PLOVANE_MODAL_ANSWERS (and,
 // for the extension, from the bus), each modal written to the log as it is shown. `scripted`
 // is set to the scripted modals when those are chosen.
-std::unique_ptr<Modals> modalsFor(bool display, SystemLog& log, ScriptedModals*& scripted);
+std::unique_ptr<Modals> modalsFor(bool display, SystemLog& log, QObject& mainThread,
+                                  ScriptedModals*& scripted);
 
 }  // namespace platform::desktop

@@ -51,7 +51,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
                             [&log](const std::string& line) { log.log(line); });
   ScriptedModals* scripted = nullptr;
-  const auto modals = modalsFor(display, log, scripted);
+  const auto modals = modalsFor(display, log, application, scripted);
   DesktopPlatform services(defaults, log, bundle, BundleRegistry::defaultApplicationsRoot(),
                            application, *modals, bus);
   const auto principal = makePrincipal(services.platform);

@@ -62,7 +62,8 @@ QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesF
     case NSImage::Kind::fileIcon:
       return fileTypeIcon(image.name());
     case NSImage::Kind::applicationIcon:
-      return fromFirstExisting(resourcesFolder, "AppIcon", {".svg"});
+      return fromFirstExisting(std::filesystem::path(image.name()) / "Resources", "AppIcon",
+                               {".svg", ".png"});
     case NSImage::Kind::canvas:
       if (!image.drawing() || !image.drawing()->source) return {};
       return iconForImage(*image.drawing()->source, resourcesFolder);

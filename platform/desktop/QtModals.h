@@ -16,6 +16,12 @@ class QtModals final : public Modals {
   NSModalResponse runModal(NSOpenPanel& panel) override;
   // OK sets URL to the typed name in the folder shown.
   NSModalResponse runModal(NSSavePanel& panel) override;
+  // Sheets are window-modal dialogs over the window's widget (application-modal ones while the
+  // window is not on screen); the completion runs when the dialog finishes.
+  void beginSheetModalForWindow(std::shared_ptr<NSAlert> alert, NSWindow& window,
+                                Completion completion) override;
+  void beginSheetModalForWindow(std::shared_ptr<NSOpenPanel> panel, NSWindow& window,
+                                Completion completion) override;
 };
 
 }  // namespace platform::desktop

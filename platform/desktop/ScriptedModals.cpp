@@ -29,9 +29,9 @@ std::vector<std::string> ScriptedModals::takeShown() {
   return shown;
 }
 
-void ScriptedModals::logSince(std::size_t first) {
-  for (std::size_t line = first; line < transcript_.lines.size(); ++line) {
-    log_.standardOutput(transcript_.lines[line]);
+void ScriptedModals::logNewLines() {
+  for (; logged_ < transcript_.lines.size(); ++logged_) {
+    log_.standardOutput(transcript_.lines[logged_]);
   }
 }
 

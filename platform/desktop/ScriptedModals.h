@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <filesystem>
 #include <optional>
 
 #include "desktop/FinderSyncService.h"
+#include "desktop/QtRunLoop.h"
 #include "platform/SystemLog.h"
 #include "sim/SimModals.h"
 
@@ -11,9 +13,10 @@ namespace platform::desktop {
 
 // The modals of a program without a display: answered from a script (a file of answers, one
 // per line, and answers sent later over the bus), each one written to the log as it is shown.
+// Sheets wait on the Qt event loop of `mainThread` until an answer is there.
 class ScriptedModals final : public Modals, public ScriptedModalAnswers {
  public:
-  explicit ScriptedModals(SystemLog& log) : log_(log) {}
+  ScriptedModals(SystemLog& log, QObject& mainThread) : log_(log), runLoop_(mainThread) {}
 
   // Reads the answers of `file`; why not, when it cannot be read or holds a line that is no answer.
   std::optional<std::string> loadAnswers(const std::filesystem::path& file);
@@ -27,6 +30,16 @@ class ScriptedModals final : public Modals, public ScriptedModalAnswers {
   NSModalResponse runModal(NSSavePanel& panel) override {
     return logged([&] { return modals_.runModal(panel); });
   }
+  void beginSheetModalForWindow(std::shared_ptr<NSAlert> alert, NSWindow& window,
+                                Completion completion) override {
+    modals_.beginSheetModalForWindow(std::move(alert), window, logged(std::move(completion)));
+    logNewLines();
+  }
+  void beginSheetModalForWindow(std::shared_ptr<NSOpenPanel> panel, NSWindow& window,
+                                Completion completion) override {
+    modals_.beginSheetModalForWindow(std::move(panel), window, logged(std::move(completion)));
+    logNewLines();
+  }
 
   bool answer(const std::string& text) override;
   void forgetAnswers() override { modals_.forgetAnswers(); }
@@ -36,21 +49,29 @@ class ScriptedModals final : public Modals, public ScriptedModalAnswers {
  private:
   template <class Run>
   NSModalResponse logged(Run run) {
-    const std::size_t before = transcript_.lines.size();
     try {
       const auto response = run();
-      logSince(before);
+      logNewLines();
       return response;
     } catch (...) {
-      logSince(before);
+      logNewLines();
       throw;
     }
   }
-  void logSince(std::size_t first);
+  // The sheet's answer is written to the log before its completion runs.
+  Completion logged(Completion completion) {
+    return [this, completion = std::move(completion)](NSModalResponse response) {
+      logNewLines();
+      if (completion) completion(response);
+    };
+  }
+  void logNewLines();
 
   SystemLog& log_;
+  QtRunLoop runLoop_;
   sim::Transcript transcript_;
-  sim::SimModals modals_{transcript_};
+  sim::SimModals modals_{transcript_, runLoop_};
+  std::size_t logged_ = 0;
   std::size_t taken_ = 0;
 };
 

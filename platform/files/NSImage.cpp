@@ -38,6 +38,13 @@ NSImage NSImage::applicationIcon(const NSBundle& bundle) {
   return NSImage(Kind::applicationIcon, bundle.bundlePath().string(), kApplicationIconSize);
 }
 
+NSImage NSImage::iconOfItem(const std::string& path) {
+  if (std::filesystem::path(path).extension() == ".app") {
+    if (auto bundle = NSBundle::bundleWithPath(path)) return applicationIcon(*bundle);
+  }
+  return fileIcon(path);
+}
+
 NSImage NSImage::canvas(NSSize size) { return NSImage(Kind::canvas, {}, size); }
 
 NSImage NSImage::described(Kind kind, std::string name, NSSize size,

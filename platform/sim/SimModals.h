@@ -1,6 +1,8 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "platform/Modals.h"
+#include "platform/RunLoop.h"
 #include "sim/Transcript.h"
 
 namespace platform::sim {
@@ -16,17 +19,19 @@ namespace platform::sim {
 struct ModalAnswer {
   enum class Kind { ok, cancel, button };
   Kind kind = Kind::ok;
-  std::optional<std::string> path;  // ok: the item chosen, if any
-  std::string buttonTitle;          // button: the title clicked
+  std::vector<std::string> paths;  // ok: the items chosen, in the panel's order
+  std::string buttonTitle;         // button: the title clicked
 
   static ModalAnswer ok(std::optional<std::string> chosen = std::nullopt) {
+    return {Kind::ok, chosen ? std::vector{std::move(*chosen)} : std::vector<std::string>{}, {}};
+  }
+  static ModalAnswer ok(std::vector<std::string> chosen) {
     return {Kind::ok, std::move(chosen), {}};
   }
-  static ModalAnswer cancel() { return {Kind::cancel, std::nullopt, {}}; }
-  static ModalAnswer button(std::string title) {
-    return {Kind::button, std::nullopt, std::move(title)};
-  }
-  // "ok:PATH", "ok", "cancel" or "button:TITLE"; absent for anything else.
+  static ModalAnswer cancel() { return {Kind::cancel, {}, {}}; }
+  static ModalAnswer button(std::string title) { return {Kind::button, {}, std::move(title)}; }
+  // "ok:PATH", "ok:PATH<tab>PATH..." (several items, tab-separated), "ok", "cancel" or
+  // "button:TITLE"; absent for anything else.
   static std::optional<ModalAnswer> parse(const std::string& text);
 };
 
@@ -36,30 +41,55 @@ class UnexpectedModal : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Modals answered from a script, each recorded with its whole configuration.
+// Modals answered from a script, each recorded with its whole configuration. A modal takes the
+// next answer at once; a sheet waits on the main queue until an answer is there, so the
+// program runs on while it is open.
 class SimModals final : public Modals {
  public:
   using Shown = std::variant<NSAlert, NSOpenPanel, NSSavePanel>;
 
-  explicit SimModals(Transcript& transcript) : transcript_(transcript) {}
+  SimModals(Transcript& transcript, RunLoop& runLoop)
+      : transcript_(transcript), runLoop_(runLoop) {}
 
-  void answer(ModalAnswer next) { answers_.push_back(std::move(next)); }
+  void answer(ModalAnswer next);
   std::size_t answersLeft() const { return answers_.size(); }
   void forgetAnswers() { answers_.clear(); }
 
   NSModalResponse runModal(NSAlert& alert) override;
   NSModalResponse runModal(NSOpenPanel& panel) override;
   NSModalResponse runModal(NSSavePanel& panel) override;
+  void beginSheetModalForWindow(std::shared_ptr<NSAlert> alert, NSWindow& window,
+                                Completion completion) override;
+  void beginSheetModalForWindow(std::shared_ptr<NSOpenPanel> panel, NSWindow& window,
+                                Completion completion) override;
+
+  std::size_t openSheets() const { return sheets_.size(); }
 
   std::vector<Shown> shown;
 
  private:
+  // Takes one answer for an open sheet; the response once the sheet has ended.
+  using SheetStep = std::function<std::optional<NSModalResponse>(const ModalAnswer&)>;
+  struct Sheet {
+    std::string description;
+    SheetStep step;
+    Completion completion;
+  };
+
+  void openSheet(std::string description, SheetStep step, Completion completion);
+  void answerSheetsLater();
+  std::optional<NSModalResponse> pressAlertButton(NSAlert& alert, const ModalAnswer& answer);
+  NSModalResponse answerOpenPanel(NSOpenPanel& panel, const ModalAnswer& answer);
   ModalAnswer nextAnswer(const std::string& description);
   std::size_t clickedButton(const NSAlert& alert, const ModalAnswer& answer) const;
-  NSModalResponse answerPanel(NSSavePanel& panel, const std::string& description);
+  NSModalResponse answerPanel(NSSavePanel& panel, const ModalAnswer& answer,
+                              const std::string& description);
 
   Transcript& transcript_;
+  RunLoop& runLoop_;
   std::deque<ModalAnswer> answers_;
+  std::deque<Sheet> sheets_;
+  bool answeringScheduled_ = false;
 };
 
 // One readable paragraph per modal, as the stand-in prints them.

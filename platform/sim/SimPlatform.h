@@ -25,7 +25,7 @@ class SimPlatform {
   SimRunLoop runLoop;
   SimFinderSyncController finderSyncController;
   SimWorkspace workspace{transcript};
-  SimModals modals{transcript};
+  SimModals modals{transcript, runLoop};
   SimNotificationCenter notificationCenter{runLoop, transcript};
   SimPasteboard pasteboard{transcript};
   NSFileManager fileManager;

@@ -17,7 +17,7 @@ class SimWorkspace final : public NSWorkspace {
 
   bool openURL(const NSURL& url) override;
   bool openURLString(const std::string& url) override;
-  NSImage iconForFile(const std::string& path) override { return NSImage::fileIcon(path); }
+  NSImage iconForFile(const std::string& path) override { return NSImage::iconOfItem(path); }
   std::vector<NSRunningApplication> runningApplications() const override { return running; }
   bool launchAppWithBundleIdentifier(const std::string& bundleIdentifier) override;
   std::optional<NSScreen> mainScreen() const override { return screen; }

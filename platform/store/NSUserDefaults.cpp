@@ -2,13 +2,15 @@
 
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
+#include "store/PlistCodec.h"
 #include "store/PlistDomainFile.h"
 
 namespace platform {
 
 NSUserDefaults::NSUserDefaults(std::filesystem::path file, LogLine log)
-    : domain_(std::make_unique<PlistDomainFile>(std::move(file), std::move(log))) {}
+    : log_(log), domain_(std::make_unique<PlistDomainFile>(std::move(file), std::move(log))) {}
 
 NSUserDefaults::~NSUserDefaults() = default;
 
@@ -47,10 +49,23 @@ void NSUserDefaults::removeObjectForKey(const std::string& key) { change(key, st
 bool NSUserDefaults::synchronize() {
   if (!flush()) return false;
   domain_->contents();
-  return true;
+  if (!refused_) return true;
+  lastError_ = std::exchange(refused_, std::nullopt);
+  return false;
 }
 
 void NSUserDefaults::change(const std::string& key, std::optional<PlistValue> value) {
+  if (value) {
+    // Kept pending, a value the file cannot hold would fail every later write of this domain.
+    auto encoded = encodeBinaryPlist(*value);
+    if (auto* reason = std::get_if<std::string>(&encoded)) {
+      refused_ = "the setting \"" + key + "\" was not stored: " + *reason;
+      log_(*refused_);
+      pending_.erase(key);
+      lastError_ = refused_;
+      return;
+    }
+  }
   pending_[key] = std::move(value);
   flush();
 }

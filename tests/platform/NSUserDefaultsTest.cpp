@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "support/TestEnvironment.h"
 
@@ -44,6 +46,26 @@ TEST(NSUserDefaultsTest, FailedWriteStaysPendingAndSynchronizeReportsIt) {
   EXPECT_TRUE(defaults->synchronize());
   EXPECT_FALSE(defaults->lastError());
   EXPECT_EQ(root.initWithSuiteName("suite")->objectForKey("key"), PlistValue("kept"));
+}
+
+TEST(NSUserDefaultsTest, RefusedValueIsReportedOnceAndDoesNotBlockLaterWrites) {
+  TemporaryFolder home;
+  std::vector<std::string> logged;
+  UserDefaultsRoot root(home.path(), [&](const std::string& line) { logged.push_back(line); });
+  auto defaults = root.initWithSuiteName("suite");
+  defaults->setObject(PlistArray{"/home/u/Photos"}, "foldersArray");
+  defaults->setObject(PlistArray{"/home/u/Caf\xe9"}, "foldersArray");
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_NE(logged[0].find("\"foldersArray\""), std::string::npos);
+  EXPECT_FALSE(defaults->synchronize());
+  EXPECT_TRUE(defaults->lastError());
+
+  defaults->setInteger(1, "rateDone");
+  EXPECT_TRUE(defaults->synchronize());
+  EXPECT_FALSE(defaults->lastError());
+  auto reader = root.initWithSuiteName("suite");
+  EXPECT_EQ(reader->objectForKey("foldersArray"), PlistValue(PlistArray{"/home/u/Photos"}));
+  EXPECT_EQ(reader->objectForKey("rateDone"), PlistValue(1));
 }
 
 TEST(NSUserDefaultsTest, SuiteThatCannotBeOpenedGivesNoHandle) {

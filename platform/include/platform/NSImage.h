@@ -50,6 +50,9 @@ class NSImage {
   static std::optional<NSImage> imageNamed(const NSBundle& bundle, const std::string& name);
   static NSImage fileIcon(const std::string& path);
   static NSImage applicationIcon(const NSBundle& bundle);
+  // What the workspace shows for an item: an application bundle's own icon, otherwise the
+  // icon of the item's type.
+  static NSImage iconOfItem(const std::string& path);
   // A new, empty image to draw into.
   static NSImage canvas(NSSize size);
   // An image rebuilt from the description another process sent.

@@ -16,7 +16,9 @@ class PlistDomainFile;
 
 // A user-defaults domain backed by its property-list file. Every write goes to the file at
 // once (the store's prompt flush), merged key by key with what other processes wrote; a write
-// that failed stays pending, and `synchronize` retries it and reports the failure.
+// that failed stays pending, and `synchronize` retries it and reports the failure. A value the
+// file cannot hold (text that is not UTF-8) is refused at once: logged, never pending, and
+// reported by the next `synchronize`.
 class NSUserDefaults {
  public:
   using LogLine = std::function<void(const std::string&)>;
@@ -48,8 +50,10 @@ class NSUserDefaults {
   void change(const std::string& key, std::optional<PlistValue> value);
   bool flush();
 
+  LogLine log_;
   std::unique_ptr<PlistDomainFile> domain_;
   std::map<std::string, std::optional<PlistValue>> pending_;
+  std::optional<std::string> refused_;
   std::optional<std::string> lastError_;
 };
 

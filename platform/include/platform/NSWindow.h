@@ -41,6 +41,8 @@ class NSWindow : public PeerObservable {
   void orderOut();
   // As the close button does: the delegate hears it, then the window leaves the screen.
   void performClose();
+  // Ends a sheet shown on this window, from one of the sheet's own button actions.
+  void endSheet(NSWindow& sheet) { sheet.orderOut(); }
 
  private:
   WindowServer* server_;
