@@ -26,6 +26,8 @@ class AppContext {
 
   platform::Platform& platform;
   platform::NSApplication& application;
+  // The bookmarks of the monitored folders added in this run, stored as "allBookmark".
+  platform::PlistArray allBookmarks;
 
   platform::NSStoryboard& storyboard();
   std::shared_ptr<mainStartWindow> mainWindowController();

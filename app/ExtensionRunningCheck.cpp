@@ -10,6 +10,8 @@ namespace plovane::app {
 
 namespace {
 
+constexpr double kPollSeconds = 5.0;
+
 std::string lowerCased(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -33,6 +35,17 @@ void checkExtensionRunning(platform::Platform& services, std::function<void(bool
     const bool running = extensionAmong(services.workspace.runningApplications());
     services.runLoop.dispatchAsyncMain([update, running] { update(running); });
   });
+}
+
+void startPolling(std::shared_ptr<platform::NSTimer>& timer, platform::RunLoop& runLoop,
+                  platform::Block check) {
+  stopPolling(timer);
+  timer = runLoop.scheduledTimer(kPollSeconds, true, std::move(check));
+}
+
+void stopPolling(std::shared_ptr<platform::NSTimer>& timer) {
+  if (timer) timer->invalidate();
+  timer.reset();
 }
 
 }  // namespace plovane::app

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "platform/Platform.h"
 
@@ -10,5 +11,11 @@ namespace plovane::app {
 // the result handed to `update` on the main queue. Only accessory programs count, and the
 // identifier is compared lower-cased.
 void checkExtensionRunning(platform::Platform& services, std::function<void(bool)> update);
+
+// The check every 5 seconds while a view is on screen, kept in `timer`. Starting again replaces
+// the running timer, so a view that appears twice never polls twice.
+void startPolling(std::shared_ptr<platform::NSTimer>& timer, platform::RunLoop& runLoop,
+                  platform::Block check);
+void stopPolling(std::shared_ptr<platform::NSTimer>& timer);
 
 }  // namespace plovane::app

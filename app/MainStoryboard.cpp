@@ -4,6 +4,7 @@
 #include "app/UtilityKitWindow.h"
 #include "app/ViewController.h"
 #include "app/aboutVc.h"
+#include "app/customFoldersVc.h"
 #include "app/firstRunvc.h"
 #include "app/foldersArrvc.h"
 #include "app/genraltabvc.h"
@@ -71,8 +72,9 @@ std::unique_ptr<NSView> generalView(genraltabvc& controller) {
   return view;
 }
 
-// A row of the Menu items list: check box, icon and title; the title names the check box.
-std::unique_ptr<platform::NSTableCellView> commandCell() {
+// A row of the Menu items and Monitored folders lists: check box, icon and title; the title
+// names the check box.
+std::unique_ptr<platform::NSTableCellView> checkBoxCell() {
   auto cell = std::make_unique<tblcell>();
   auto& line = row(*cell);
   cell->checkbox = &line.addSubview<NSButton>("", NSButtonType::switchButton);
@@ -90,19 +92,48 @@ std::unique_ptr<NSView> menuItemsView(ViewController& controller) {
   text(*view, "Choose the commands the context menu shows.");
   controller.tblview = &view->addSubview<platform::NSTableView>();
   controller.tblview->setAccessibilityLabel("Menu items");
-  controller.tblview->registerCell("tblcell", commandCell);
+  controller.tblview->registerCell("tblcell", checkBoxCell);
   text(*view,
        "Changes to this list show in the menu once the extension starts again: it ends itself "
        "after a minute without use and starts at the next right-click.");
   return view;
 }
 
-std::unique_ptr<NSView> foldersView() {
+std::unique_ptr<NSView> foldersView(foldersArrvc& controller) {
   auto view = column();
-  heading(*view, "Monitored folders");
   text(*view,
-       "The menu appears inside the folders Plovane Menu monitors. Choosing them here is not "
-       "available in this version.");
+       "The menu appears inside these folders. Folders switched off here are left out the next "
+       "time the extension starts.");
+  controller.tblview = &view->addSubview<platform::NSTableView>();
+  controller.tblview->setAccessibilityLabel("Monitored folders");
+  controller.tblview->registerCell("tblcell", checkBoxCell);
+  auto& buttons = row(*view);
+  button(buttons, "Add Folder\u2026", controller, "btnAddItems:");
+  button(buttons, "Remove Folder", controller, "btnremoveitem:");
+  return view;
+}
+
+// A row of the Custom folders list: the icon, the name and a button that deletes the entry.
+std::unique_ptr<platform::NSTableCellView> customFolderCell() {
+  auto cell = std::make_unique<tblcell>();
+  auto& line = row(*cell);
+  cell->imgview = &line.addSubview<NSImageView>();
+  cell->imgview->setPreferredSize({16, 16});
+  cell->lbltitle = &line.addSubview<NSTextField>();
+  cell->btnDelete = &line.addSubview<NSButton>("Delete");
+  cell->imageView = cell->imgview;
+  cell->textField = cell->lbltitle;
+  return cell;
+}
+
+std::unique_ptr<NSView> customFoldersView(customFoldersVc& controller) {
+  auto view = column();
+  text(*view,
+       "The menu offers these folders and applications as shortcuts. Add more with \u201cAdd "
+       "Folders\u201d in the file manager\u2019s right-click menu.");
+  controller.tblview = &view->addSubview<platform::NSTableView>();
+  controller.tblview->setAccessibilityLabel("Custom folders");
+  controller.tblview->registerCell("tblcell", customFolderCell);
   return view;
 }
 
@@ -129,10 +160,18 @@ std::unique_ptr<NSView> firstRunView(firstRunvc& controller) {
   auto view = column();
   heading(*view, "Welcome to Plovane Menu");
   text(*view,
-       "Plovane Menu adds commands to your file manager's right-click menu. The guided set-up "
-       "is not available in this version: finish now, then open Plovane Menu again to choose "
-       "its settings.");
-  button(row(*view), "Finish", controller, "btnFinish:");
+       "Plovane Menu adds commands to your file manager\u2019s right-click menu. Two steps set "
+       "it up; once both are done, Plovane Menu tells you and closes.");
+  heading(*view, "1. Enable the extension");
+  text(*view,
+       "The extension answers the file manager. This step is done as soon as it runs; it is "
+       "checked every few seconds.");
+  controller.btnpreferences =
+      &button(row(*view), "Enable Plovane Menu Extension", controller, "btnsystemPrefrences:");
+  heading(*view, "2. Choose folders");
+  text(*view, "The menu appears for items inside the folders you grant access to.");
+  controller.btnuserfolder =
+      &button(row(*view), "Choose Folders\u2026", controller, "btnselectfolder:");
   return view;
 }
 
@@ -176,8 +215,10 @@ platform::NSStoryboard makeMainStoryboard(AppContext& context) {
   main.defineController(storyboard::menuItemsvc, [&context] {
     return viewController<ViewController>(context, menuItemsView);
   });
-  main.defineController(storyboard::foldersArrvc, [] {
-    return withView(std::make_shared<foldersArrvc>(), [](foldersArrvc&) { return foldersView(); });
+  main.defineController(storyboard::foldersArrvc,
+                        [&context] { return viewController<foldersArrvc>(context, foldersView); });
+  main.defineController(storyboard::customFoldersVc, [&context] {
+    return viewController<customFoldersVc>(context, customFoldersView);
   });
   main.defineController(storyboard::aboutVc, [&context] {
     return withView(std::make_shared<aboutVc>(context),
@@ -190,10 +231,15 @@ platform::NSStoryboard makeMainStoryboard(AppContext& context) {
                                          storyboard::genraltabvc)});
     tabs->addTabViewItem({"Menu Items", board.instantiateControllerWithIdentifier<ViewController>(
                                             storyboard::menuItemsvc)});
-    tabs->addTabViewItem({"Folders", board.instantiateControllerWithIdentifier<foldersArrvc>(
-                                         storyboard::foldersArrvc)});
+    tabs->addTabViewItem(
+        {"Monitored Folders",
+         board.instantiateControllerWithIdentifier<foldersArrvc>(storyboard::foldersArrvc)});
+    // The application menu's About item selects the tab at index 3.
     tabs->addTabViewItem(
         {"About", board.instantiateControllerWithIdentifier<aboutVc>(storyboard::aboutVc)});
+    tabs->addTabViewItem(
+        {"Custom Folders",
+         board.instantiateControllerWithIdentifier<customFoldersVc>(storyboard::customFoldersVc)});
     return tabs;
   });
   main.defineController(storyboard::utilityKitvc, [] {

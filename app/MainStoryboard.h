@@ -14,6 +14,7 @@ inline constexpr char tabviewcontroller[] = "tabviewcontroller";
 inline constexpr char genraltabvc[] = "genraltabvc";
 inline constexpr char menuItemsvc[] = "ViewController";
 inline constexpr char foldersArrvc[] = "foldersArrvc";
+inline constexpr char customFoldersVc[] = "customFoldersVc";
 inline constexpr char aboutVc[] = "aboutVc";
 inline constexpr char UtilityKitWindow[] = "UtilityKitWindow";
 inline constexpr char utilityKitvc[] = "utilityKitvc";

@@ -4,13 +4,18 @@
 
 namespace plovane::app {
 
-void alertNotSaved(AppContext& context, const platform::NSUserDefaults& defaults) {
-  const std::string reason =
-      defaults.lastError().value_or("the settings file could not be written");
+void alertNotSaved(AppContext& context, const platform::NSUserDefaults& defaults,
+                   const std::string& messageText) {
+  alertNotSaved(context, defaults.lastError(), messageText);
+}
+
+void alertNotSaved(AppContext& context, const std::optional<std::string>& why,
+                   const std::string& messageText) {
+  const std::string reason = why.value_or("the settings file could not be written");
   context.platform.log.log("settings not saved: " + reason);
   platform::NSAlert alert;
   alert.alertStyle = platform::NSAlertStyle::warning;
-  alert.messageText = "Your change could not be saved.";
+  alert.messageText = messageText;
   alert.informativeText = reason;
   alert.addButtonWithTitle("OK");
   context.platform.modals.runModal(alert);

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "app/AppContext.h"
 #include "platform/NSUserDefaults.h"
 
 namespace plovane::app {
 
-// Tells the user that a setting they changed was not saved, and why.
-void alertNotSaved(AppContext& context, const platform::NSUserDefaults& defaults);
+inline constexpr char kNotSavedText[] = "Your change could not be saved.";
+
+// Tells the user that what they did was not saved, and why (the store's reason, when known).
+void alertNotSaved(AppContext& context, const std::optional<std::string>& reason,
+                   const std::string& messageText = kNotSavedText);
+void alertNotSaved(AppContext& context, const platform::NSUserDefaults& defaults,
+                   const std::string& messageText = kNotSavedText);
 
 // True when the last write to `defaults` reached its file; otherwise the user is told.
 bool savedOrAlerted(AppContext& context, const platform::NSUserDefaults& defaults);

@@ -1,36 +1,131 @@
 #include "app/firstRunvc.h"
 
+#include <algorithm>
+
+#include "app/ExtensionRunningCheck.h"
+#include "app/GrantAccessPanel.h"
 #include "app/SaveFailureAlert.h"
+#include "app/mainStartWindow.h"
 #include "platform/SelectorTable.h"
+#include "shared/MonitoredFolders.h"
 #include "shared/SettingsKeys.h"
 
 namespace plovane::app {
 
 namespace {
 
+constexpr double kAlertDelaySeconds = 0.2;
+constexpr char kExtensionsPane[] = "/System/Library/PreferencePanes/Extensions.prefPane";
+constexpr char kDoneText[] =
+    "You have succeessfully enabled Plovane Menu and can see the Plovane Menu items in the "
+    "Context Menu on right click for selected folders. You can change these settings in the app "
+    "anytime.";
+
 using Methods = platform::SelectorTable<firstRunvc, platform::NSControl&>;
 
 const Methods& exportedMethods() {
   static const Methods methods = {
-      {"btnFinish:", [](firstRunvc& self, platform::NSControl& sender) { self.btnFinish(sender); }},
+      {"btnsystemPrefrences:",
+       [](firstRunvc& self, platform::NSControl& sender) { self.btnsystemPrefrences(sender); }},
+      {"btnselectfolder:",
+       [](firstRunvc& self, platform::NSControl& sender) { self.btnselectfolder(sender); }},
   };
   return methods;
 }
 
 }  // namespace
 
+firstRunvc::firstRunvc(AppContext& context)
+    : userdefaultskey(keys::foldersArray),
+      userdefaultsstate(keys::foldersArraystate),
+      context_(context) {}
+
 bool firstRunvc::performAction(const std::string& selector, platform::NSControl& sender) {
   return exportedMethods().perform(*this, selector, sender);
 }
 
-void firstRunvc::btnFinish(platform::NSControl&) {
+void firstRunvc::viewDidLoad() { checkIsextensionrunning(); }
+
+void firstRunvc::viewWillAppear() {
+  startPolling(timer, context_.platform.runLoop, [this] { checkIsextensionrunning(); });
+}
+
+void firstRunvc::viewWillDisappear() { stopPolling(timer); }
+
+void firstRunvc::checkIsextensionrunning() {
+  checkExtensionRunning(context_.platform, [this](bool running) { updateStepOne(running); });
+}
+
+void firstRunvc::updateStepOne(bool running) {
+  isextensionrunning = running;
+  btnpreferences->setEnabled(!running);
+  firststepDone = running;
+  completeIfBothDone();
+}
+
+void firstRunvc::btnsystemPrefrences(platform::NSControl&) {
+  context_.platform.workspace.openURL(platform::NSURL::fileURLWithPath(kExtensionsPane));
+}
+
+void firstRunvc::btnselectfolder(platform::NSControl&) {
+  auto panel = makeGrantAccessPanel(true);
+  context_.platform.modals.beginSheetModalForWindow(
+      panel, *context_.mainWindowController()->window(),
+      [this, panel](platform::NSModalResponse response) {
+        if (response != platform::NSModalResponseOK) return;
+        takeChosenFolders(*panel);
+        if (arrurl.empty() || !saveChosenFolders()) return;
+        // The extension reads the folders when it starts; handed over now, the menu appears
+        // in them at once, as the closing alert promises.
+        context_.platform.finderSyncController.setDirectoryURLs(directoryURLsOf(arrurl));
+        secondStepDone = true;
+        btnuserfolder->setEnabled(false);
+        completeIfBothDone();
+      });
+}
+
+void firstRunvc::takeChosenFolders(const platform::NSOpenPanel& panel) {
+  for (const auto& url : panel.URLs) {
+    if (std::find(arrurl.begin(), arrurl.end(), url.path()) != arrurl.end()) continue;
+    arrurl.push_back(url.path());
+    arrstate.push_back(1);
+  }
+}
+
+// Step two is done only once the folders are stored: the extension reads them from there,
+// and a set-up reported as done without them would leave the menu nowhere to appear.
+bool firstRunvc::saveChosenFolders() {
+  auto store = context_.openSharedDefaults();
+  if (!store) {
+    alertNotSaved(context_, std::optional<std::string>("the shared settings could not be opened"),
+                  "Your folders could not be saved.");
+    return false;
+  }
+  if (writeMonitoredFolders(*store, {arrurl, arrstate})) return true;
+  alertNotSaved(context_, *store, "Your folders could not be saved.");
+  return false;
+}
+
+void firstRunvc::completeIfBothDone() {
+  // Check results and panel answers may still arrive after the completion; it runs once.
+  if (!firststepDone || !secondStepDone || completed_) return;
+  completed_ = true;
+  if (timer) timer->invalidate();
   auto defaults = context_.standardUserDefaults();
   defaults->setBool(true, keys::firstRun);
-  // Quitting as if set up while the mark was not saved would bring the user back here.
+  // Not remembered, the set-up shows again at the next start; the folders are kept anyway.
   if (!defaults->synchronize()) {
-    alertNotSaved(context_, *defaults);
-    return;
+    alertNotSaved(context_, *defaults, "Plovane Menu could not remember that its set-up is done.");
   }
+  context_.platform.runLoop.dispatchAfter(kAlertDelaySeconds, [this] { alertdone(); });
+}
+
+void firstRunvc::alertdone() {
+  platform::NSAlert alert;
+  alert.alertStyle = platform::NSAlertStyle::warning;
+  alert.messageText = kDoneText;
+  alert.addButtonWithTitle("OK");
+  context_.platform.modals.runModal(alert);
   context_.application.terminate(this);
 }
 

@@ -1,10 +1,67 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppContext.h"
+#include "platform/NSAlert.h"
+#include "platform/NSControl.h"
+#include "platform/NSTableView.h"
+#include "platform/NSURL.h"
+#include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "platform/Responder.h"
+#include "shared/MonitoredFolders.h"
 
 namespace plovane::app {
 
-// The Monitored folders tab; it only explains itself in this version.
-class foldersArrvc final : public platform::NSViewController {};
+// The Monitored folders tab: the folders inside which the file manager shows the menu. Folders
+// are added through the "Grant Access" panel, removed after a confirmation, and switched on or
+// off by their check box; adds and removes hand the folders to the sync controller at once.
+class foldersArrvc final : public platform::NSViewController,
+                           public platform::NSTableViewDataSource,
+                           public platform::NSTableViewDelegate,
+                           public platform::ActionTarget,
+                           public platform::Responder {
+ public:
+  explicit foldersArrvc(AppContext& context);
+
+  std::vector<std::string> arrurl;
+  std::vector<std::int64_t> arrstate;
+  platform::NSTableView* tblview = nullptr;
+  std::string userdefaultskey;
+  std::string userdefaultsstate;
+  std::shared_ptr<platform::NSUserDefaults> sharedDefaults;
+  std::shared_ptr<platform::NSAlert> alert;
+  std::shared_ptr<platform::NSAlert> alertAlreadyAdded;
+
+  void viewDidLoad() override;
+  std::int64_t numberOfRowsInTableView(platform::NSTableView& tableView) override;
+  platform::NSView* tableViewViewForTableColumnRow(platform::NSTableView& tableView,
+                                                   const platform::NSTableColumn& column,
+                                                   std::int64_t row) override;
+  bool performAction(const std::string& selector, platform::NSControl& sender) override;
+  bool performSelector(const std::string& selector, const platform::NSMenuItem* sender) override;
+
+  void btnAddItems(platform::NSControl& sender);
+  void btnremoveitem(platform::NSControl& sender);
+  void alertforDelete();
+  void OKalert();
+  void Cancelalert();
+  void alertFolderAlreadyAdded();
+  void checkboxActionWithSender(platform::NSControl& sender);
+
+ private:
+  void addChosenFolder(const platform::NSURL& url);
+  // Writes both lists; on failure the user is told and `previous` is put back.
+  bool storeLists(const MonitoredFolderLists& previous, const std::string& failureText);
+  void storeBookmark(const platform::NSURL& url, platform::NSUserDefaults* handle);
+  void setDirectorySet();
+  platform::NSWindow& mainWindow();
+
+  AppContext& context_;
+};
 
 }  // namespace plovane::app

@@ -9,7 +9,6 @@ namespace plovane::app {
 
 namespace {
 
-constexpr double kPollSeconds = 5.0;
 constexpr char kExtensionsPane[] = "/System/Library/PreferencePanes/Extensions.prefPane";
 constexpr char kEnabledText[] = "Plovane Menu Extension is enabled";
 constexpr char kDisabledText[] =
@@ -52,16 +51,10 @@ void genraltabvc::viewDidLoad() {
 }
 
 void genraltabvc::viewWillAppear() {
-  // Appearing twice without disappearing must not leave the first timer polling.
-  if (timer) timer->invalidate();
-  timer = context_.platform.runLoop.scheduledTimer(kPollSeconds, true,
-                                                   [this] { checkIsextensionrunning(); });
+  startPolling(timer, context_.platform.runLoop, [this] { checkIsextensionrunning(); });
 }
 
-void genraltabvc::viewWillDisappear() {
-  if (timer) timer->invalidate();
-  timer.reset();
-}
+void genraltabvc::viewWillDisappear() { stopPolling(timer); }
 
 void genraltabvc::checkIsextensionrunning() {
   checkExtensionRunning(context_.platform, [this](bool running) {

@@ -1,15 +1,35 @@
 #pragma once
 
+#include <cstdint>
 #include <set>
+#include <string>
+#include <vector>
 
 #include "platform/NSURL.h"
 #include "platform/NSUserDefaults.h"
 
 namespace plovane {
 
-// The enabled monitored folders as file URLs: path i is taken when flag i is exactly 1.
-// Positions are matched across both lists and never read past the shorter one; a position
-// whose path is not a string or whose flag is not an integer is not taken.
+// The monitored folders, one position per folder: `states[i]` is 1 when `paths[i]` is enabled.
+struct MonitoredFolderLists {
+  std::vector<std::string> paths;
+  std::vector<std::int64_t> states;
+  friend bool operator==(const MonitoredFolderLists&, const MonitoredFolderLists&) = default;
+};
+
+// The stored lists, read position by position so that both programs agree on what is enabled:
+// a position whose path is not a string is left out with its flag, a flag that is missing or
+// not an integer reads as 0 (disabled), and flags past the last path are ignored.
+MonitoredFolderLists readMonitoredFolders(platform::NSUserDefaults* store);
+
+// The enabled monitored folders as file URLs: those whose flag is exactly 1.
 std::set<platform::NSURL> enabledMonitoredFolderURLs(platform::NSUserDefaults* store);
+
+// File URLs of the given folder paths, as a directory set.
+std::set<platform::NSURL> directoryURLsOf(const std::vector<std::string>& paths);
+
+// Writes both lists (paths first) and synchronizes after each; false when either write failed,
+// with the reason in the store's lastError.
+bool writeMonitoredFolders(platform::NSUserDefaults& store, const MonitoredFolderLists& lists);
 
 }  // namespace plovane

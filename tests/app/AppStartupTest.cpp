@@ -3,7 +3,6 @@
 #include "app/UtilityKitWindow.h"
 #include "app/firstRunvc.h"
 #include "app/genraltabvc.h"
-#include "platform/NSControl.h"
 #include "tests/app/SettingsAppFixture.h"
 
 namespace plovane {
@@ -36,37 +35,6 @@ TEST_F(AppStartupTest, AnyFirstRunValueShowsTheTabs) {
     EXPECT_EQ(freshContext.mainWindowController()->window()->contentViewController(),
               freshContext.tabViewController().get());
   }
-}
-
-TEST_F(AppStartupTest, FinishingTheFirstRunQuitsAndTheNextStartShowsTheTabs) {
-  launch();
-  auto& welcome = dynamic_cast<app::firstRunvc&>(*mainWindow().contentViewController());
-  platform::NSButton finish("Finish");
-  welcome.btnFinish(finish);
-  EXPECT_TRUE(windows.terminated);
-  EXPECT_EQ(env.defaults.standardUserDefaults(kAppBundleIdentifier)->objectForKey(keys::firstRun),
-            platform::PlistValue(true));
-
-  platform::NSApplication next(windows, NSApplicationActivationPolicy::accessory);
-  app::AppContext nextContext(env.platform, next);
-  app::AppDelegate nextDelegate(nextContext);
-  next.delegate = &nextDelegate;
-  next.finishLaunching();
-  EXPECT_EQ(nextContext.mainWindowController()->window()->contentViewController(),
-            nextContext.tabViewController().get());
-}
-
-TEST_F(AppStartupTest, AFirstRunMarkThatCannotBeSavedKeepsTheWelcomeAndSaysWhy) {
-  launch();
-  breakWritesOf(kAppBundleIdentifier);
-  env.modals.answer(platform::sim::ModalAnswer::button("OK"));
-  auto& welcome = dynamic_cast<app::firstRunvc&>(*mainWindow().contentViewController());
-  platform::NSButton finish("Finish");
-  welcome.btnFinish(finish);
-  EXPECT_FALSE(windows.terminated);
-  ASSERT_EQ(env.modals.shown.size(), 1u);
-  EXPECT_EQ(std::get<platform::NSAlert>(env.modals.shown.front()).messageText,
-            "Your change could not be saved.");
 }
 
 TEST_F(AppStartupTest, ClosingTheMainWindowQuitsEvenWithTheOtherAppsWindowOpen) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "app/AppContext.h"
@@ -54,6 +55,14 @@ class SettingsAppFixture : public ::testing::Test {
     lock += ".lock";
     std::filesystem::remove(lock);
     std::filesystem::create_symlink(env.home.path() / "missing" / "lock", lock);
+  }
+
+  // The alert shown last; the test fails when there was none.
+  const platform::NSAlert& lastAlert() const {
+    for (auto it = env.modals.shown.rbegin(); it != env.modals.shown.rend(); ++it) {
+      if (const auto* alert = std::get_if<platform::NSAlert>(&*it)) return *alert;
+    }
+    throw std::logic_error("no alert was shown");
   }
 
   void extensionRuns(platform::NSApplicationActivationPolicy policy,

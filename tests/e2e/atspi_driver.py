@@ -9,6 +9,7 @@ control it names is there, then acts or checks:
   expect:ROLE:NAME           the control exists
   expect-state:ROLE:NAME:S   the control exists with state S (checked, ...)
   expect-not-state:ROLE:NAME:S
+  type:ROLE:NAME:TEXT        replace the text of an editable control (TEXT holds no colon)
   extents:ROLE:NAME          print the control's place on the screen as WIDTHxHEIGHT+X+Y
   dump                       print the tree, one control a line
 Exits 0 when every step succeeded, 1 naming the step that did not, 2 on bad usage.
@@ -77,6 +78,10 @@ def run(application_name, step):
         role, name = parts[0], ":".join(parts[1:])
         control = wait_for(step, lambda: find(application, role, name))
         control.queryAction().doAction(0)
+    elif kind == "type":
+        role, name, text = parts[0], ":".join(parts[1:-1]), parts[-1]
+        control = wait_for(step, lambda: find(application, role, name))
+        control.queryEditableText().setTextContents(text)
     elif kind == "extents":
         role, name = parts[0], ":".join(parts[1:])
         control = wait_for(step, lambda: find(application, role, name))
