@@ -3,9 +3,13 @@
 // store files.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <chrono>
 #include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
@@ -69,6 +73,34 @@ class SettingsAppEndToEndTest : public ::testing::Test {
 
   std::optional<PlistValue> stored(const char* key) { return env.openSuite()->objectForKey(key); }
 
+  // The stand-in file manager on the test's bus and display.
+  testing::ProcessResult finder(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), PLOVANE_FINDER);
+    return runProcess(arguments, display->environment());
+  }
+
+  // What the app does on a press lands a moment after the press.
+  template <class Condition>
+  void waitUntil(Condition condition) {
+    for (int attempt = 0; attempt < 500 && !condition(); ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_TRUE(condition());
+  }
+
+  // Ends the running extension, as logging out or a crash would; the next request starts it.
+  void restartExtension() {
+    const auto reply =
+        runProcess({"/usr/bin/gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                    "--object-path", "/org/freedesktop/DBus", "--method",
+                    "org.freedesktop.DBus.GetConnectionUnixProcessID", kExtensionBundleIdentifier},
+                   display->environment());
+    ASSERT_EQ(reply.exitCode, 0) << reply.standardError;
+    const pid_t pid = std::stoi(reply.standardOutput.substr(reply.standardOutput.find(' ') + 1));
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    waitUntil([pid] { return ::kill(pid, 0) != 0; });
+  }
+
   testing::TestEnvironment env;
   std::optional<testing::VirtualDisplay> display;
   std::optional<testing::PrivateSessionBus> bus;
@@ -116,18 +148,86 @@ TEST_F(SettingsAppEndToEndTest, TheExtensionOpensTheAppAndASecondStartOnlyBrings
       {PLOVANE_FINDER, "choose", "Configure Plovane Menu Settings", (work / "notes.txt").string()},
       chooserEnvironment);
   ASSERT_EQ(chosen.exitCode, 0) << chosen.standardError << bus->log();
-  // A first start shows the welcome.
-  drive({"expect:push button:Finish"});
+  // A first start shows the onboarding.
+  drive({"expect:push button:Choose Folders\u2026"});
 
   const auto second = runProcess({installedApp().string()}, display->environment());
   EXPECT_EQ(second.exitCode, 0) << second.standardError;
-  drive({"expect:push button:Finish", "press:push button:Finish"});
-  // The press lands on the event loop a moment later; then the app writes and quits.
-  auto ownDefaults = env.defaults.standardUserDefaults(kAppBundleIdentifier);
-  for (int attempt = 0; attempt < 500 && !ownDefaults->objectForKey(keys::firstRun); ++attempt) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  drive({"expect:push button:Choose Folders\u2026"});
+}
+
+TEST_F(SettingsAppEndToEndTest, ANewUserIsLedFromTheFirstStartToTheMenuInTheirFolder) {
+  const fs::path photos = testing::makeFolder(env.home.path() / "Photos", {"beach.jpg"});
+  startApp();
+  drive({"press:push button:Enable Plovane Menu Extension",
+         "expect-not-state:push button:Enable Plovane Menu Extension:enabled",
+         "press:push button:Choose Folders\u2026", "expect:push button:Grant Access",
+         "type:text:File name::" + photos.string(), "press:push button:Grant Access",
+         "press:push button:OK"});
+  EXPECT_EQ(app->waitForExit(30), 0);
+  EXPECT_EQ(stored(keys::foldersArray), PlistValue(platform::PlistArray{photos.string()}));
+  EXPECT_EQ(stored(keys::foldersArraystate), PlistValue(platform::PlistArray{1}));
+  EXPECT_EQ(env.defaults.standardUserDefaults(kAppBundleIdentifier)->objectForKey(keys::firstRun),
+            PlistValue(true));
+
+  // The extension started before the folder was chosen; the menu is there all the same.
+  const auto menu = finder({"menu", (photos / "beach.jpg").string()});
+  EXPECT_EQ(menu.exitCode, 0) << menu.standardError << bus->log();
+  EXPECT_NE(menu.standardOutput.find("Utility Kit"), std::string::npos) << menu.standardOutput;
+}
+
+TEST_F(SettingsAppEndToEndTest, AFolderAddedInTheTabIsServedAndOnceSwitchedOffIsNotAfterARestart) {
+  markFirstRunDone();
+  const fs::path work = testing::makeFolder(env.home.path() / "Work", {"notes.txt"});
+  const auto item = (work / "notes.txt").string();
+  startApp();
+  drive({"press:page tab:Monitored Folders", "press:push button:Add Folder\u2026",
+         "expect:push button:Grant Access", "type:text:Directory::" + work.string(),
+         "press:push button:Grant Access", "expect-state:check box:" + work.string() + ":checked"});
+  EXPECT_EQ(stored(keys::foldersArray), PlistValue(platform::PlistArray{work.string()}));
+  EXPECT_EQ(finder({"menu", item}).exitCode, 0) << bus->log();
+
+  drive({"press:check box:" + work.string(),
+         "expect-not-state:check box:" + work.string() + ":checked"});
+  waitUntil([&] { return stored(keys::foldersArraystate) == PlistValue(platform::PlistArray{0}); });
+  restartExtension();
+  const auto refused = finder({"menu", item});
+  EXPECT_EQ(refused.exitCode, 1) << refused.standardOutput << bus->log();
+  EXPECT_NE(refused.standardError.find("not inside a monitored folder"), std::string::npos);
+}
+
+TEST_F(SettingsAppEndToEndTest, TheCustomFoldersTabFollowsTheMenuAndDeletesFromIt) {
+  markFirstRunDone();
+  const fs::path work = testing::makeFolder(env.home.path() / "Work", {"notes.txt"});
+  const fs::path docs = testing::makeFolder(env.home.path() / "Docs", {"a.txt"});
+  const auto item = (work / "notes.txt").string();
+  auto store = env.openSuite();
+  store->setObject(platform::PlistArray{work.string()}, keys::foldersArray);
+  store->setObject(platform::PlistArray{1}, keys::foldersArraystate);
+  startApp();
+  drive({"press:page tab:Custom Folders", "expect:filler:Custom folders"});
+
+  // The extension shows its panel at the display, where the person chooses the folder.
+  {
+    testing::BackgroundProcess chooser({PLOVANE_FINDER, "choose", "Add Folders", item},
+                                       display->environment(), env.home.path() / "choose.log");
+    const auto chosen =
+        display->drive("plovane-menu-extension",
+                       {"expect:push button:Add", "type:text:Directory::" + docs.string(),
+                        "press:push button:Add"});
+    ASSERT_EQ(chosen.exitCode, 0)
+        << chosen.standardError
+        << display->drive("plovane-menu-extension", {"dump"}).standardOutput;
+    ASSERT_EQ(chooser.waitForExit(30), 0) << testing::fileContents(env.home.path() / "choose.log");
   }
-  EXPECT_EQ(ownDefaults->objectForKey(keys::firstRun), PlistValue(true));
+  EXPECT_NE(finder({"menu", item}).standardOutput.find("Docs"), std::string::npos);
+  // The row appears without anything done in the app; deleting it there leaves the menu.
+  drive({"expect:label:Docs", "press:push button:Delete Docs"});
+  waitUntil(
+      [&] { return stored(keys::arrCustomFoldersUrls) == PlistValue(platform::PlistArray{}); });
+  const auto menu = finder({"menu", item});
+  ASSERT_EQ(menu.exitCode, 0) << menu.standardError;
+  EXPECT_EQ(menu.standardOutput.find("Docs"), std::string::npos) << menu.standardOutput;
 }
 
 }  // namespace
