@@ -113,14 +113,15 @@ std::unique_ptr<NSView> foldersView(foldersArrvc& controller) {
   return view;
 }
 
-// A row of the Custom folders list: the icon, the name and a button that deletes the entry.
+// A row of the Custom folders list: a button that deletes the entry, then its icon and name;
+// the buttons line up in front of names of any length.
 std::unique_ptr<platform::NSTableCellView> customFolderCell() {
   auto cell = std::make_unique<tblcell>();
   auto& line = row(*cell);
+  cell->btnDelete = &line.addSubview<NSButton>("Delete");
   cell->imgview = &line.addSubview<NSImageView>();
   cell->imgview->setPreferredSize({16, 16});
   cell->lbltitle = &line.addSubview<NSTextField>();
-  cell->btnDelete = &line.addSubview<NSButton>("Delete");
   cell->imageView = cell->imgview;
   cell->textField = cell->lbltitle;
   return cell;

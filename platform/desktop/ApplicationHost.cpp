@@ -10,6 +10,7 @@
 
 #include "desktop/DesktopPlatform.h"
 #include "desktop/DisplayModals.h"
+#include "desktop/ImageRendering.h"
 #include "desktop/ProgramLauncher.h"
 #include "desktop/ProgramStart.h"
 #include "desktop/RunningApplicationRegistration.h"
@@ -56,6 +57,8 @@ int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
   const bool display = prepareDisplay();
   QApplication qtApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  // File and folder icons come from the desktop's theme, with a complete one behind it.
+  useBundledIconTheme();
   const std::string identifier = bundle.bundleIdentifier().value_or("");
   QApplication::setApplicationDisplayName(QString::fromStdString(
       bundle.objectForInfoDictionaryKey("CFBundleDisplayName").value_or(identifier)));
