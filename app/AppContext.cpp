@@ -1,5 +1,6 @@
 #include "app/AppContext.h"
 
+#include "app/MailAttachmentComposer.h"
 #include "app/MainStoryboard.h"
 #include "app/UtilityKitWindow.h"
 #include "app/firstRunvc.h"
@@ -41,6 +42,11 @@ std::shared_ptr<tabviewcontroller> AppContext::tabViewController() {
 
 std::shared_ptr<UtilityKitWindow> AppContext::utilityKitWindowController() {
   return single(utilityKit_, storyboard::UtilityKitWindow);
+}
+
+MailAttachmentComposer& AppContext::mailComposer() {
+  if (!mailComposer_) mailComposer_ = std::make_unique<MailAttachmentComposer>(*this);
+  return *mailComposer_;
 }
 
 std::shared_ptr<platform::NSUserDefaults> AppContext::openSharedDefaults() {

@@ -10,6 +10,7 @@
 namespace plovane::app {
 
 class firstRunvc;
+class MailAttachmentComposer;
 class mainStartWindow;
 class tabviewcontroller;
 class UtilityKitWindow;
@@ -34,6 +35,7 @@ class AppContext {
   std::shared_ptr<firstRunvc> firstRunViewController();
   std::shared_ptr<tabviewcontroller> tabViewController();
   std::shared_ptr<UtilityKitWindow> utilityKitWindowController();
+  MailAttachmentComposer& mailComposer();
 
   // The shared suite, absent when it cannot be opened.
   std::shared_ptr<platform::NSUserDefaults> openSharedDefaults();
@@ -45,6 +47,7 @@ class AppContext {
   std::shared_ptr<Controller> single(std::shared_ptr<Controller>& kept, const char* identifier);
 
   std::unique_ptr<platform::NSStoryboard> storyboard_;
+  std::unique_ptr<MailAttachmentComposer> mailComposer_;
   std::shared_ptr<mainStartWindow> mainWindow_;
   std::shared_ptr<firstRunvc> firstRun_;
   std::shared_ptr<tabviewcontroller> tabs_;

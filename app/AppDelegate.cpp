@@ -1,8 +1,10 @@
 #include "app/AppDelegate.h"
 
+#include "app/MailAttachmentComposer.h"
 #include "app/mainStartWindow.h"
 #include "app/tabviewcontroller.h"
 #include "platform/SelectorTable.h"
+#include "shared/SettingsKeys.h"
 
 namespace plovane::app {
 
@@ -23,11 +25,34 @@ const platform::SelectorTable<AppDelegate>& exportedMethods() {
 
 }  // namespace
 
-void AppDelegate::applicationWillFinishLaunching(platform::NSApplication& application) {
-  // A mail hand-off, which would take the launch over here, is not handled yet: every launch
-  // opens the main window.
-  application.setActivationPolicy(platform::NSApplicationActivationPolicy::regular);
+void AppDelegate::applicationWillFinishLaunching(platform::NSApplication&) {
+  if (context_.mailComposer().takeOverLaunch()) {
+    hearExtensionWhileMailOnly();
+    return;
+  }
+  openMainWindow();
+}
+
+void AppDelegate::openMainWindow() {
+  context_.application.setActivationPolicy(platform::NSApplicationActivationPolicy::regular);
   context_.mainWindowController();
+}
+
+// While the app stays only for mail it owns its name on the bus, so the extension notifies it
+// rather than starting it: unheard, a second "Send via Mail" or a "Utility Kit" would be lost.
+void AppDelegate::hearExtensionWhileMailOnly() {
+  auto& center = context_.platform.notificationCenter;
+  auto& composer = context_.mailComposer();
+  center.addObserver(notifications::AttachFileToMail, kExtensionBundleIdentifier, [&composer] {
+    if (composer.isMailOnly()) composer.attachFileToMail();
+  });
+  // The other-apps window needs the app as a normal start has it.
+  center.addObserver(notifications::ShowUtilityKit, kExtensionBundleIdentifier, [this, &composer] {
+    if (!composer.isMailOnly()) return;
+    composer.endMailOnly();
+    openMainWindow();
+    context_.mainWindowController()->showUtilityKit();
+  });
 }
 
 bool AppDelegate::performSelector(const std::string& selector, const platform::NSMenuItem* sender) {

@@ -23,6 +23,9 @@ class AppDelegate final : public platform::NSApplicationDelegate {
   static platform::NSMenu applicationMenu();
 
  private:
+  void openMainWindow();
+  void hearExtensionWhileMailOnly();
+
   AppContext& context_;
 };
 

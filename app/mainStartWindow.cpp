@@ -1,5 +1,6 @@
 #include "app/mainStartWindow.h"
 
+#include "app/MailAttachmentComposer.h"
 #include "app/UtilityKitWindow.h"
 #include "app/firstRunvc.h"
 #include "app/tabviewcontroller.h"
@@ -40,9 +41,6 @@ void mainStartWindow::showUtilityKit() {
   context_.application.activateIgnoringOtherApps(true);
 }
 
-void mainStartWindow::AttachFileToMail() {
-  // Composing mail is not handled yet; say so rather than drop the request unseen.
-  context_.platform.log.log("a file to attach to mail arrived; this version cannot compose mail");
-}
+void mainStartWindow::AttachFileToMail() { context_.mailComposer().attachFileToMail(); }
 
 }  // namespace plovane::app

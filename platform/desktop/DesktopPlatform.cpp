@@ -16,9 +16,9 @@ DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, con
       appleScript(defaults, runLoop, log),
       keyboardEvents(log),
       windowServer(bundle.bundlePath() / "Resources"),
-      platform{defaults,       runLoop,     log,      finderSyncController,
-               bundle,         workspace,   modals,   notificationCenter,
-               pasteboard,     fileManager, calendar, appleScript,
-               keyboardEvents, windowServer} {}
+      platform{defaults,       runLoop,      log,         finderSyncController,
+               bundle,         workspace,    modals,      notificationCenter,
+               pasteboard,     fileManager,  calendar,    appleScript,
+               keyboardEvents, windowServer, composeEmail} {}
 
 }  // namespace platform::desktop

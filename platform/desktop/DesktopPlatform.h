@@ -10,6 +10,7 @@
 #include "desktop/DesktopWorkspace.h"
 #include "desktop/HostDirectorySet.h"
 #include "desktop/QtRunLoop.h"
+#include "desktop/XdgEmail.h"
 #include "desktop/widgets/QtWindowServer.h"
 #include "platform/Platform.h"
 
@@ -33,6 +34,7 @@ class DesktopPlatform {
   DesktopAppleScript appleScript;
   DesktopKeyboardEvents keyboardEvents;
   QtWindowServer windowServer;
+  XdgEmail composeEmail;
   Platform platform;
 };
 

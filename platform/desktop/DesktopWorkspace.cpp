@@ -72,7 +72,20 @@ bool DesktopWorkspace::open(const std::string& target) {
 
 bool DesktopWorkspace::openURL(const NSURL& url) {
   if (url.path() == kExtensionsPane) return startExtension();
+  // An application opens by running it; xdg-open would show its folder.
+  if (url.pathExtension() == "app" && std::filesystem::is_directory(url.path())) {
+    return startBundle(url.path());
+  }
   return open(url.path());
+}
+
+bool DesktopWorkspace::startBundle(const std::string& bundle) {
+  const auto command = BundleRegistry::commandForBundleAt(bundle);
+  const auto failure =
+      command.arguments.empty() ? command.failure : startDetached(command.arguments).value_or("");
+  if (failure.empty()) return true;
+  log_.log("cannot open the application " + bundle + ": " + failure);
+  return false;
 }
 
 bool DesktopWorkspace::openURLString(const std::string& url) {

@@ -44,6 +44,7 @@ class DesktopWorkspace final : public NSWorkspace {
  private:
   bool open(const std::string& target);
   bool startExtension();
+  bool startBundle(const std::string& bundle);
 
   QDBusConnection connection_;
   BundleRegistry registry_;

@@ -61,9 +61,12 @@ QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesF
     }
     case NSImage::Kind::fileIcon:
       return fileTypeIcon(image.name());
-    case NSImage::Kind::applicationIcon:
-      return fromFirstExisting(std::filesystem::path(image.name()) / "Resources", "AppIcon",
-                               {".svg", ".png"});
+    case NSImage::Kind::applicationIcon: {
+      // An application without artwork of its own still looks like one, not like a folder.
+      QIcon own = fromFirstExisting(std::filesystem::path(image.name()) / "Resources", "AppIcon",
+                                    {".svg", ".png"});
+      return own.isNull() ? firstThemeIcon({QStringLiteral("application-x-executable")}) : own;
+    }
     case NSImage::Kind::canvas:
       if (!image.drawing() || !image.drawing()->source) return {};
       return iconForImage(*image.drawing()->source, resourcesFolder);

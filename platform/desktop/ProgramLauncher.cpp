@@ -169,9 +169,7 @@ BundleRegistry::Command BundleRegistry::commandFor(const std::string& bundleIden
     if (entry.path().extension() != ".app") continue;
     const auto bundle = NSBundle::bundleWithPath(entry.path());
     if (!bundle || bundle->bundleIdentifier() != bundleIdentifier) continue;
-    const auto executable = bundle->objectForInfoDictionaryKey("CFBundleExecutable");
-    if (!executable) return {{}, entry.path().string() + " names no CFBundleExecutable"};
-    return {{(entry.path() / *executable).string()}, {}};
+    return commandForBundleAt(entry.path());
   }
   if (auto equivalent = desktopEquivalents().find(bundleIdentifier);
       equivalent != desktopEquivalents().end()) {
@@ -180,6 +178,14 @@ BundleRegistry::Command BundleRegistry::commandFor(const std::string& bundleIden
   }
   return {{},
           "no bundle with identifier " + bundleIdentifier + " under " + applicationsRoot_.string()};
+}
+
+BundleRegistry::Command BundleRegistry::commandForBundleAt(const std::filesystem::path& bundle) {
+  const auto found = NSBundle::bundleWithPath(bundle);
+  if (!found) return {{}, bundle.string() + " has no readable Info.plist"};
+  const auto executable = found->objectForInfoDictionaryKey("CFBundleExecutable");
+  if (!executable) return {{}, bundle.string() + " names no CFBundleExecutable"};
+  return {{(bundle / *executable).string()}, {}};
 }
 
 }  // namespace platform::desktop

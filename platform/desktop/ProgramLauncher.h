@@ -53,6 +53,8 @@ class BundleRegistry {
     std::string failure;
   };
   Command commandFor(const std::string& bundleIdentifier) const;
+  // The command that starts the bundle at `bundle` itself, or why there is none.
+  static Command commandForBundleAt(const std::filesystem::path& bundle);
 
  private:
   std::filesystem::path applicationsRoot_;

@@ -1,5 +1,7 @@
 #include "sim/SimModals.h"
 
+#include <utility>
+
 namespace platform::sim {
 
 namespace {
@@ -98,6 +100,7 @@ void SimModals::answer(ModalAnswer next) {
 
 ModalAnswer SimModals::nextAnswer(const std::string& description) {
   transcript_.add(description);
+  if (whileShown_) std::exchange(whileShown_, nullptr)();
   if (answers_.empty()) throw UnexpectedModal("no answer left for this modal:\n" + description);
   ModalAnswer next = std::move(answers_.front());
   answers_.pop_front();

@@ -52,6 +52,9 @@ class SimModals final : public Modals {
       : transcript_(transcript), runLoop_(runLoop) {}
 
   void answer(ModalAnswer next);
+  // Runs `block` once the next modal is shown, before it takes its answer: what reaches the
+  // program while a person reads it (a desktop's modal keeps the event loop running).
+  void whileNextModalShows(Block block) { whileShown_ = std::move(block); }
   std::size_t answersLeft() const { return answers_.size(); }
   void forgetAnswers() { answers_.clear(); }
 
@@ -90,6 +93,7 @@ class SimModals final : public Modals {
   std::deque<ModalAnswer> answers_;
   std::deque<Sheet> sheets_;
   bool answeringScheduled_ = false;
+  Block whileShown_;
 };
 
 // One readable paragraph per modal, as the stand-in prints them.

@@ -8,9 +8,9 @@ SimPlatform::SimPlatform(UserDefaultsRoot& defaults, SystemLog& log, const NSBun
     : runLoop(start),
       fileManager(std::move(applicationsFolder)),
       calendar(dayCalendar),
-      platform{defaults,      runLoop,     log,      finderSyncController,
-               bundle,        workspace,   modals,   notificationCenter,
-               pasteboard,    fileManager, calendar, appleScript,
-               keyboardEvents, windowServer} {}
+      platform{defaults,       runLoop,      log,         finderSyncController,
+               bundle,         workspace,    modals,      notificationCenter,
+               pasteboard,     fileManager,  calendar,    appleScript,
+               keyboardEvents, windowServer, composeEmail} {}
 
 }  // namespace platform::sim

@@ -33,6 +33,7 @@ class SimPlatform {
   SimAppleScript appleScript{transcript};
   SimKeyboardEvents keyboardEvents{transcript};
   SimWindowServer windowServer{transcript};
+  SimComposeEmail composeEmail{transcript};
   Platform platform;
 };
 

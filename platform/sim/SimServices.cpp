@@ -48,4 +48,16 @@ void SimKeyboardEvents::post(const CGKeyboardEvent& event) {
   transcript_.add(line);
 }
 
+std::optional<std::string> SimComposeEmail::performWithItems(const std::vector<NSURL>& items) {
+  std::string line = "compose email with";
+  for (const auto& item : items) line += " " + item.path();
+  if (failure) {
+    transcript_.add(line + ": " + *failure);
+    return failure;
+  }
+  transcript_.add(line);
+  composed.push_back(items);
+  return std::nullopt;
+}
+
 }  // namespace platform::sim

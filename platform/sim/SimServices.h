@@ -7,6 +7,7 @@
 
 #include "platform/NSDistributedNotificationCenter.h"
 #include "platform/NSPasteboard.h"
+#include "platform/NSSharingService.h"
 #include "platform/RunLoop.h"
 #include "platform/Scripting.h"
 #include "sim/Transcript.h"
@@ -58,6 +59,18 @@ class SimAppleScript final : public NSAppleScript {
   explicit SimAppleScript(Transcript& transcript) : transcript_(transcript) {}
   bool executeSource(const std::string& source) override;
   std::vector<std::string> sources;
+
+ private:
+  Transcript& transcript_;
+};
+
+// Mail is composed on paper: each request is recorded, and a test may make the next ones fail.
+class SimComposeEmail final : public NSSharingService {
+ public:
+  explicit SimComposeEmail(Transcript& transcript) : transcript_(transcript) {}
+  std::optional<std::string> performWithItems(const std::vector<NSURL>& items) override;
+  std::vector<std::vector<NSURL>> composed;
+  std::optional<std::string> failure;
 
  private:
   Transcript& transcript_;

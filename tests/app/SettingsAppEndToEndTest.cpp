@@ -44,6 +44,9 @@ class SettingsAppEndToEndTest : public ::testing::Test {
     ASSERT_EQ(installed.exitCode, 0) << installed.standardError;
     // Every program the bus starts shows its windows on the test's display.
     for (const auto& [name, value] : display->displayEnvironment()) environment[name] = value;
+    // The user's mail client, as xdg-email finds it: a recorder of what it was given.
+    environment["MAILER"] = PLOVANE_ARGUMENT_RECORDER;
+    environment["PLOVANE_RECORDED_ARGUMENTS"] = mailRecord().string();
     bus.emplace(env.home.path(), env.defaults.root() / "dbus-1" / "services", environment);
     display->startAccessibilityBus(bus->clientEnvironment());
   }
@@ -73,6 +76,42 @@ class SettingsAppEndToEndTest : public ::testing::Test {
 
   std::optional<PlistValue> stored(const char* key) { return env.openSuite()->objectForKey(key); }
 
+  fs::path mailRecord() const { return env.home.path() / "mail-client.txt"; }
+  fs::path monitoredItem() {
+    const fs::path work = testing::makeFolder(env.home.path() / "Work", {"notes.txt"});
+    auto store = env.openSuite();
+    store->setObject(platform::PlistArray{work.string()}, keys::foldersArray);
+    store->setObject(platform::PlistArray{1}, keys::foldersArraystate);
+    return work / "notes.txt";
+  }
+
+  // Asks the test's bus itself about `name`; gdbus prints the reply.
+  testing::ProcessResult askBus(const char* method, const char* name) {
+    return runProcess(
+        {"/usr/bin/gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+         "/org/freedesktop/DBus", "--method", std::string("org.freedesktop.DBus.") + method, name},
+        display->environment());
+  }
+
+  // Whether the settings app holds its name on the test's bus.
+  bool appRuns() {
+    return askBus("NameHasOwner", kAppBundleIdentifier).standardOutput.find("true") !=
+           std::string::npos;
+  }
+
+  // "Send via Mail" on `item` in the stand-in, and the file chosen in the app's panel.
+  void sendViaMail(const fs::path& item) {
+    const auto chosen = finder({"choose", "Send via Mail", item.string()});
+    ASSERT_EQ(chosen.exitCode, 0) << chosen.standardError << bus->log();
+    drive({"expect:push button:Attach to Mail", "type:text:File name::" + item.string(),
+           "press:push button:Attach to Mail"});
+    waitUntil([&] { return fs::exists(mailRecord()); });
+    const std::string message = testing::fileContents(mailRecord());
+    EXPECT_NE(message.find("mailto:"), std::string::npos) << message;
+    EXPECT_NE(message.find("attach="), std::string::npos) << message;
+    EXPECT_NE(message.find(item.filename().string()), std::string::npos) << message;
+  }
+
   // The stand-in file manager on the test's bus and display.
   testing::ProcessResult finder(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), PLOVANE_FINDER);
@@ -90,11 +129,7 @@ class SettingsAppEndToEndTest : public ::testing::Test {
 
   // Ends the running extension, as logging out or a crash would; the next request starts it.
   void restartExtension() {
-    const auto reply =
-        runProcess({"/usr/bin/gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
-                    "--object-path", "/org/freedesktop/DBus", "--method",
-                    "org.freedesktop.DBus.GetConnectionUnixProcessID", kExtensionBundleIdentifier},
-                   display->environment());
+    const auto reply = askBus("GetConnectionUnixProcessID", kExtensionBundleIdentifier);
     ASSERT_EQ(reply.exitCode, 0) << reply.standardError;
     const pid_t pid = std::stoi(reply.standardOutput.substr(reply.standardOutput.find(' ') + 1));
     ASSERT_EQ(::kill(pid, SIGTERM), 0);
@@ -228,6 +263,46 @@ TEST_F(SettingsAppEndToEndTest, TheCustomFoldersTabFollowsTheMenuAndDeletesFromI
   const auto menu = finder({"menu", item});
   ASSERT_EQ(menu.exitCode, 0) << menu.standardError;
   EXPECT_EQ(menu.standardOutput.find("Docs"), std::string::npos) << menu.standardOutput;
+}
+
+TEST_F(SettingsAppEndToEndTest, SendViaMailStartsTheAppForOneMessageAndItLeavesAfterwards) {
+  markFirstRunDone();
+  sendViaMail(monitoredItem());
+  // Only for mail: no window; it stays a while for the mail client, then ends by itself.
+  EXPECT_TRUE(appRuns());
+  const auto windows = display->drive(kApplicationName, {"dump"}).standardOutput;
+  EXPECT_EQ(windows.find("filler: Plovane Menu"), std::string::npos) << windows;
+  for (int attempt = 0; attempt < 600 && appRuns(); ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_FALSE(appRuns()) << bus->log();
+}
+
+TEST_F(SettingsAppEndToEndTest, SendViaMailReachesTheRunningAppAndItStays) {
+  markFirstRunDone();
+  const auto item = monitoredItem();
+  startApp();
+  drive({"expect:page tab:General"});
+  sendViaMail(item);
+  EXPECT_TRUE(app->running());
+  drive({"expect:page tab:General"});
+}
+
+TEST_F(SettingsAppEndToEndTest, UtilityKitStartsTheAppWhichOpensTheOtherAppsWindow) {
+  markFirstRunDone();
+  const auto started = finder({"choose", "Utility Kit", monitoredItem().string()});
+  ASSERT_EQ(started.exitCode, 0) << started.standardError << bus->log();
+  drive({"expect:filler:Utility Kit", "expect:filler:Plovane Menu"});
+}
+
+TEST_F(SettingsAppEndToEndTest, UtilityKitReachesTheRunningApp) {
+  markFirstRunDone();
+  const auto item = monitoredItem();
+  startApp();
+  drive({"expect:page tab:General"});
+  const auto shown = finder({"choose", "Utility Kit", item.string()});
+  ASSERT_EQ(shown.exitCode, 0) << shown.standardError << bus->log();
+  drive({"expect:filler:Utility Kit"});
 }
 
 }  // namespace

@@ -34,8 +34,6 @@ class DesktopEndToEndTest : public ::testing::Test {
     environment.insert(busEnvironment.begin(), busEnvironment.end());
     const auto installed = runProcess({PLOVANE_FINDER, "install"}, environment);
     ASSERT_EQ(installed.exitCode, 0) << installed.standardError;
-    fs::copy_file(PLOVANE_FAKE_SETTINGS_APP, applications() / "PlovaneMenu.app" / "plovane-menu",
-                  fs::copy_options::overwrite_existing);
     bus.emplace(env.home.path(), env.defaults.root() / "dbus-1" / "services", environment);
   }
 
@@ -50,16 +48,6 @@ class DesktopEndToEndTest : public ::testing::Test {
     auto store = env.openSuite();
     store->setValueForKeyPath(PlistArray{folder.string()}, keys::foldersArray);
     store->setValueForKeyPath(PlistArray{1}, keys::foldersArraystate);
-  }
-
-  // What the stand-in for the settings app wrote, once it holds `line` (it runs on its own).
-  std::string settingsAppRecordWith(const std::string& line) {
-    const auto record = env.defaults.root() / "settings-app.log";
-    for (int attempt = 0; attempt < 500; ++attempt) {
-      if (testing::fileContents(record).find(line) != std::string::npos) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return testing::fileContents(record);
   }
 
   testing::TestEnvironment env;
@@ -112,25 +100,6 @@ TEST_F(DesktopEndToEndTest, CopiesAFileThroughTwoAnsweredPanels) {
   EXPECT_EQ(result.exitCode, 3) << result.standardError;
   EXPECT_NE(result.standardError.find("no answer left"), std::string::npos);
   EXPECT_FALSE(fs::exists(destination / "notes.txt"));
-}
-
-TEST_F(DesktopEndToEndTest, UtilityKitStartsTheSettingsAppAndTellsIt) {
-  monitor(work);
-  const auto result = finder({"choose", "Utility Kit", work.string()});
-  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
-  const auto record = settingsAppRecordWith("notified ShowUtilityKit");
-  EXPECT_EQ(record, "started\nnotified ShowUtilityKit\n") << bus->log();
-}
-
-TEST_F(DesktopEndToEndTest, SendViaMailLeavesItsKeysAndStartsTheSettingsApp) {
-  monitor(work);
-  const auto result = finder({"choose", "Send via Mail", (work / "notes.txt").string()});
-  ASSERT_EQ(result.exitCode, 0) << result.standardError << bus->log();
-  auto store = env.openSuite();
-  EXPECT_EQ(store->objectForKey(keys::mailAttachPath),
-            platform::PlistValue((work / "notes.txt").string()));
-  EXPECT_TRUE(store->objectForKey(keys::AttachClickedDate)->is<platform::PlistDate>());
-  EXPECT_NE(settingsAppRecordWith("started").find("started"), std::string::npos) << bus->log();
 }
 
 TEST_F(DesktopEndToEndTest, HidingAnItemListsItInItsFoldersHiddenFile) {

@@ -24,11 +24,21 @@ class DesktopScriptingTest : public ::testing::Test {
   DesktopAppleScript appleScript{env.defaults, env.runLoop, log};
   DesktopKeyboardEvents keyboardEvents{log};
   // The sim platform of `env`, but scripting and typing go to the desktop's stand-ins.
-  Platform platform{
-      env.defaults,       env.runLoop,         env.log,          env.finderSyncController,
-      env.bundle,         env.workspace,       env.modals,       env.notifications,
-      env.sim.pasteboard, env.sim.fileManager, env.sim.calendar, appleScript,
-      keyboardEvents,     env.sim.windowServer};
+  Platform platform{env.defaults,
+                    env.runLoop,
+                    env.log,
+                    env.finderSyncController,
+                    env.bundle,
+                    env.workspace,
+                    env.modals,
+                    env.notifications,
+                    env.sim.pasteboard,
+                    env.sim.fileManager,
+                    env.sim.calendar,
+                    appleScript,
+                    keyboardEvents,
+                    env.sim.windowServer,
+                    env.sim.composeEmail};
 };
 
 TEST_F(DesktopScriptingTest, ShowHiddenFilesFlipsTheFileManagersDisplayEachTime) {

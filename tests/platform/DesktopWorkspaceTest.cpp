@@ -125,6 +125,22 @@ TEST_F(DesktopWorkspaceTest, LaunchesTheBundleRegisteredForAnIdentifier) {
             std::string::npos);
 }
 
+TEST_F(DesktopWorkspaceTest, OpeningAnApplicationRunsItAndOneThatCannotRunSaysWhy) {
+  EnvironmentOverride path("PATH", recorded.binWith("xdg-open").string());
+  const auto bundle = home.path() / "Elsewhere" / "Tool.app";
+  plovane::testing::writeBundleInfo(bundle, "<key>CFBundleExecutable</key><string>tool</string>");
+  RecordedLaunch::install(bundle, "tool");
+  EXPECT_TRUE(workspace.openURL(NSURL::fileURLWithPath(bundle.string())));
+  EXPECT_EQ(recorded.arguments(), std::vector<std::string>{"tool"});
+
+  const auto broken = home.path() / "Broken.app";
+  plovane::testing::writeBundleInfo(broken, "");
+  EXPECT_FALSE(workspace.openURL(NSURL::fileURLWithPath(broken.string())));
+  ASSERT_EQ(log.logLines.size(), 1u);
+  EXPECT_NE(log.logLines[0].find("names no CFBundleExecutable"), std::string::npos)
+      << log.logLines[0];
+}
+
 TEST_F(DesktopWorkspaceTest, DesktopPictureIsWrittenForBothStylesAndReadBack) {
   const auto gsettings = findOnPath({"gsettings"});
   if (!gsettings) GTEST_SKIP() << "gsettings is not installed";

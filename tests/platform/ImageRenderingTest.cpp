@@ -68,6 +68,12 @@ TEST_F(ImageRenderingTest, FileIconsFollowTheTypeAndSurviveRedrawing) {
   scaled.unlockFocus();
   EXPECT_EQ(iconForImage(scaled, {}).name(), folder.name());
   EXPECT_TRUE(iconForImage(NSImage::canvas({16, 16}), {}).isNull());
+
+  // An application bundle shows as an application, with its own artwork when it has some.
+  plovane::testing::writeBundleInfo(home.path() / "Tool.app", "");
+  const QIcon tool = iconForImage(NSImage::iconOfItem((home.path() / "Tool.app").string()), {});
+  EXPECT_TRUE(hasPixels(tool));
+  EXPECT_EQ(tool.name(), "application-x-executable");
 }
 
 // A bare X server reports only the base theme, which has no folder or document icons.

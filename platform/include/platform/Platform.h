@@ -7,6 +7,7 @@
 #include "platform/NSDistributedNotificationCenter.h"
 #include "platform/NSFileManager.h"
 #include "platform/NSPasteboard.h"
+#include "platform/NSSharingService.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSWorkspace.h"
 #include "platform/RunLoop.h"
@@ -33,6 +34,7 @@ struct Platform {
   NSAppleScript& appleScript;
   KeyboardEvents& keyboardEvents;
   WindowServer& windowServer;
+  NSSharingService& composeEmail;
 };
 
 }  // namespace platform
