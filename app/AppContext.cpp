@@ -6,6 +6,7 @@
 #include "app/firstRunvc.h"
 #include "app/mainStartWindow.h"
 #include "app/tabviewcontroller.h"
+#include "app/utilityKitvc.h"
 #include "shared/SettingsKeys.h"
 
 namespace plovane::app {
@@ -42,6 +43,10 @@ std::shared_ptr<tabviewcontroller> AppContext::tabViewController() {
 
 std::shared_ptr<UtilityKitWindow> AppContext::utilityKitWindowController() {
   return single(utilityKit_, storyboard::UtilityKitWindow);
+}
+
+std::shared_ptr<utilityKitvc> AppContext::utilityKitViewController() {
+  return single(utilityKitContent_, storyboard::utilityKitvc);
 }
 
 MailAttachmentComposer& AppContext::mailComposer() {

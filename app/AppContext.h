@@ -14,6 +14,7 @@ class MailAttachmentComposer;
 class mainStartWindow;
 class tabviewcontroller;
 class UtilityKitWindow;
+class utilityKitvc;
 
 // What every part of the settings app reaches: the platform's services, the application
 // object, and the app-wide single instances, each made from the storyboard on first use and
@@ -35,6 +36,7 @@ class AppContext {
   std::shared_ptr<firstRunvc> firstRunViewController();
   std::shared_ptr<tabviewcontroller> tabViewController();
   std::shared_ptr<UtilityKitWindow> utilityKitWindowController();
+  std::shared_ptr<utilityKitvc> utilityKitViewController();
   MailAttachmentComposer& mailComposer();
 
   // The shared suite, absent when it cannot be opened.
@@ -52,6 +54,7 @@ class AppContext {
   std::shared_ptr<firstRunvc> firstRun_;
   std::shared_ptr<tabviewcontroller> tabs_;
   std::shared_ptr<UtilityKitWindow> utilityKit_;
+  std::shared_ptr<utilityKitvc> utilityKitContent_;
 };
 
 }  // namespace plovane::app

@@ -4,6 +4,7 @@
 #include "app/UtilityKitWindow.h"
 #include "app/ViewController.h"
 #include "app/aboutVc.h"
+#include "app/collectionView_cell.h"
 #include "app/customFoldersVc.h"
 #include "app/firstRunvc.h"
 #include "app/foldersArrvc.h"
@@ -11,6 +12,7 @@
 #include "app/mainStartWindow.h"
 #include "app/tabviewcontroller.h"
 #include "app/tblcell.h"
+#include "app/utilityKitvc.h"
 
 namespace plovane::app {
 
@@ -25,7 +27,8 @@ using platform::NSTextFieldStyle;
 using platform::NSView;
 
 constexpr platform::NSSize kMainWindowSize{620, 480};
-constexpr platform::NSSize kUtilityKitWindowSize{560, 420};
+// Two 430-point cards side by side with room around them.
+constexpr platform::NSSize kUtilityKitWindowSize{1040, 620};
 
 std::unique_ptr<NSStackView> column() { return std::make_unique<NSStackView>(); }
 
@@ -176,10 +179,37 @@ std::unique_ptr<NSView> firstRunView(firstRunvc& controller) {
   return view;
 }
 
-std::unique_ptr<NSView> utilityKitView() {
+// A card of the other-apps grid: the icon beside the title, description, category and the
+// store button, at the top of the card; the title names the card.
+std::unique_ptr<NSView> otherAppCardView(collectionView_cell& cell) {
+  auto card = column();
+  auto& line =
+      card->addSubview<NSStackView>(platform::NSUserInterfaceLayoutOrientation::horizontal, 16);
+  cell.imgview = &line.addSubview<NSImageView>();
+  cell.imgview->setPreferredSize({96, 96});
+  auto& texts = line.addSubview<NSStackView>();
+  cell.lbltitle = &texts.addSubview<NSTextField>("", NSTextFieldStyle::heading);
+  cell.lblsubtitle = &texts.addSubview<NSTextField>("", NSTextFieldStyle::wrappingLabel);
+  cell.lblapptype = &texts.addSubview<NSTextField>();
+  cell.btnappstore = &texts.addSubview<NSButton>("View in App Store");
+  cell.btnappstore->setShowsPointingHand(true);
+  card->setAccessibilityTitleUIElement(cell.lbltitle);
+  return card;
+}
+
+std::unique_ptr<platform::NSCollectionViewItem> otherAppCard() {
+  auto cell = std::make_unique<collectionView_cell>();
+  cell->setViewLoader([raw = cell.get()] { return otherAppCardView(*raw); });
+  return cell;
+}
+
+std::unique_ptr<NSView> utilityKitView(utilityKitvc& controller) {
   auto view = column();
-  heading(*view, "Utility Kit");
-  text(*view, "The maker's other apps are not listed in this version.");
+  controller.lblotherapps = &view->addSubview<NSTextField>("", NSTextFieldStyle::heading);
+  controller.scrollview = &view->addSubview<platform::NSScrollView>();
+  controller.collectionView = &controller.scrollview->addSubview<platform::NSCollectionView>();
+  controller.collectionView->setAccessibilityLabel("Other apps");
+  controller.collectionView->registerItem(kCollectionViewCellIdentifier, otherAppCard);
   return view;
 }
 
@@ -243,18 +273,14 @@ platform::NSStoryboard makeMainStoryboard(AppContext& context) {
          board.instantiateControllerWithIdentifier<customFoldersVc>(storyboard::customFoldersVc)});
     return tabs;
   });
-  main.defineController(storyboard::utilityKitvc, [] {
-    return withView(std::make_shared<utilityKitvc>(),
-                    [](utilityKitvc&) { return utilityKitView(); });
+  main.defineController(storyboard::utilityKitvc, [&context] {
+    return viewController<utilityKitvc>(context, utilityKitView);
   });
   main.defineController(storyboard::UtilityKitWindow, [&context, windowServer] {
-    auto controller = std::make_shared<UtilityKitWindow>();
+    auto controller = std::make_shared<UtilityKitWindow>(context);
     auto window = std::make_unique<platform::NSWindow>(windowServer);
     window->setTitle("Utility Kit");
     window->setContentSize(kUtilityKitWindowSize);
-    window->setContentViewController(
-        context.storyboard().instantiateControllerWithIdentifier<utilityKitvc>(
-            storyboard::utilityKitvc));
     controller->loadWindow(std::move(window));
     return controller;
   });

@@ -1,13 +1,19 @@
 #pragma once
 
-#include "platform/NSViewController.h"
+#include "app/AppContext.h"
 #include "platform/NSWindow.h"
 
 namespace plovane::app {
 
 // The other-apps window; closing it leaves the app running.
-class UtilityKitWindow final : public platform::NSWindowController {};
+class UtilityKitWindow final : public platform::NSWindowController {
+ public:
+  explicit UtilityKitWindow(AppContext& context) : context_(context) {}
 
-class utilityKitvc final : public platform::NSViewController {};
+  void windowDidLoad() override;
+
+ private:
+  AppContext& context_;
+};
 
 }  // namespace plovane::app

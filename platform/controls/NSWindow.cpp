@@ -18,16 +18,21 @@ void NSWindow::setTitle(std::string title) {
 
 void NSWindow::setContentSize(NSSize size) {
   contentSize_ = size;
+  fitContentView();
   didChange();
 }
 
 void NSWindow::setContentViewController(std::shared_ptr<NSViewController> controller) {
   if (visible_ && content_) content_->endAppearance();
   content_ = std::move(controller);
-  if (content_) content_->view();
+  fitContentView();
   if (visible_ && content_) content_->beginAppearance();
   if (server_ != nullptr) server_->windowChanged(*this);
   didChange();
+}
+
+void NSWindow::fitContentView() {
+  if (content_) content_->view().setFrame({0, 0, contentSize_.width, contentSize_.height});
 }
 
 void NSWindow::makeKeyAndOrderFront() {

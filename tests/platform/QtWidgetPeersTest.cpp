@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -14,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "desktop/widgets/CollectionPeer.h"
 #include "desktop/widgets/QtWindowServer.h"
 #include "desktop/widgets/TablePeer.h"
+#include "platform/NSCollectionView.h"
 #include "platform/NSControl.h"
 #include "platform/NSTableView.h"
 #include "platform/NSViewController.h"
@@ -331,6 +335,131 @@ TEST_F(TablePeerTest, ACheckBoxWhoseActionReloadsTheTableLeavesTheNewRowsShown) 
   const auto* cell = static_cast<const CommandCell*>(table->viewAtColumnRow(0, 0));
   EXPECT_EQ(cell->enabled->state(), NSControlStateValueOn);
   EXPECT_TRUE(hide->isChecked());
+}
+
+// A card with an app's name, named by it, and a button that opens the app.
+class AppCard final : public NSCollectionViewItem {
+ public:
+  AppCard() {
+    setViewLoader([this] {
+      auto view = std::make_unique<NSStackView>();
+      name = &view->addSubview<NSTextField>();
+      open = &view->addSubview<NSButton>("Open");
+      view->setAccessibilityTitleUIElement(name);
+      return view;
+    });
+  }
+  NSTextField* name = nullptr;
+  NSButton* open = nullptr;
+};
+
+class Apps final : public NSCollectionViewDataSource {
+ public:
+  std::int64_t collectionViewNumberOfItemsInSection(NSCollectionView&, std::int64_t) override {
+    return static_cast<std::int64_t>(names.size());
+  }
+  NSCollectionViewItem* collectionViewItemForRepresentedObjectAtIndexPath(
+      NSCollectionView& collection, const NSIndexPath& indexPath) override {
+    auto* card = static_cast<AppCard*>(collection.makeItemWithIdentifier("AppCard", indexPath));
+    const std::string& name = names[static_cast<std::size_t>(indexPath.item)];
+    card->name->setStringValue(name);
+    card->open->setAccessibilityLabel("Open " + name);
+    card->open->setTarget(target);
+    card->open->setAction("open:");
+    return card;
+  }
+  std::vector<std::string> names;
+  ActionTarget* target = nullptr;
+};
+
+class CollectionPeerTest : public QtWidgetPeersTest {
+ protected:
+  void SetUp() override {
+    QtWidgetPeersTest::SetUp();
+    apps.names = {"Marrowfen", "Pellisade", "Ambervane"};
+    apps.target = &target;
+    window.setContentSize({300, 120});
+    shown = &show([this](NSView& view) {
+      collection = &view.addSubview<NSScrollView>().addSubview<NSCollectionView>();
+      collection->setAccessibilityLabel("Apps");
+      collection->registerItem("AppCard", [] { return std::make_unique<AppCard>(); });
+      NSCollectionViewFlowLayout layout;
+      layout.itemSize = {100, 50};
+      layout.sectionInset = {10, 20, 20, 20};
+      layout.minimumInteritemSpacing = 0;
+      collection->setCollectionViewLayout(layout);
+      collection->dataSource = &apps;
+      collection->reloadData();
+    });
+    peer = findNamed<desktop::CollectionPeer>(*shown, "Apps");
+    ASSERT_NE(peer, nullptr);
+  }
+  QRect placeOf(int index) const { return peer->itemWidget(index)->geometry(); }
+
+  Apps apps;
+  Counter target;
+  NSCollectionView* collection = nullptr;
+  QWidget* shown = nullptr;
+  desktop::CollectionPeer* peer = nullptr;
+};
+
+TEST_F(CollectionPeerTest, ShowsAWidgetPerItemNamedByItsTitleInAScrollArea) {
+  ASSERT_EQ(peer->itemCount(), 3);
+  EXPECT_EQ(peer->itemWidget(0)->accessibleName(), "Marrowfen");
+  EXPECT_EQ(peer->itemWidget(2)->accessibleName(), "Ambervane");
+  EXPECT_NE(findNamed<QPushButton>(*peer->itemWidget(1), "Open Pellisade"), nullptr);
+  EXPECT_EQ(countShown<QPushButton>(*peer), 3);
+
+  // The rows are taller than the window: the area scrolls them, as wide as it is.
+  QCoreApplication::sendPostedEvents();
+  auto* area = shown->findChild<QScrollArea*>();
+  ASSERT_NE(area, nullptr);
+  EXPECT_EQ(area->widget(), peer);
+  EXPECT_EQ(peer->width(), area->viewport()->width());
+  EXPECT_GE(peer->height(), peer->heightForWidth(peer->width()));
+  EXPECT_GT(area->verticalScrollBar()->maximum(), 0);
+}
+
+TEST_F(CollectionPeerTest, ItemsWrapToTheWidthInsideTheInsets) {
+  QCoreApplication::sendPostedEvents();
+  ASSERT_GE(peer->width(), 240);
+  EXPECT_EQ(placeOf(0), QRect(20, 10, 100, 50));
+  // A full row reaches from the left inset to the right one.
+  EXPECT_EQ(placeOf(1), QRect(peer->width() - 20 - 100, 10, 100, 50));
+  EXPECT_EQ(placeOf(2), QRect(20, 70, 100, 50));
+  EXPECT_EQ(peer->heightForWidth(260), 10 + 50 + 10 + 50 + 20);
+  EXPECT_EQ(peer->heightForWidth(200), 10 + 3 * 50 + 2 * 10 + 20);
+
+  window.setContentSize({180, 120});
+  QCoreApplication::sendPostedEvents();
+  ASSERT_LT(peer->width(), 240);
+  EXPECT_EQ(placeOf(1), QRect(20, 70, 100, 50));
+
+  // An inset that would push items past the left edge counts as none.
+  auto layout = collection->collectionViewLayout();
+  layout.sectionInset.left = -30;
+  collection->setCollectionViewLayout(layout);
+  EXPECT_EQ(placeOf(0).x(), 0);
+}
+
+TEST_F(CollectionPeerTest, AButtonWhoseActionReloadsLeavesTheNewItemsShown) {
+  target.then = [this] {
+    apps.names = {"Scallotta"};
+    collection->reloadData();
+  };
+  auto* open = findNamed<QPushButton>(*peer, "Open Pellisade");
+  ASSERT_NE(open, nullptr);
+  QTest::mouseClick(open, Qt::LeftButton);
+  EXPECT_EQ(target.actions, 1);
+  deleteRetiredWidgets();
+
+  ASSERT_EQ(peer->itemCount(), 1);
+  EXPECT_EQ(countShown<QPushButton>(*peer), 1);
+  auto* next = findNamed<QPushButton>(*peer, "Open Scallotta");
+  ASSERT_NE(next, nullptr);
+  target.then = nullptr;
+  QTest::mouseClick(next, Qt::LeftButton);
+  EXPECT_EQ(target.actions, 2);
 }
 
 TEST_F(QtWidgetPeersTest, ReplacedContentReplacesTheWidgets) {

@@ -56,6 +56,10 @@ class NSView : public PeerObservable {
   // The space the view asks for; zero lets the backend decide.
   NSSize preferredSize() const { return preferredSize_; }
   void setPreferredSize(NSSize size);
+  // Where the view was placed: a window's content view fills the window's content size. The
+  // backend lays its widgets out on its own, so a new frame is no news to a peer.
+  NSRect frame() const { return frame_; }
+  void setFrame(NSRect frame) { frame_ = frame; }
 
   // A screen reader's name for the view: the label set here, else what the view shows
   // (a button's title, a field's text), else the text of the view named as its title.
@@ -73,6 +77,7 @@ class NSView : public PeerObservable {
   NSView* superview_ = nullptr;
   bool hidden_ = false;
   NSSize preferredSize_;
+  NSRect frame_;
   std::string accessibilityLabel_;
   const NSView* titleElement_ = nullptr;
 };
@@ -92,6 +97,22 @@ class NSStackView : public NSView {
  private:
   NSUserInterfaceLayoutOrientation orientation_;
   double spacing_;
+};
+
+// Shows part of its document view, its one subview, and scrolls to the rest.
+class NSScrollView : public NSView {
+ public:
+  NSView* documentView() const { return subviews().empty() ? nullptr : subviews().front().get(); }
+  // False shows what lies behind the scroll view instead of a background of its own.
+  bool drawsBackground() const { return drawsBackground_; }
+  void setDrawsBackground(bool draws) {
+    if (drawsBackground_ == draws) return;
+    drawsBackground_ = draws;
+    didChange();
+  }
+
+ private:
+  bool drawsBackground_ = true;
 };
 
 }  // namespace platform

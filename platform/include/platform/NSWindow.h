@@ -45,6 +45,9 @@ class NSWindow : public PeerObservable {
   void endSheet(NSWindow& sheet) { sheet.orderOut(); }
 
  private:
+  // Loads the content view and gives it the content size.
+  void fitContentView();
+
   WindowServer* server_;
   std::string title_;
   NSSize contentSize_;
