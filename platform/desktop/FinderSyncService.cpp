@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <QDBusMetaType>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
 
 #include "desktop/MenuTransport.h"
@@ -13,6 +14,14 @@ namespace platform::desktop {
 namespace {
 
 NSURL urlForPath(const QByteArray& path) { return NSURL::fileURLWithPath(path.toStdString()); }
+
+bool offers(const NSMenu& menu, const NSMenuItem& entry) {
+  return std::any_of(menu.items.begin(), menu.items.end(), [&](const NSMenuItem& item) {
+    if (item.submenu && offers(*item.submenu, entry)) return true;
+    return item.enabled && !item.action.empty() && item.action == entry.action &&
+           item.tag == entry.tag && item.title == entry.title;
+  });
+}
 
 }  // namespace
 
@@ -49,6 +58,10 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
   selectOnly(selection);
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
   sender.tag = tag;
+  if (const auto why = whyRefused(sender)) {
+    sendErrorReply(QDBusError::AccessDenied, *why);
+    return 0;
+  }
   const uint action = ++lastAction_;
   runningActions_.push_back(action);
   bool known = true;
@@ -61,6 +74,21 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
   // The reply goes first; an action that deferred nothing is reported right after it.
   if (runLoop_.idle()) QTimer::singleShot(0, this, [this] { finishActions(); });
   return action;
+}
+
+std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
+  const auto selection = controller_.selectedItemURLs().value_or(std::vector<NSURL>{});
+  const auto directories = controller_.directoryURLs();
+  const bool inside =
+      !selection.empty() && std::all_of(selection.begin(), selection.end(), [&](const NSURL& item) {
+        return isInsideDirectorySet(directories, item);
+      });
+  if (!inside) return QStringLiteral("the selection is not inside a monitored folder");
+  std::shared_ptr<NSMenu> menu;
+  runGuarded([&] { menu = finderSync_.menuForMenuKind(FIMenuKind::contextualMenuForItems); });
+  if (menu && offers(*menu, entry)) return std::nullopt;
+  return "the menu for this selection has no entry \"" + QString::fromStdString(entry.title) +
+         "\" for " + QString::fromStdString(entry.action);
 }
 
 void FinderSyncService::BeginObserving(const QByteArray& path) {

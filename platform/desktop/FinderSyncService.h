@@ -7,12 +7,14 @@
 #include <QStringList>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "desktop/HostDirectorySet.h"
 #include "desktop/QtRunLoop.h"
 #include "platform/FIFinderSync.h"
+#include "platform/NSMenu.h"
 
 namespace platform::desktop {
 
@@ -64,6 +66,9 @@ class FinderSyncService : public QObject, protected QDBusContext {
  private:
   void runGuarded(const std::function<void()>& work);
   void selectOnly(const QList<QByteArray>& selection);
+  // Why `entry` may not run for the selected items: the file manager asks only about items
+  // inside the directory set, and only for entries of the menu it was given for them.
+  std::optional<QString> whyRefused(const NSMenuItem& entry);
   void finishActions();
   void noteActivity();
 

@@ -5,6 +5,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -12,6 +13,7 @@
 
 #include "desktop/BusNames.h"
 #include "desktop/DesktopWorkspace.h"
+#include "host/ExtensionClient.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
@@ -177,6 +179,34 @@ TEST_F(BusClientTest, TheExtensionsPaneStartsTheInstalledExtension) {
   EXPECT_TRUE(extensionRuns()) << bus->log();
   EXPECT_EQ(extensionStarts(), 1u) << bus->log();
   EXPECT_EQ(log.logLines.size(), 1u);
+}
+
+// Anyone on the bus can call the extension; it acts only on what its menu offered for items
+// inside the monitored folders.
+TEST_F(BusClientTest, OnlyEntriesOfTheMenuForASelectionInsideAMonitoredFolderRun) {
+  monitor(work);
+  host::ExtensionClient extension(client());
+  const std::vector item{platform::NSURL::fileURLWithPath((work / "notes.txt").string())};
+  const auto menu = extension.menu(platform::FIMenuKind::contextualMenuForItems, item);
+  ASSERT_TRUE(std::holds_alternative<platform::desktop::TransportedMenu>(menu)) << bus->log();
+  const auto& items = std::get<platform::desktop::TransportedMenu>(menu).menu->items;
+  const auto copyPath = std::find_if(items.begin(), items.end(), [](const auto& entry) {
+    return entry.title == "Copy path to Clipboard";
+  });
+  ASSERT_NE(copyPath, items.end());
+
+  auto forged = *copyPath;
+  forged.tag += 100;
+  const auto refused = extension.perform(forged, item);
+  ASSERT_TRUE(std::holds_alternative<std::string>(refused));
+  EXPECT_NE(std::get<std::string>(refused).find("no entry"), std::string::npos);
+
+  const std::vector outside{platform::NSURL::fileURLWithPath(env.home.path().string())};
+  const auto elsewhere = extension.perform(*copyPath, outside);
+  ASSERT_TRUE(std::holds_alternative<std::string>(elsewhere));
+  EXPECT_NE(std::get<std::string>(elsewhere).find("not inside a monitored folder"),
+            std::string::npos);
+  EXPECT_TRUE(std::holds_alternative<unsigned>(extension.perform(*copyPath, item))) << bus->log();
 }
 
 class IdleExtensionTest : public BusClientTest {
