@@ -44,7 +44,7 @@ const Methods& exportedMethods() {
 
 std::string listOf(const std::vector<platform::NSURL>& urls) {
   std::string text = "(";
-  for (const auto& url : urls) text += "\n    file://" + url.path() + ",";
+  for (const auto& url : urls) text += "\n    " + url.absoluteString() + ",";
   return text + "\n)";
 }
 

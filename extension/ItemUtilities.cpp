@@ -71,7 +71,13 @@ void FinderSync::copyFilePath() {
   const auto selected = firstSelectedItem();
   if (!selected) return;
   platform_.pasteboard.declareTypes({platform::NSPasteboardTypeString});
-  platform_.pasteboard.setString(selected->path(), platform::NSPasteboardTypeString);
+  if (!platform_.pasteboard.setString(selected->path(), platform::NSPasteboardTypeString)) {
+    platform_.log.standardOutput("The path of " + selected->path() +
+                                 " could not be put on the Clipboard as text.");
+    platform_.runLoop.dispatchAsyncMain(
+        [this] { showWarning("The path could not be copied to the Clipboard."); });
+    return;
+  }
   platform_.runLoop.dispatchAsyncMain([this] {
     showWarning("Path copied to Clipboard");
     scheduleRateCheck();

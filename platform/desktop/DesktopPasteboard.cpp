@@ -15,6 +15,8 @@ void DesktopPasteboard::declareTypes(const std::vector<std::string>&) { clipboar
 bool DesktopPasteboard::setString(const std::string& text, const std::string& type) {
   if (!isText(type)) return false;
   const QString value = QString::fromStdString(text);
+  // Text that is not UTF-8 would land as replacement characters: a different text.
+  if (value.toStdString() != text) return false;
   clipboard_.setText(value);
   return clipboard_.text() == value;
 }

@@ -2,7 +2,8 @@
 
 #include <QProcess>
 #include <QStringList>
-#include <QUrl>
+
+#include "platform/NSURL.h"
 
 namespace platform::desktop {
 
@@ -64,7 +65,7 @@ std::string describe(const QString& key, const QString& failure) {
 std::optional<std::string> setGnomeDesktopPicture(const std::filesystem::path& gsettings,
                                                   const std::filesystem::path& image) {
   const QString uri =
-      QUrl::fromLocalFile(QString::fromStdString(image.string())).toString(QUrl::FullyEncoded);
+      QString::fromStdString(NSURL::fileURLWithPath(image.string()).absoluteString());
   for (const QString& key : {QStringLiteral("picture-uri"), QStringLiteral("picture-uri-dark")}) {
     const auto set =
         runGsettings(gsettings, {QStringLiteral("set"), kSchema, key, stringLiteral(uri)});

@@ -8,7 +8,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
-#include <QUrl>
 #include <map>
 
 #include "desktop/BusNames.h"
@@ -161,7 +160,7 @@ void DesktopWorkspace::activateFileViewerSelectingURLs(const std::vector<NSURL>&
   if (urls.empty()) return;
   QStringList uris;
   for (const auto& url : urls) {
-    uris << QUrl::fromLocalFile(QString::fromStdString(url.path())).toString(QUrl::FullyEncoded);
+    uris << QString::fromStdString(url.absoluteString());
   }
   auto request = QDBusMessage::createMethodCall(
       QString::fromLatin1(bus::kFileManagerService), QString::fromLatin1(bus::kFileManagerPath),

@@ -73,6 +73,11 @@ std::optional<NSError> setResourceValueIsHidden(const NSURL& url, bool hidden) {
     return NSError{"The file \u201c" + name +
                    "\u201d can\u2019t be unhidden because its name starts with a full stop."};
   }
+  // The list holds one name a line: a name with a line break in it would hide other items.
+  if (name.find_first_of("\n\r") != std::string::npos) {
+    return NSError{"The file \u201c" + name +
+                   "\u201d can\u2019t be hidden or unhidden because its name holds a line break."};
+  }
   const std::string listPath = hiddenListPath(url);
   auto names = readHiddenList(listPath);
   const bool listed = std::find(names.begin(), names.end(), name) != names.end();

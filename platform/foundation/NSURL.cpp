@@ -1,5 +1,7 @@
 #include "platform/NSURL.h"
 
+#include <string_view>
+
 namespace platform {
 
 NSURL NSURL::fileURLWithPath(const std::string& path) {
@@ -28,6 +30,25 @@ NSURL NSURL::URLByDeletingLastPathComponent() const {
 
 NSURL NSURL::URLByAppendingPathComponent(const std::string& component) const {
   return fileURLWithPath(path_ == "/" ? "/" + component : path_ + "/" + component);
+}
+
+std::string NSURL::absoluteString() const {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string uri = "file://";
+  for (const char c : path_) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                       (byte >= '0' && byte <= '9') ||
+                       std::string_view("/-._~").find(c) != std::string_view::npos;
+    if (plain) {
+      uri += c;
+    } else {
+      uri += '%';
+      uri += kHex[byte >> 4];
+      uri += kHex[byte & 0x0F];
+    }
+  }
+  return uri;
 }
 
 }  // namespace platform

@@ -23,6 +23,7 @@ void SimNotificationCenter::addObserver(const std::string& name, const std::stri
 void SimPasteboard::declareTypes(const std::vector<std::string>&) { contents_.clear(); }
 
 bool SimPasteboard::setString(const std::string& text, const std::string& type) {
+  if (!acceptsText) return false;
   contents_[type] = text;
   transcript_.add("pasteboard " + type + ": " + text);
   return true;

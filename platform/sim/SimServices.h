@@ -47,6 +47,8 @@ class SimPasteboard final : public NSPasteboard {
   void declareTypes(const std::vector<std::string>& types) override;
   bool setString(const std::string& text, const std::string& type) override;
   std::optional<std::string> stringForType(const std::string& type) const override;
+  // False plays a clipboard that refuses the text (one that cannot carry it).
+  bool acceptsText = true;
 
  private:
   Transcript& transcript_;

@@ -164,6 +164,14 @@ TEST_F(FolderCommandsTest, UnhidingADotNameIsReportedAsAFailure) {
 
   extension().HideNowWithUrl(NSURL::fileURLWithPath((work / "gone").string()));
   EXPECT_EQ(env.log.outputLines.size(), 2u);
+
+  // One name a line: a name with a line break would hide its siblings "new" and "line.txt".
+  for (const char* name : {"new", "line.txt", "new\nline.txt"}) std::ofstream(work / name).put('x');
+  extension().HideNowWithUrl(NSURL::fileURLWithPath((work / "new\nline.txt").string()));
+  EXPECT_EQ(env.log.outputLines.size(), 3u);
+  EXPECT_FALSE(std::filesystem::exists(work / ".hidden"));
+  EXPECT_EQ(platform::resourceValueIsHidden(NSURL::fileURLWithPath((work / "new").string())),
+            false);
 }
 
 TEST_F(FolderCommandsTest, HiddenFilesToggleRunsItsThreeScripts) {

@@ -53,6 +53,16 @@ TEST_F(ItemUtilitiesTest, CopyPathConfirmsWithAnAlertAfterTheMenuClosed) {
   EXPECT_EQ(alert.alertStyle, platform::NSAlertStyle::warning);
 }
 
+TEST_F(ItemUtilitiesTest, APathTheClipboardRefusesIsNotReportedAsCopied) {
+  env.sim.pasteboard.acceptsText = false;
+  answer({ModalAnswer::button("OK")});
+  choose(kCopyPathToClipboard);
+  ASSERT_EQ(env.modals.shown.size(), 1u);
+  EXPECT_EQ(shown<platform::NSAlert>(0).messageText,
+            "The path could not be copied to the Clipboard.");
+  EXPECT_EQ(env.log.outputLines.size(), 1u);
+}
+
 TEST_F(ItemUtilitiesTest, WallpaperOfTheMainScreenFailsSilentlyForAFolder) {
   select({work});
   choose(kSetAsWallpaper);

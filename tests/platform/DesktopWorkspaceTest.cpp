@@ -147,14 +147,15 @@ TEST_F(DesktopWorkspaceTest, DesktopPictureIsWrittenForBothStylesAndReadBack) {
   // The key-file backend keeps the values in our folder, with no settings service involved.
   EnvironmentOverride backend("GSETTINGS_BACKEND", "keyfile");
   EnvironmentOverride config("XDG_CONFIG_HOME", home.path().string());
-  const auto picture = home.path() / "my 'holiday' picture.png";
-  plovane::testing::makeFolder(home.path(), {"my 'holiday' picture.png"});
+  // Quotes for the settings' own syntax, and a name that is not UTF-8 (kept byte for byte).
+  const auto picture = home.path() / "my 'holiday' caf\xe9.png";
+  plovane::testing::makeFolder(home.path(), {"my 'holiday' caf\xe9.png"});
 
   EXPECT_EQ(workspaceWith(gsettings).setDesktopImageURL(NSURL::fileURLWithPath(picture.string()),
                                                         NSScreen{"default"}),
             std::nullopt);
   const std::string expected =
-      "\"file://" + home.path().string() + "/my%20'holiday'%20picture.png\"\n";
+      "'file://" + home.path().string() + "/my%20%27holiday%27%20caf%E9.png'\n";
   for (const char* key : {"picture-uri", "picture-uri-dark"}) {
     EXPECT_EQ(plovane::testing::runProcess(
                   {gsettings->string(), "get", "org.gnome.desktop.background", key})

@@ -28,6 +28,15 @@ TEST(NSURLTest, ComponentsAndExtensions) {
             "/a/.hidden");
 }
 
+TEST(NSURLTest, AbsoluteStringKeepsEveryByteOfTheName) {
+  EXPECT_EQ(NSURL::fileURLWithPath("/home/u/a b,c'd.txt").absoluteString(),
+            "file:///home/u/a%20b%2Cc%27d.txt");
+  // Latin-1 bytes are not UTF-8; decoded as text they would become U+FFFD.
+  EXPECT_EQ(NSURL::fileURLWithPath("/home/u/Caf\xe9").absoluteString(), "file:///home/u/Caf%E9");
+  EXPECT_EQ(NSURL::fileURLWithPath("/home/u/Caf\xc3\xa9").absoluteString(),
+            "file:///home/u/Caf%C3%A9");
+}
+
 TEST(FormatLogTest, FillsPlaceholdersInOrderAndLeavesExtraOnes) {
   EXPECT_EQ(formatLog("FinderSync() launched from %@", {"/b"}), "FinderSync() launched from /b");
   EXPECT_EQ(formatLog("%@ and %@", {"x"}), "x and %@");

@@ -4,9 +4,9 @@
 #include <QClipboard>
 #include <memory>
 
+#include <QApplication>
 #include "desktop/DesktopPasteboard.h"
 #include "sim/SimServices.h"
-#include <QApplication>
 
 #include "support/QtApplication.h"
 #include "support/TestEnvironment.h"
@@ -48,6 +48,8 @@ TEST(DesktopPasteboardTest, TakesTextOnlyAndLeavesTheClipboardAsItWas) {
   clipboard.setText("kept");
   EXPECT_FALSE(pasteboard.setString("\x89PNG", "public.png"));
   EXPECT_EQ(clipboard.text(), "kept");
+  // A path that is not UTF-8 has no text form; it is refused, not mangled.
+  EXPECT_FALSE(pasteboard.setString("/home/u/Caf\xe9", NSPasteboardTypeString));
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ class NSURL {
   static NSURL fileURLWithPath(const std::string& path);
 
   const std::string& path() const { return path_; }
+  // "file://" and the path's bytes, percent-encoded where a URI needs it: exact for any name,
+  // also one that is not UTF-8.
+  std::string absoluteString() const;
   std::string lastPathComponent() const;
   // The text after the last full stop of the last component; empty when there is none or
   // the name starts with its only full stop (".profile").
