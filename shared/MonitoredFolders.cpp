@@ -12,7 +12,8 @@ MonitoredFolderLists readMonitoredFolders(platform::NSUserDefaults* store) {
   const auto flags = readIntegerElements(store, keys::foldersArraystate)
                          .value_or(std::vector<std::optional<std::int64_t>>{});
   for (std::size_t i = 0; i < paths->size(); ++i) {
-    if (!(*paths)[i]) continue;
+    // A relative path names no folder: it would depend on where a program happens to run.
+    if (!(*paths)[i] || !(*paths)[i]->starts_with('/')) continue;
     lists.paths.push_back(*(*paths)[i]);
     lists.states.push_back(i < flags.size() ? flags[i].value_or(0) : 0);
   }

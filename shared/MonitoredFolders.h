@@ -18,8 +18,8 @@ struct MonitoredFolderLists {
 };
 
 // The stored lists, read position by position so that both programs agree on what is enabled:
-// a position whose path is not a string is left out with its flag, a flag that is missing or
-// not an integer reads as 0 (disabled), and flags past the last path are ignored.
+// a position whose path is not an absolute path string is left out with its flag, a flag that is
+// missing or not an integer reads as 0 (disabled), and flags past the last path are ignored.
 MonitoredFolderLists readMonitoredFolders(platform::NSUserDefaults* store);
 
 // The enabled monitored folders as file URLs: those whose flag is exactly 1.

@@ -25,6 +25,5 @@ namespace platform::desktop::host_state {
 inline constexpr char kDomain[] = "com.quenlow.plovanefinder";
 inline constexpr char kDirectoryURLs[] = "DirectoryURLs";  // array of folder paths
 inline constexpr char kShowsHiddenFiles[] = "ShowsHiddenFiles";
-inline constexpr char kBadges[] = "Badges";  // path → badge identifier
 
 }  // namespace platform::desktop::host_state

@@ -4,6 +4,13 @@
 
 namespace platform::desktop {
 
+namespace {
+
+// More items than any folder view shows at once.
+constexpr std::size_t kMaxBadges = 20'000;
+
+}  // namespace
+
 HostDirectorySet::HostDirectorySet(UserDefaultsRoot& defaults)
     : state_(defaults.standardUserDefaults(host_state::kDomain)) {}
 
@@ -22,12 +29,15 @@ std::set<NSURL> HostDirectorySet::directoryURLs() const {
 }
 
 void HostDirectorySet::setBadgeIdentifier(const std::string& identifier, const NSURL& url) {
-  PlistDictionary updated;
-  if (const auto badges = state_->objectForKey(host_state::kBadges)) {
-    if (const auto* existing = badges->as<PlistDictionary>()) updated = *existing;
-  }
-  updated[url.path()] = PlistValue(identifier);
-  state_->setObject(PlistValue(std::move(updated)), host_state::kBadges);
+  // Past the bound an older badge makes room; the file manager asks again when it shows that item.
+  if (badges_.size() >= kMaxBadges && !badges_.contains(url)) badges_.erase(badges_.begin());
+  badges_[url] = identifier;
+}
+
+std::optional<std::string> HostDirectorySet::badgeIdentifier(const NSURL& url) const {
+  const auto found = badges_.find(url);
+  if (found == badges_.end()) return std::nullopt;
+  return found->second;
 }
 
 bool isInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {

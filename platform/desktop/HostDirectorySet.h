@@ -1,15 +1,19 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/FIFinderSyncController.h"
 #include "platform/NSUserDefaults.h"
 
 namespace platform::desktop {
 
-// The sync controller as the stand-in file manager keeps it: the directory set and the badges
-// live in the file manager's own defaults domain, where the extension and the settings app can
-// both set them; the selection is the one of the request being answered.
+// The sync controller as the stand-in file manager keeps it: the directory set lives in the file
+// manager's own defaults domain, where the extension and the settings app can both set it; the
+// selection is the one of the request being answered. Badges are asked once per shown item and
+// mean nothing after the run, so they stay in memory, bounded, and never grow the stored state.
 class HostDirectorySet final : public FIFinderSyncController {
  public:
   explicit HostDirectorySet(UserDefaultsRoot& defaults);
@@ -17,6 +21,8 @@ class HostDirectorySet final : public FIFinderSyncController {
   void setDirectoryURLs(const std::set<NSURL>& urls) override;
   std::set<NSURL> directoryURLs() const override;
   void setBadgeIdentifier(const std::string& identifier, const NSURL& url) override;
+  // The badge last set on `url` in this run, if it is still kept.
+  std::optional<std::string> badgeIdentifier(const NSURL& url) const;
   std::optional<std::vector<NSURL>> selectedItemURLs() const override { return selection_; }
 
   void setSelectedItemURLs(std::optional<std::vector<NSURL>> selection) {
@@ -26,6 +32,7 @@ class HostDirectorySet final : public FIFinderSyncController {
  private:
   std::shared_ptr<NSUserDefaults> state_;
   std::optional<std::vector<NSURL>> selection_;
+  std::map<NSURL, std::string> badges_;
 };
 
 // Whether the file manager asks the extension about `item`: it is one of the folders of the

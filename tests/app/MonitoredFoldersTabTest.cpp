@@ -126,8 +126,8 @@ TEST_F(MonitoredFoldersTabTest, UntickingWritesTheFlagOnlyAndLeavesTheDirectoryS
 }
 
 TEST_F(MonitoredFoldersTabTest, MalformedListsShowWhatTheExtensionServesAndAreMendedOnWrite) {
-  env.openSuite()->setObject(PlistArray{"/a", 5, "/b", "/c"}, keys::foldersArray);
-  env.openSuite()->setObject(PlistArray{1, 1, "yes"}, keys::foldersArraystate);
+  env.openSuite()->setObject(PlistArray{"/a", 5, "/b", "rel/dir", "/c"}, keys::foldersArray);
+  env.openSuite()->setObject(PlistArray{1, 1, "yes", 1}, keys::foldersArraystate);
   launch();
   ASSERT_EQ(folders().tblview->numberOfRows(), 3);
   EXPECT_EQ(cell(0).checkbox->state(), platform::NSControlStateValueOn);
