@@ -15,7 +15,13 @@ void FinderSync::handOffToMail(const platform::NSURL& url) {
   if (auto store = platform_.defaults.initWithSuiteName(kSuiteName)) {
     store->setObject(url.path(), keys::mailAttachPath);
     store->setObject(platform_.runLoop.now(), keys::AttachClickedDate);
-    store->synchronize();
+    // Woken without its hand-off, the app would do nothing and the user would wait for mail.
+    if (!store->synchronize()) {
+      platform_.log.standardOutput("Cannot hand " + url.path() + " to the settings app for mail: " +
+                                   store->lastError().value_or("the settings were not saved"));
+      showWarning("The file could not be handed over for mail.");
+      return;
+    }
   }
   if (settingsAppIsRunning()) {
     platform_.notificationCenter.postNotificationName(notifications::AttachFileToMail,

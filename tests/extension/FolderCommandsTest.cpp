@@ -254,5 +254,16 @@ TEST_F(FolderCommandsTest, MailHandOffWritesBothKeysThenNotifiesOrLaunches) {
   EXPECT_EQ(env.notifications.posts[0].name, "AttachFileToMail");
 }
 
+TEST_F(FolderCommandsTest, AMailHandOffThatCannotBeStoredWakesNobodyAndSaysSo) {
+  const auto odd = testing::makeFolder(work / "Caf\xe9");  // a path the store cannot hold
+  select({odd});
+  answer({ModalAnswer::button("OK")});
+  choose(kSendViaMail);
+  EXPECT_TRUE(env.workspace.launches.empty());
+  EXPECT_TRUE(env.notifications.posts.empty());
+  EXPECT_EQ(shown<NSAlert>(0).messageText, "The file could not be handed over for mail.");
+  EXPECT_EQ(env.log.outputLines.size(), 1u);
+}
+
 }  // namespace
 }  // namespace plovane
