@@ -6,8 +6,9 @@ namespace plovane::host {
 
 namespace {
 
+// Only an entry that does nothing is a line: a command whose stored title is empty still runs.
 bool isSeparator(const platform::NSMenuItem& entry) {
-  return entry.title.empty() || entry.title == "-";
+  return entry.action.empty() && !entry.submenu && (entry.title.empty() || entry.title == "-");
 }
 
 QIcon iconOf(const platform::NSMenuItem& entry, const std::filesystem::path& resources) {

@@ -95,6 +95,9 @@ TEST_F(FolderCommandsTest, CancellingOrAnEmptyAnswerEndsSilently) {
 }
 
 TEST_F(FolderCommandsTest, AddFoldersListsTheFolderStoresItAndNotifies) {
+  // A prompt would be due, so its absence says Add Folders never asks.
+  env.extensionDefaults()->removeObjectForKey(keys::rateDone);
+  env.extensionDefaults()->setObject(platform::PlistDate{-1e6}, keys::alertVisibledate);
   extension().tagSubfolder = 10;
   const auto added = testing::makeFolder(env.home.path() / "Added", {"x", "y", ".z"});
   select({work / "a.txt"});

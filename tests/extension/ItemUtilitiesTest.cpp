@@ -156,6 +156,9 @@ TEST_F(ItemUtilitiesTest, UtilityKitNotifiesARunningAppAtOnce) {
 }
 
 TEST_F(ItemUtilitiesTest, UtilityKitLaunchesTheAppAndNotifiesASecondLater) {
+  // A prompt would be due, so its absence says Utility Kit never asks.
+  env.extensionDefaults()->removeObjectForKey(keys::rateDone);
+  env.extensionDefaults()->setObject(platform::PlistDate{-1e6}, keys::alertVisibledate);
   env.workspace.running.push_back({std::nullopt});
   env.workspace.running.push_back({"com.quenlow.plovanemenu.other"});
   const double before = env.runLoop.now().secondsSince2001;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
 #include "shared/CommandCatalogue.h"
 #include "shared/SettingsKeys.h"
 #include "support/CommandFixture.h"
@@ -22,6 +26,46 @@ class RatingPromptTest : public testing::CommandFixture {
   }
   static constexpr double referenceDay = 818380800;  // 2026-12-08 00:00:00 UTC
 };
+
+// Each of these ends by checking whether to ask for a rating (the wallpaper whatever became of
+// it); a hide that failed does not.
+TEST_F(RatingPromptTest, CommandsThatRanToTheirEndAskAndAFailedHideDoesNot) {
+  std::ofstream(work / "photo.png").put('x');
+  const auto dotted = work / ".profile";
+  std::ofstream(dotted).put('x');
+  struct Case {
+    const char* name;
+    std::filesystem::path selected;
+    std::int64_t tag;
+    std::vector<ModalAnswer> answers;
+    bool asks;
+  };
+  const std::vector<Case> cases = {
+      {"wallpaper", work / "photo.png", kSetAsWallpaper, {}, true},
+      {"wallpaper of a folder", work, kSetAsWallpaper, {}, true},
+      {"new text file",
+       work,
+       kCreateNewTextFile,
+       {ModalAnswer::ok((work / "n.txt").string())},
+       true},
+      {"copy path", work / "a.txt", kCopyPathToClipboard, {ModalAnswer::button("OK")}, true},
+      {"new window", work / "a.txt", kOpenNewFinderWindow, {}, true},
+      {"hide", work / "a.txt", kHideUnhideItem, {ModalAnswer::ok((work / "a.txt").string())}, true},
+      {"unhide a dot name", dotted, kHideUnhideItem, {ModalAnswer::ok(dotted.string())}, false},
+  };
+  for (const auto& command : cases) {
+    env.extensionDefaults()->setObject(PlistDate{env.runLoop.now().secondsSince2001 - 2 * kDay},
+                                       keys::alertVisibledate);
+    env.modals.shown.clear();
+    select({command.selected});
+    for (const auto& next : command.answers) env.modals.answer(next);
+    if (command.asks) env.modals.answer(ModalAnswer::button("No, Thanks!"));
+    choose(command.tag);
+    EXPECT_EQ(ratingPromptShown(), command.asks) << command.name;
+    EXPECT_EQ(env.modals.answersLeft(), 0u) << command.name;
+  }
+  EXPECT_TRUE(std::filesystem::exists(work / "n.txt"));
+}
 
 TEST_F(RatingPromptTest, FirstUseOnlyStartsTheCountAndTheNextDayAsksOnce) {
   choose(kOpenTerminal);

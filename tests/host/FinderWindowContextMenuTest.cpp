@@ -56,6 +56,7 @@ NSMenu extensionMenu(const platform::NSBundle& bundle) {
   auto kit = entry("Utility Kit", "utilityKitClicked", 0);
   kit.image = NSImage::imageNamed(bundle, "utility-kit");
   menu.addItem(kit);
+  menu.addItem(entry("", "commenAction:", 7));  // a command stored without a title
   return menu;
 }
 
@@ -71,13 +72,15 @@ TEST(FinderWindowContextMenuTest, ShowsTheExtensionsEntriesAndHandsBackTheChosen
                       [&chosen](const NSMenuItem& item) { chosen.push_back(item); });
 
   const auto actions = menu.actions();
-  ASSERT_EQ(actions.size(), 6);
+  ASSERT_EQ(actions.size(), 7);
   EXPECT_EQ(actions[0]->text(), "Open Terminal");
   EXPECT_TRUE(actions[1]->isSeparator());
   EXPECT_EQ(actions[2]->text(), "Shortcuts");
   EXPECT_EQ(actions[3]->text(), "Add Folders");
   EXPECT_TRUE(actions[4]->isSeparator());
   EXPECT_EQ(actions[5]->text(), "Utility Kit");
+  EXPECT_FALSE(actions[6]->isSeparator());
+  EXPECT_TRUE(actions[6]->isEnabled());
   for (int index : {0, 2, 3, 5}) {
     EXPECT_FALSE(actions[index]->icon().isNull()) << actions[index]->text().toStdString();
   }
