@@ -5,6 +5,8 @@ namespace plovane {
 
 using platform::NSURL;
 using platform::PlistArray;
+using platform::PlistData;
+using platform::PlistDictionary;
 
 namespace {
 
@@ -80,16 +82,19 @@ void FinderSync::addFolders(const std::optional<NSURL>& selected) {
   platform_.runLoop.dispatchAsyncMain([this, selected] {
     const auto folder = chooseItem("Add", "Select Folder", selected, kFoldersOnly, true);
     if (!folder) return;
-    arrCustomFolders.push_back({*folder, false, listCustomFolderContents(*folder, tagSubfolder)});
-    if (keepBookmark(*folder) != BookmarkKept::failed && sharedDefaults) {
-      sharedDefaults->setValueForKeyPath(
-          PlistArray(arBookmarksFolders.begin(), arBookmarksFolders.end()), keys::arrCustomFolders);
-      sharedDefaults->synchronize();
-    }
+    const auto bookmark = makeBookmark(*folder);
+    arrCustomFolders.push_back({*folder, false, listCustomFolderContents(*folder, tagSubfolder),
+                                bookmark.value_or(PlistData{})});
+    if (bookmark) keepBookmark(*bookmark);
     if (sharedDefaults) {
-      PlistArray paths;
-      for (const auto& custom : arrCustomFolders) paths.emplace_back(custom.url.path());
-      sharedDefaults->setValueForKeyPath(paths, keys::arrCustomFoldersUrls);
+      // Both lists in one write: a crash between two writes left them disagreeing, and the
+      // next start dropped the folders missing from the shorter one.
+      PlistDictionary lists{{keys::arrCustomFoldersUrls, customFolderPaths()}};
+      if (bookmark) {
+        lists.emplace(keys::arrCustomFolders,
+                      PlistArray(arBookmarksFolders.begin(), arBookmarksFolders.end()));
+      }
+      sharedDefaults->setValuesForKeysWithDictionary(std::move(lists));
       sharedDefaults->synchronize();
     }
     platform_.notificationCenter.postNotificationName(notifications::ReloadCustomFolders,

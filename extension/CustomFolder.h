@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/NSURL.h"
+#include "platform/PlistValue.h"
 
 namespace plovane {
 
@@ -18,6 +19,9 @@ struct customFolder {
   platform::NSURL url;
   bool isApplication = false;
   std::vector<subFolder> arrSubItems;
+  // The bookmark it was loaded from or last stored with (empty when none could be made): what
+  // stays stored for it when a new bookmark cannot be made.
+  platform::PlistData bookmark;
 };
 
 // The folder's direct contents in listing order, each entry tagged by counting `lastTag` up.

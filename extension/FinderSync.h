@@ -99,9 +99,12 @@ class FinderSync final : public platform::FIFinderSync {
   void loadCustomFolders();
   void pruneCustomFolders();
   void storeBookmarks();
-  // Makes the folder's bookmark and keeps it unless byte-equal data is already kept.
-  enum class BookmarkKept { failed, added, already };
-  BookmarkKept keepBookmark(const platform::NSURL& url);
+  // Absent, with the error and "Error storing bookmarks" on standard output, when the bookmark
+  // cannot be made.
+  std::optional<platform::PlistData> makeBookmark(const platform::NSURL& url);
+  // Keeps `data` unless byte-equal data is already kept.
+  void keepBookmark(const platform::PlistData& data);
+  platform::PlistArray customFolderPaths() const;
 
   // Menu building.
   void addCatalogueEntries(platform::NSMenu& menu, bool showIcons,

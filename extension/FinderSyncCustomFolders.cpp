@@ -26,10 +26,10 @@ void FinderSync::loadCustomFolders() {
     const auto* found = std::get_if<platform::ResolvedBookmark>(&resolved);
     if (found == nullptr || !platform::startAccessingSecurityScopedResource(found->url)) continue;
     if (found->url.pathExtension() == "app") {
-      arrCustomFolders.push_back({found->url, true, {}});
+      arrCustomFolders.push_back({found->url, true, {}, bookmark});
     } else {
       arrCustomFolders.push_back(
-          {found->url, false, listCustomFolderContents(found->url, tagSubfolder)});
+          {found->url, false, listCustomFolderContents(found->url, tagSubfolder), bookmark});
     }
   }
 }
@@ -48,32 +48,43 @@ void FinderSync::pruneCustomFolders() {
   storeBookmarks();
 }
 
-FinderSync::BookmarkKept FinderSync::keepBookmark(const NSURL& url) {
+std::optional<PlistData> FinderSync::makeBookmark(const NSURL& url) {
   auto created =
       platform::bookmarkDataWithOptions(url, platform::NSURLBookmarkCreationWithSecurityScope);
   if (const auto* error = std::get_if<platform::NSError>(&created)) {
     platform_.log.standardOutput(error->localizedDescription);
     platform_.log.standardOutput("Error storing bookmarks");
-    return BookmarkKept::failed;
+    return std::nullopt;
   }
-  const auto& data = std::get<PlistData>(created);
-  if (std::find(arBookmarksFolders.begin(), arBookmarksFolders.end(), data) !=
-      arBookmarksFolders.end()) {
-    return BookmarkKept::already;
-  }
-  arBookmarksFolders.push_back(data);
-  return BookmarkKept::added;
+  return std::get<PlistData>(std::move(created));
 }
 
+void FinderSync::keepBookmark(const PlistData& data) {
+  if (std::find(arBookmarksFolders.begin(), arBookmarksFolders.end(), data) ==
+      arBookmarksFolders.end()) {
+    arBookmarksFolders.push_back(data);
+  }
+}
+
+PlistArray FinderSync::customFolderPaths() const {
+  PlistArray paths;
+  for (const auto& custom : arrCustomFolders) paths.emplace_back(custom.url.path());
+  return paths;
+}
+
+// The whole list is written once: written folder by folder, a crash part-way stored a shorter
+// list, and the folders missing from it were lost at the next start. A folder whose bookmark
+// cannot be made now keeps the one it had.
 void FinderSync::storeBookmarks() {
   arBookmarksFolders.clear();
-  for (const auto& folder : arrCustomFolders) {
-    if (keepBookmark(folder.url) == BookmarkKept::added && sharedDefaults) {
-      sharedDefaults->setValueForKeyPath(
-          PlistArray(arBookmarksFolders.begin(), arBookmarksFolders.end()), keys::arrCustomFolders);
-    }
-    synchronize(sharedDefaults.get());
+  for (auto& folder : arrCustomFolders) {
+    if (auto made = makeBookmark(folder.url)) folder.bookmark = std::move(*made);
+    if (!folder.bookmark.empty()) keepBookmark(folder.bookmark);
   }
+  if (arBookmarksFolders.empty() || !sharedDefaults) return;
+  sharedDefaults->setValueForKeyPath(
+      PlistArray(arBookmarksFolders.begin(), arBookmarksFolders.end()), keys::arrCustomFolders);
+  sharedDefaults->synchronize();
 }
 
 void FinderSync::customFolderClicked(const platform::NSMenuItem* sender) {

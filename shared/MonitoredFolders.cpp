@@ -38,9 +38,8 @@ std::set<platform::NSURL> directoryURLsOf(const std::vector<std::string>& paths)
 bool writeMonitoredFolders(platform::NSUserDefaults& store, const MonitoredFolderLists& lists) {
   platform::PlistArray paths(lists.paths.begin(), lists.paths.end());
   platform::PlistArray states(lists.states.begin(), lists.states.end());
-  store.setValueForKeyPath(std::move(paths), keys::foldersArray);
-  if (!store.synchronize()) return false;
-  store.setValueForKeyPath(std::move(states), keys::foldersArraystate);
+  store.setValuesForKeysWithDictionary(
+      {{keys::foldersArray, std::move(paths)}, {keys::foldersArraystate, std::move(states)}});
   return store.synchronize();
 }
 

@@ -28,8 +28,8 @@ std::set<platform::NSURL> enabledMonitoredFolderURLs(platform::NSUserDefaults* s
 // File URLs of the given folder paths, as a directory set.
 std::set<platform::NSURL> directoryURLsOf(const std::vector<std::string>& paths);
 
-// Writes both lists (paths first) and synchronizes after each; false when either write failed,
-// with the reason in the store's lastError.
+// Writes both lists in one replace of the file, so that they never disagree, and synchronizes;
+// false when the write failed, with the reason in the store's lastError.
 bool writeMonitoredFolders(platform::NSUserDefaults& store, const MonitoredFolderLists& lists);
 
 }  // namespace plovane

@@ -44,6 +44,14 @@ void NSUserDefaults::setValueForKeyPath(PlistValue value, const std::string& key
   change(keyPath, std::move(value));
 }
 
+void NSUserDefaults::setValuesForKeysWithDictionary(PlistDictionary values) {
+  for (const auto& [key, value] : values) {
+    if (!accepts(key, value)) return;
+  }
+  for (auto& [key, value] : values) pending_[key] = std::move(value);
+  flush();
+}
+
 void NSUserDefaults::removeObjectForKey(const std::string& key) { change(key, std::nullopt); }
 
 bool NSUserDefaults::synchronize() {
@@ -55,19 +63,23 @@ bool NSUserDefaults::synchronize() {
 }
 
 void NSUserDefaults::change(const std::string& key, std::optional<PlistValue> value) {
-  if (value) {
-    // Kept pending, a value the file cannot hold would fail every later write of this domain.
-    auto encoded = encodeBinaryPlist(*value);
-    if (auto* reason = std::get_if<std::string>(&encoded)) {
-      refused_ = "the setting \"" + key + "\" was not stored: " + *reason;
-      log_(*refused_);
-      pending_.erase(key);
-      lastError_ = refused_;
-      return;
-    }
+  if (value && !accepts(key, *value)) {
+    pending_.erase(key);
+    return;
   }
   pending_[key] = std::move(value);
   flush();
+}
+
+bool NSUserDefaults::accepts(const std::string& key, const PlistValue& value) {
+  // Kept pending, a value the file cannot hold would fail every later write of this domain.
+  auto encoded = encodeBinaryPlist(value);
+  auto* reason = std::get_if<std::string>(&encoded);
+  if (reason == nullptr) return true;
+  refused_ = "the setting \"" + key + "\" was not stored: " + *reason;
+  log_(*refused_);
+  lastError_ = refused_;
+  return false;
 }
 
 bool NSUserDefaults::flush() {

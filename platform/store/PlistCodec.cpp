@@ -1,5 +1,7 @@
 #include "store/PlistCodec.h"
 
+#include "store/DatePlaceholders.h"
+
 #include <plist/plist.h>
 
 #include <locale.h>
@@ -16,10 +18,24 @@
 namespace platform {
 namespace {
 
-// Shared references in a binary file expand into copies; a small file must not turn into
-// millions of nodes or gigabytes of strings.
-constexpr std::uint64_t kMaxExpandedNodes = std::uint64_t{1} << 21;
-constexpr std::uint64_t kMaxExpandedBytes = std::uint64_t{16} << 20;
+// What one value counts toward kMaxPlistExpandedBytes: texts and data count their bytes, and
+// nothing counts less than this.
+constexpr std::uint64_t kValueBytes = 8;
+
+std::uint64_t countedBytes(std::uint64_t length) { return std::max(length, kValueBytes); }
+
+std::uint64_t expandedBytes(const PlistValue& value) {
+  if (const auto* text = value.as<std::string>()) return countedBytes(text->size());
+  if (const auto* data = value.as<PlistData>()) return countedBytes(data->size());
+  std::uint64_t total = kValueBytes;
+  if (const auto* array = value.as<PlistArray>()) {
+    for (const PlistValue& item : *array) total += expandedBytes(item);
+  } else if (const auto* dictionary = value.as<PlistDictionary>()) {
+    for (const auto& [key, item] : *dictionary)
+      total += countedBytes(key.size()) + expandedBytes(item);
+  }
+  return total;
+}
 
 constexpr double kMinDateSeconds = static_cast<double>(std::numeric_limits<std::int32_t>::min());
 constexpr double kMaxDateSeconds = static_cast<double>(std::numeric_limits<std::int32_t>::max());
@@ -116,20 +132,18 @@ class BinaryScanner {
       return "binary property list has a bad offset table";
     objects_.assign(objectCount_, Object{});
     if (auto error = visit(top, 0)) return error;
-    std::sort(dates_.begin(), dates_.end());
     return std::nullopt;
   }
 
-  // Exact date values in the file, sorted; the library reports dates only to the microsecond.
-  const std::vector<double>& dates() const { return dates_; }
+  // Where the 8-byte value of each date object of the tree starts.
+  const std::vector<std::uint64_t>& datePayloads() const { return datePayloads_; }
 
  private:
   enum class State : std::uint8_t { Unvisited, InProgress, Done };
   struct Object {
     State state = State::Unvisited;
     int height = 0;  // containers on the deepest path from this object down, itself included
-    std::uint64_t nodes = 0;
-    std::uint64_t bytes = 0;
+    std::uint64_t bytes = 0;  // toward kMaxPlistExpandedBytes, with shared objects expanded
   };
 
   std::uint64_t readUnsigned(const std::uint8_t* p, unsigned width) const {
@@ -183,8 +197,7 @@ class BinaryScanner {
     if (pos < 8 || !inObjects(pos, 1)) return "binary property list has a bad object offset";
     const std::uint8_t marker = data_[pos];
     const unsigned info = marker & 0x0Fu;
-    std::uint64_t nodes = 1;
-    std::uint64_t bytes = 8;
+    std::uint64_t bytes = kValueBytes;
     int height = 0;
 
     switch (marker >> 4) {
@@ -217,7 +230,7 @@ class BinaryScanner {
         if (!std::isfinite(seconds) || std::floor(seconds) < kMinDateSeconds ||
             std::floor(seconds) > kMaxDateSeconds)
           return "date outside the supported range";
-        dates_.push_back(seconds);
+        datePayloads_.push_back(pos + 1);
         break;
       }
       case 0x4:
@@ -231,15 +244,17 @@ class BinaryScanner {
           return "binary property list is truncated";
         const std::uint64_t length = utf16 ? count * 2 : count;
         if (!inObjects(payload, length)) return "binary property list is truncated";
+        // Texts count as the UTF-8 they decode to, as the encoder counts them.
+        std::uint64_t decoded = length;
         if ((marker >> 4) == 0x5) {
           for (std::uint64_t i = 0; i < length; ++i) {
             const std::uint8_t c = data_[payload + i];
             if (c == 0 || c >= 0x80) return "string is not valid ASCII";
           }
         } else if (utf16) {
-          if (auto error = checkUtf16(payload, count)) return error;
+          if (auto error = checkUtf16(payload, count, decoded)) return error;
         }
-        bytes = std::max<std::uint64_t>(length, 8);
+        bytes = countedBytes(decoded);
         break;
       }
       case 0xA:
@@ -261,7 +276,6 @@ class BinaryScanner {
           if (auto error = visit(ref, depth + 1)) return error;
           const Object& child = objects_[ref];
           height = std::max(height, child.height);
-          nodes = saturatingAdd(nodes, child.nodes);
           bytes = saturatingAdd(bytes, child.bytes);
         }
         height += 1;
@@ -270,11 +284,9 @@ class BinaryScanner {
       default:
         return "unsupported object in binary property list";
     }
-    if (nodes > kMaxExpandedNodes || bytes > kMaxExpandedBytes)
-      return "binary property list expands too much";
+    if (bytes > kMaxPlistExpandedBytes) return "binary property list expands beyond 1 MiB";
     object.state = State::Done;
     object.height = height;
-    object.nodes = nodes;
     object.bytes = bytes;
     return std::nullopt;
   }
@@ -287,7 +299,10 @@ class BinaryScanner {
     return std::nullopt;
   }
 
-  std::optional<std::string> checkUtf16(std::uint64_t payload, std::uint64_t count) const {
+  // Also gives the length of the text in UTF-8.
+  std::optional<std::string> checkUtf16(std::uint64_t payload, std::uint64_t count,
+                                        std::uint64_t& utf8Length) const {
+    utf8Length = 0;
     for (std::uint64_t i = 0; i < count; ++i) {
       const auto unit = static_cast<std::uint32_t>(readUnsigned(data_ + payload + i * 2, 2));
       if (unit == 0) return "string contains a NUL character";
@@ -297,6 +312,9 @@ class BinaryScanner {
         const auto low = static_cast<std::uint32_t>(readUnsigned(data_ + payload + (i + 1) * 2, 2));
         if (low < 0xDC00 || low > 0xDFFF) return "string is not valid UTF-16";
         ++i;
+        utf8Length += 4;
+      } else {
+        utf8Length += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
       }
     }
     return std::nullopt;
@@ -309,7 +327,7 @@ class BinaryScanner {
   std::uint64_t objectCount_ = 0;
   std::uint64_t offsetTable_ = 0;
   std::vector<Object> objects_;
-  std::vector<double> dates_;
+  std::vector<std::uint64_t> datePayloads_;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -714,7 +732,8 @@ class ClassicNumericLocale {
 
 class NodeReader {
  public:
-  explicit NodeReader(const std::vector<double>& exactDates) : exactDates_(exactDates) {}
+  // `dates` is absent for XML, whose dates are whole seconds that the library keeps exactly.
+  explicit NodeReader(const DatePlaceholders* dates) : dates_(dates) {}
 
   // The value of `node`; on failure error() is set and the value is meaningless.
   PlistValue read(plist_t node) {
@@ -745,7 +764,10 @@ class NodeReader {
         std::int32_t seconds = 0;
         std::int32_t microseconds = 0;
         plist_get_date_val(node, &seconds, &microseconds);
-        return PlistValue(PlistDate{exactDate(seconds, microseconds)});
+        if (dates_ == nullptr) return PlistValue(PlistDate{static_cast<double>(seconds)});
+        const auto exact = dates_->exactFor(seconds, microseconds);
+        if (!exact) fail("date placeholder lost by the property list library");
+        return PlistValue(PlistDate{exact.value_or(0)});
       }
       case PLIST_DATA: {
         std::uint64_t length = 0;
@@ -809,37 +831,14 @@ class NodeReader {
     return PlistValue(std::move(dictionary));
   }
 
-  // The library reports a date as whole seconds truncated toward zero plus the magnitude of
-  // the fraction in microseconds rounded down; recover the file's exact value where known so
-  // that rewriting a file does not shift its dates.
-  double exactDate(std::int32_t seconds, std::int32_t microseconds) const {
-    const double fraction = microseconds / 1e6;
-    const double positive = seconds + fraction;
-    const double negative = seconds - fraction;
-    const double reported = seconds < 0 ? negative : positive;
-    constexpr double kTolerance = 2e-6;
-    double best = reported;
-    double bestDistance = kTolerance;
-    for (const double candidate : {reported, seconds == 0 ? negative : reported}) {
-      auto it = std::lower_bound(exactDates_.begin(), exactDates_.end(), candidate - kTolerance);
-      for (; it != exactDates_.end() && *it <= candidate + kTolerance; ++it) {
-        if (std::trunc(*it) != seconds) continue;
-        const double distance = std::fabs(*it - candidate);
-        if (distance < bestDistance) {
-          best = *it;
-          bestDistance = distance;
-        }
-      }
-    }
-    return best;
-  }
-
-  const std::vector<double>& exactDates_;
+  const DatePlaceholders* dates_;
   std::string error_;
 };
 
 class NodeWriter {
  public:
+  explicit NodeWriter(DatePlaceholders& dates) : dates_(dates) {}
+
   Node build(const PlistValue& value, int depth) {
     return std::visit([&](const auto& v) { return make(v, depth); }, value.storage());
   }
@@ -879,16 +878,10 @@ class NodeWriter {
   Node make(const PlistDate& date, int) {
     const double value = date.secondsSince2001;
     if (!std::isfinite(value)) return fail("date is not finite");
-    double seconds = std::floor(value);
-    auto microseconds = static_cast<std::int64_t>(std::llround((value - seconds) * 1e6));
-    if (microseconds >= 1000000) {
-      seconds += 1;
-      microseconds -= 1000000;
-    }
-    if (seconds < kMinDateSeconds || seconds > kMaxDateSeconds)
+    // The range the decoder takes: the library reads XML dates as 32-bit seconds.
+    if (std::floor(value) < kMinDateSeconds || std::floor(value) > kMaxDateSeconds)
       return fail("date outside 1932-12-13 to 2069-01-19");
-    return Node(plist_new_date(static_cast<std::int32_t>(seconds),
-                               static_cast<std::int32_t>(microseconds)));
+    return Node(plist_new_date(dates_.placeholderFor(value), 0));
   }
   Node make(const PlistData& data, int) {
     return Node(plist_new_data(reinterpret_cast<const char*>(data.data()), data.size()));
@@ -915,6 +908,7 @@ class NodeWriter {
     return node;
   }
 
+  DatePlaceholders& dates_;
   std::string error_;
 };
 
@@ -922,20 +916,22 @@ class NodeWriter {
 
 std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::uint8_t>& bytes) {
   if (bytes.size() > kMaxPlistFileBytes) return PlistDecodeError{"larger than 1 MiB"};
-  const auto* chars = reinterpret_cast<const char*>(bytes.data());
-  const auto length = static_cast<std::uint32_t>(bytes.size());
+  const bool binary = bytes.size() >= 6 && std::memcmp(bytes.data(), "bplist", 6) == 0;
 
   Node root;
-  std::vector<double> exactDates;
-  if (bytes.size() >= 6 && std::memcmp(bytes.data(), "bplist", 6) == 0) {
+  DatePlaceholders dates;
+  if (binary) {
     BinaryScanner scanner(bytes.data(), bytes.size());
     if (auto error = scanner.scan()) return PlistDecodeError{std::move(*error)};
+    std::vector<std::uint8_t> placed = bytes;
+    for (const std::uint64_t payload : scanner.datePayloads())
+      dates.replaceWithPlaceholder(placed, payload);
     plist_t parsed = nullptr;
-    plist_from_bin(chars, length, &parsed);
+    plist_from_bin(reinterpret_cast<const char*>(placed.data()),
+                   static_cast<std::uint32_t>(placed.size()), &parsed);
     root.reset(parsed);
-    exactDates = scanner.dates();
   } else {
-    std::string_view text(chars, bytes.size());
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     XmlScanner scanner(text);
     if (auto error = scanner.scan()) return PlistDecodeError{std::move(*error)};
@@ -946,14 +942,20 @@ std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::ui
   }
   if (!root) return PlistDecodeError{"not a readable property list"};
 
-  NodeReader reader(exactDates);
+  NodeReader reader(binary ? &dates : nullptr);
   PlistValue value = reader.read(root.get());
   if (reader.failed()) return PlistDecodeError{reader.error()};
+  // XML shares nothing, so only its own size bounds it; a file the encoder would refuse is as
+  // unusable as a broken one.
+  if (!binary && expandedBytes(value) > kMaxPlistExpandedBytes)
+    return PlistDecodeError{"expands beyond 1 MiB"};
   return value;
 }
 
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value) {
-  NodeWriter writer;
+  if (expandedBytes(value) > kMaxPlistExpandedBytes) return std::string("expands beyond 1 MiB");
+  DatePlaceholders dates;
+  NodeWriter writer(dates);
   Node root = writer.build(value, 0);
   if (!root) return writer.error();
   char* buffer = nullptr;
@@ -963,6 +965,8 @@ std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const Pli
   std::vector<std::uint8_t> bytes(buffer, buffer + length);
   plist_to_bin_free(buffer);
   if (bytes.size() > kMaxPlistFileBytes) return std::string("larger than 1 MiB");
+  if (!dates.restoreExactDates(bytes))
+    return std::string("the property list library lost a date placeholder");
   return bytes;
 }
 

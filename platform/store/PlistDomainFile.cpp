@@ -184,15 +184,31 @@ struct PlistDomainFile::Io {
     fs::path lockPath = file;
     lockPath += ".lock";
     // Open before creating: O_CREAT on someone else's file in a sticky folder is refused.
-    int fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT)
-      fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0600);
+    // Non-blocking, so that a FIFO at the path is refused below instead of hanging us.
+    constexpr int kFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    int fd = ::open(lockPath.c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT) fd = ::open(lockPath.c_str(), kFlags | O_CREAT, 0600);
     if (fd < 0) return describe("cannot open lock file", lockPath, errno);
     Fd held(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return describe("cannot examine lock file", lockPath, errno);
+    if (!S_ISREG(st.st_mode)) return "lock file " + lockPath.string() + " is not a regular file";
     while (::flock(fd, LOCK_EX) != 0) {
       if (errno != EINTR) return describe("cannot lock", lockPath, errno);
     }
     return held;
+  }
+
+  // Temporary files are made only under the lock, so any found while holding it were left by
+  // a writer that died before its rename.
+  static void removeStaleTemporaries(const fs::path& folder, const fs::path& file) {
+    const std::string prefix = file.filename().string() + ".tmp-";
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().filename().string();
+      if (name.size() == prefix.size() + 6 && name.starts_with(prefix))
+        ::unlink(it->path().c_str());
+    }
   }
 };
 
@@ -282,6 +298,7 @@ std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
 
   auto lock = Io::lock(file_);
   if (auto* error = std::get_if<std::string>(&lock)) return *error;
+  Io::removeStaleTemporaries(folder, file_);
 
   Snapshot base = Io::read(file_);
   if (base.kind == Snapshot::Kind::Failed) return base.message;

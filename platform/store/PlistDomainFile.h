@@ -19,11 +19,13 @@ using PlistChanges = std::map<std::string, std::optional<PlistValue>>;
 // plist tool) may read and write at the same time.
 //
 // Reads re-load the file only when its identity (device, inode, size, mtime) changed. Writes
-// take an exclusive flock on "<file>.lock", re-read the file, apply only the given keys and
-// replace the file atomically, so writers of different keys never lose each other's keys.
-// A file that cannot be parsed, is larger than 1 MiB or nests deeper than 32 levels is moved
-// aside as "<file>.corrupt-<UTC time>" and the domain starts empty; `log` gets one line
-// naming both files.
+// take an exclusive flock on "<file>.lock" (which must be a regular file), re-read the file,
+// apply only the given keys and replace the file atomically, so writers of different keys never
+// lose each other's keys; all keys of one write land together. Temporary files that a killed
+// writer left are removed by the next write.
+// A file that cannot be parsed, is larger than 1 MiB (also once the values it shares are
+// expanded, see kMaxPlistExpandedBytes) or nests deeper than 32 levels is moved aside as
+// "<file>.corrupt-<UTC time>" and the domain starts empty; `log` gets one line naming both files.
 //
 // Not thread-safe; use one object per thread or guard it.
 class PlistDomainFile {

@@ -129,16 +129,21 @@ TEST_F(CustomFoldersTest, SameFolderTwiceKeepsOneBookmarkInTheRebuild) {
   EXPECT_EQ(finderSync.arBookmarksFolders, std::vector<PlistData>{bookmarkOf(folderA)});
 }
 
-TEST_F(CustomFoldersTest, RebuildReportsFoldersThatCanNoLongerBeBookmarked) {
-  storeCustomFolders({folderA, appB});
+TEST_F(CustomFoldersTest, RebuildKeepsTheOldBookmarkOfAFolderThatCanNoLongerBeBookmarked) {
+  const auto folderC = makeFolder(env.home.path() / "C");
+  storeCustomFolders({folderA, appB, folderC});
+  const PlistData oldA = bookmarkOf(folderA);
   FinderSync finderSync(env.platform);
   std::filesystem::remove_all(folderA);
-  store->setValueForKeyPath(PlistArray{folderA.string()}, keys::arrCustomFoldersUrls);
+  store->setValueForKeyPath(PlistArray{folderA.string(), appB.string()},
+                            keys::arrCustomFoldersUrls);
   finderSync.reloadCustomFolders();
   ASSERT_EQ(env.log.outputLines.size(), 2u);
   EXPECT_NE(env.log.outputLines[0].find(folderA.string()), std::string::npos);
   EXPECT_EQ(env.log.outputLines[1], "Error storing bookmarks");
-  EXPECT_EQ(finderSync.arrCustomFolders.size(), 1u);
+  EXPECT_EQ(finderSync.arrCustomFolders.size(), 2u);
+  EXPECT_EQ(env.openSuite()->objectForKey(keys::arrCustomFolders),
+            PlistValue(PlistArray{oldA, bookmarkOf(appB)}));
 }
 
 TEST_F(CustomFoldersTest, ClicksOpenTheFolderOrTheEntryAndIgnoreUnknownTags) {

@@ -68,6 +68,28 @@ TEST(NSUserDefaultsTest, RefusedValueIsReportedOnceAndDoesNotBlockLaterWrites) {
   EXPECT_EQ(reader->objectForKey("rateDone"), PlistValue(1));
 }
 
+TEST(NSUserDefaultsTest, KeysSetTogetherLandInOneReplaceOrNotAtAll) {
+  TemporaryFolder home;
+  std::vector<std::string> logged;
+  UserDefaultsRoot root(home.path(), [&](const std::string& line) { logged.push_back(line); });
+  auto defaults = root.initWithSuiteName("suite");
+  auto reader = root.initWithSuiteName("suite");
+  defaults->setValuesForKeysWithDictionary(
+      {{"foldersArray", PlistArray{"/home/u/A"}}, {"foldersArraystate", PlistArray{1}}});
+  EXPECT_TRUE(defaults->synchronize());
+  EXPECT_EQ(reader->objectForKey("foldersArray"), PlistValue(PlistArray{"/home/u/A"}));
+  EXPECT_EQ(reader->objectForKey("foldersArraystate"), PlistValue(PlistArray{1}));
+
+  // One value the file cannot hold keeps the other from being stored alone.
+  defaults->setValuesForKeysWithDictionary(
+      {{"foldersArray", PlistArray{"/home/u/Caf\xe9"}}, {"foldersArraystate", PlistArray{1, 1}}});
+  EXPECT_FALSE(defaults->synchronize());
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_NE(logged[0].find("\"foldersArray\""), std::string::npos);
+  EXPECT_EQ(reader->objectForKey("foldersArraystate"), PlistValue(PlistArray{1}));
+  EXPECT_EQ(defaults->objectForKey("foldersArraystate"), PlistValue(PlistArray{1}));
+}
+
 TEST(NSUserDefaultsTest, SuiteThatCannotBeOpenedGivesNoHandle) {
   TemporaryFolder home;
   std::vector<std::string> logged;

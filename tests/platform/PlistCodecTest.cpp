@@ -9,10 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "support/BinaryPlistBytes.h"
+
 namespace platform {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using plovane::testing::arrayChain;
+using plovane::testing::assembleBinary;
+using plovane::testing::Bytes;
 
 Bytes encode(const PlistValue& value) {
   auto result = encodeBinaryPlist(value);
@@ -71,43 +75,7 @@ PlistValue nestedArrays(int depth) {
   return value;
 }
 
-// Lays out raw binary objects (marker byte first) with one-byte references.
-Bytes assembleBinary(const std::vector<Bytes>& objects, std::uint8_t top = 0) {
-  Bytes out = bytesOf("bplist00");
-  std::vector<std::uint64_t> offsets;
-  for (const Bytes& object : objects) {
-    offsets.push_back(out.size());
-    out.insert(out.end(), object.begin(), object.end());
-  }
-  const std::uint64_t table = out.size();
-  for (const std::uint64_t offset : offsets) {
-    out.push_back(static_cast<std::uint8_t>(offset >> 8));
-    out.push_back(static_cast<std::uint8_t>(offset));
-  }
-  const auto put64 = [&](std::uint64_t v) {
-    for (int shift = 56; shift >= 0; shift -= 8)
-      out.push_back(static_cast<std::uint8_t>(v >> shift));
-  };
-  out.insert(out.end(), 6, 0);
-  out.push_back(2);  // offset size
-  out.push_back(1);  // reference size
-  put64(objects.size());
-  put64(top);
-  put64(table);
-  return out;
-}
-
-// Object i is an array holding `fanOut` references to object i + 1; the last is empty.
-Bytes binaryChain(int depth, int fanOut = 1) {
-  std::vector<Bytes> objects;
-  for (int i = 0; i < depth - 1; ++i) {
-    Bytes array{static_cast<std::uint8_t>(0xA0 | fanOut)};
-    array.insert(array.end(), static_cast<std::size_t>(fanOut), static_cast<std::uint8_t>(i + 1));
-    objects.push_back(array);
-  }
-  objects.push_back(Bytes{0xA0});
-  return assembleBinary(objects);
-}
+Bytes binaryChain(int depth, int fanOut = 1) { return assembleBinary(arrayChain(depth, fanOut)); }
 
 PlistDictionary everyType() {
   return PlistDictionary{
@@ -151,16 +119,15 @@ TEST(PlistCodec, RoundTripsEveryTypeThroughBinary) {
   EXPECT_EQ(decode(encode(array)), array);
 }
 
-TEST(PlistCodec, DatesDoNotDriftWhenRewritten) {
-  // Each rewrite of a file decodes and re-encodes every date; they must settle on the first
-  // write, to the microsecond.
+TEST(PlistCodec, DatesRoundTripExactly) {
+  // Other writers keep every bit of a date, digits below the microsecond included.
   for (int i = 0; i < 2000; ++i) {
-    const double original = 8e8 + i * 12345.678901 + (i % 7) * 0.1;
-    const PlistValue first = decode(encode(PlistArray{PlistDate{original}}));
-    const double written = first.as<PlistArray>()->at(0).as<PlistDate>()->secondsSince2001;
-    ASSERT_NEAR(written, original, 1e-6);
-    ASSERT_EQ(decode(encode(first)), first) << "drifted from " << original;
+    const PlistValue date = PlistArray{PlistDate{8e8 + i * 12345.678901 + (i % 7) * 0.1}};
+    ASSERT_EQ(decode(encode(date)), date);
   }
+  const PlistValue withinOneMicrosecond =
+      PlistArray{PlistDate{100.0000011}, PlistDate{100.0000019}, PlistDate{100.0000011}};
+  EXPECT_EQ(decode(encode(withinOneMicrosecond)), withinOneMicrosecond);
 }
 
 TEST(PlistCodec, RefusesValuesTheFileCannotCarry) {
@@ -242,11 +209,32 @@ TEST(PlistCodec, RejectsBinaryGraphsThatAreNotTrees) {
   EXPECT_NE(decodeFailure(assembleBinary({{0xA1, 0x00}})).find("cycle"), std::string::npos);
   // Two arrays containing each other.
   EXPECT_NE(decodeFailure(assembleBinary({{0xA1, 0x01}, {0xA1, 0x00}})), "");
-  // 30 levels each referencing the next twice: a small file that expands to 2^30 nodes.
+  // Levels each referencing the next twice: small files that expand to 2^30 and 2^21 values.
   EXPECT_NE(decodeFailure(binaryChain(30, 2)).find("expands"), std::string::npos);
+  EXPECT_NE(decodeFailure(binaryChain(21, 2)).find("expands"), std::string::npos);
+  EXPECT_EQ(decodeFailure(binaryChain(16, 2)), "");
   // Shared leaves, as writers produce for repeated strings, are fine.
   EXPECT_EQ(decode(assembleBinary({{0xA2, 0x01, 0x01}, {0x51, 'x'}})),
             PlistValue(PlistArray{"x", "x"}));
+}
+
+TEST(PlistCodec, DecoderTakesWhatTheEncoderWritesAndNothingLarger) {
+  // Every value counts 8 bytes: an array of 131,071 flags fills the 1 MiB, one more is over,
+  // however small the file that shares one flag object among them.
+  const PlistValue full = PlistArray(131071, PlistValue(true));
+  EXPECT_EQ(decode(encode(full)), full);
+  EXPECT_NE(encodeFailure(PlistArray(131072, PlistValue(true))).find("1 MiB"), std::string::npos);
+  Bytes overfull{0xAF, 0x12, 0x00, 0x02, 0x00, 0x00};
+  overfull.resize(overfull.size() + 131072, 0x00);
+  EXPECT_NE(decodeFailure(assembleBinary({{0x09}, overfull}, 1)).find("1 MiB"), std::string::npos);
+  std::string flags;
+  for (int i = 0; i < 131072; ++i) flags += "<true/>";
+  EXPECT_NE(decodeFailure(bytesOf(xmlDocument("<array>" + flags + "</array>"))).find("1 MiB"),
+            std::string::npos);
+
+  // Texts count as their UTF-8 on both sides, although the file holds this one as UTF-16.
+  const PlistValue texts = PlistArray(65535, PlistValue(std::string(14, 'a') + "\xC3\xA9"));
+  EXPECT_EQ(decode(encode(texts)), texts);
 }
 
 TEST(PlistCodec, RejectsOversizedInput) {

@@ -9,13 +9,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <bit>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "store/PlistCodec.h"
+#include "support/BinaryPlistBytes.h"
 
 extern char** environ;
 
@@ -23,7 +28,8 @@ namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::uint8_t>;
+using plovane::testing::assembleBinary;
+using plovane::testing::Bytes;
 
 // Runs a program without a shell and returns its exit status (-1 if it did not exit).
 int run(const std::vector<std::string>& args) {
@@ -191,6 +197,13 @@ void PrintTo(const BadFile& file, std::ostream* out) { *out << file.name; }
 class BadDomainFileTest : public PlistDomainFileTest,
                           public ::testing::WithParamInterface<BadFile> {};
 
+// {"k": levels each referencing the next twice}: 147 bytes that expand to a million values.
+Bytes expandingDictionary() {
+  std::vector<Bytes> objects{{0xD1, 0x01, 0x02}, {0x51, 'k'}};
+  for (Bytes& level : plovane::testing::arrayChain(20, 2, 2)) objects.push_back(level);
+  return assembleBinary(objects);
+}
+
 std::string nestedArrays(int depth) {
   std::string text = "<plist><dict><key>deep</key>";
   for (int i = 0; i < depth; ++i) text += "<array>";
@@ -203,6 +216,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BadFile{"Unparseable", bytesOf("bplist00 this is not a property list")},
                       BadFile{"TooLarge", Bytes(kMaxPlistFileBytes + 1, ' ')},
                       BadFile{"TooDeep", bytesOf(nestedArrays(40))},
+                      BadFile{"ExpandsBeyondWhatTheStoreCanWrite", expandingDictionary()},
                       BadFile{"RootNotDictionary", bytesOf("<plist><array/></plist>")}),
     [](const ::testing::TestParamInfo<BadFile>& kind) { return std::string(kind.param.name); });
 
@@ -324,6 +338,58 @@ TEST_F(PlistDomainFileTest, FailedReplaceRemovesItsTemporaryFile) {
   ASSERT_EQ(WEXITSTATUS(status), 0) << "write did not fail; message: " << message;
   EXPECT_NE(message.find("cannot replace"), std::string::npos) << message;
   expectUntouched(file_, before, names);
+}
+
+TEST_F(PlistDomainFileTest, DatesOfAnotherWriterSurviveAWriteOfAnotherKey) {
+  // A date with digits below the microsecond, as another program writes it.
+  const double stamp = 644243696.1234567;
+  Bytes date{0x33};
+  for (int shift = 56; shift >= 0; shift -= 8)
+    date.push_back(static_cast<std::uint8_t>(std::bit_cast<std::uint64_t>(stamp) >> shift));
+  fs::create_directories(file_.parent_path());
+  writeBytes(file_, assembleBinary({{0xD1, 0x01, 0x02}, {0x55, 's', 't', 'a', 'm', 'p'}, date}));
+
+  ASSERT_EQ(domain().write({{"unrelated", PlistValue(1)}}), std::nullopt);
+  const Bytes after = readBytes(file_);
+  EXPECT_NE(std::search(after.begin(), after.end(), date.begin(), date.end()), after.end());
+  EXPECT_EQ(domain().contents().at("stamp"), PlistValue(PlistDate{stamp}));
+}
+
+TEST_F(PlistDomainFileTest, WriteRemovesTemporaryFilesOfKilledWriters) {
+  auto store = domain();
+  ASSERT_EQ(store.write({{"kept", PlistValue(1)}}), std::nullopt);
+  const std::string name = file_.filename().string();
+  const std::vector<std::string> debris{name + ".tmp-a1B2c3", name + ".tmp-ZZZZZZ"};
+  // Another domain's writer may be between its own write and rename right now.
+  const std::vector<std::string> others{"other.plist.tmp-a1B2c3", name + ".tmp-longer1"};
+  for (const auto& file : debris) writeBytes(file_.parent_path() / file, bytesOf("partial"));
+  for (const auto& file : others) writeBytes(file_.parent_path() / file, bytesOf("partial"));
+
+  ASSERT_EQ(store.write({{"next", PlistValue(2)}}), std::nullopt);
+  std::vector<std::string> expected{name, name + ".lock"};
+  expected.insert(expected.end(), others.begin(), others.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(namesIn(file_.parent_path()), expected);
+}
+
+TEST_F(PlistDomainFileTest, LockFileThatIsNotARegularFileFailsTheWrite) {
+  fs::create_directories(file_.parent_path());
+  const fs::path lock = file_.string() + ".lock";
+  ASSERT_EQ(mkfifo(lock.c_str(), 0600), 0);
+  auto writing = std::async(std::launch::async, [this] {
+    return PlistDomainFile(file_, nullptr).write({{"k", PlistValue(1)}});
+  });
+  if (writing.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+    // Hung on the FIFO: give it a writer so that the test ends.
+    const int release = open(lock.c_str(), O_WRONLY | O_NONBLOCK);
+    writing.wait();
+    close(release);
+    FAIL() << "the write waited on a FIFO for its lock";
+  }
+  const auto error = writing.get();
+  ASSERT_TRUE(error.has_value());
+  EXPECT_NE(error->find(lock.string() + " is not a regular file"), std::string::npos) << *error;
+  EXPECT_FALSE(fs::exists(file_));
 }
 
 }  // namespace

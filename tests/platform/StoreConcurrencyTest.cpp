@@ -2,27 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <spawn.h>
+#include "support/Process.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
-extern char** environ;
 
 namespace platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-pid_t spawn(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
-}
 
 int exitStatus(pid_t pid) {
   int status = 0;
@@ -38,9 +30,9 @@ TEST(StoreConcurrency, TwoProcessesWritingDistinctKeysLoseNothing) {
   constexpr int kKeys = 1000;
   constexpr int kRounds = 3;
 
-  const pid_t first = spawn(
+  const pid_t first = plovane::testing::spawnProgram(
       {PLOVANE_STORE_WRITER, file.string(), "a", std::to_string(kKeys), std::to_string(kRounds)});
-  const pid_t second = spawn(
+  const pid_t second = plovane::testing::spawnProgram(
       {PLOVANE_STORE_WRITER, file.string(), "b", std::to_string(kKeys), std::to_string(kRounds)});
   ASSERT_GT(first, 0);
   ASSERT_GT(second, 0);

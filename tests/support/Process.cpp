@@ -147,4 +147,12 @@ std::optional<int> BackgroundProcess::waitForExit(double seconds) {
   return exitCode_;
 }
 
+pid_t spawnProgram(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  return posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+}
+
 }  // namespace plovane::testing

@@ -23,6 +23,10 @@ ProcessResult runProcess(const std::vector<std::string>& arguments,
 
 // A program left running while the test goes on, its output appended to `logFile`; ended
 // (SIGTERM, then waited for) with the object unless it ended by itself.
+// Starts a program by argument vector with this process's environment; -1 when it cannot start.
+// The caller waits for it (or kills it).
+pid_t spawnProgram(const std::vector<std::string>& arguments);
+
 class BackgroundProcess {
  public:
   BackgroundProcess(const std::vector<std::string>& arguments,

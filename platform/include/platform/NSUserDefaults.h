@@ -37,6 +37,10 @@ class NSUserDefaults {
   void setBool(bool value, const std::string& key);
   // Key paths are plain keys in this system.
   void setValueForKeyPath(PlistValue value, const std::string& keyPath);
+  // Sets every key of `values` in one replace of the file, so that no reader, and no crash
+  // between two writes, ever sees some of them without the others. When one value is refused
+  // none is set.
+  void setValuesForKeysWithDictionary(PlistDictionary values);
   void removeObjectForKey(const std::string& key);
 
   // Writes what is still pending and re-reads the file; false when a write failed.
@@ -48,6 +52,8 @@ class NSUserDefaults {
 
  private:
   void change(const std::string& key, std::optional<PlistValue> value);
+  // False, logged and kept for the next `synchronize`, when the file cannot hold `value`.
+  bool accepts(const std::string& key, const PlistValue& value);
   bool flush();
 
   LogLine log_;
