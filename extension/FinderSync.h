@@ -105,6 +105,8 @@ class FinderSync final : public platform::FIFinderSync {
   // Keeps `data` unless byte-equal data is already kept.
   void keepBookmark(const platform::PlistData& data);
   platform::PlistArray customFolderPaths() const;
+  // Writes the paths (and the bookmarks) of the custom folders together; false when not stored.
+  bool storeCustomFolderLists(bool withBookmarks);
 
   // Menu building.
   void addCatalogueEntries(platform::NSMenu& menu, bool showIcons,

@@ -257,6 +257,29 @@ TEST_F(FolderCommandsTest, MailHandOffWritesBothKeysThenNotifiesOrLaunches) {
   EXPECT_EQ(env.notifications.posts[0].name, "AttachFileToMail");
 }
 
+TEST_F(FolderCommandsTest, AFolderThatCannotBeStoredIsNotAddedAndTheUserHearsWhy) {
+  const auto added = testing::makeFolder(env.home.path() / "Added", {"x"});
+  extension();  // loaded with the store as it is
+  auto lock = env.defaults.fileForDomain(kSuiteName);
+  lock += ".lock";
+  std::filesystem::remove(lock);
+  std::filesystem::create_symlink(env.home.path() / "missing" / "lock", lock);
+  answer({ModalAnswer::ok(added.string()), ModalAnswer::button("OK")});
+  choose(kAddFolders);
+  EXPECT_EQ(shown<NSAlert>(1).messageText, "The folder could not be added.");
+  EXPECT_TRUE(extension().arrCustomFolders.empty());
+  EXPECT_TRUE(env.notifications.posts.empty());
+
+  // Once the store works again, nothing of the failed add lands with the next one.
+  std::filesystem::remove(lock);
+  const auto other = testing::makeFolder(env.home.path() / "Other");
+  answer({ModalAnswer::ok(other.string())});
+  choose(kAddFolders);
+  EXPECT_EQ(env.openSuite()->objectForKey(keys::arrCustomFoldersUrls),
+            PlistValue(PlistArray{other.string()}));
+  EXPECT_EQ(env.openSuite()->arrayForKey(keys::arrCustomFolders)->size(), 1u);
+}
+
 TEST_F(FolderCommandsTest, AMailHandOffThatCannotBeStoredWakesNobodyAndSaysSo) {
   const auto odd = testing::makeFolder(work / "Caf\xe9");  // a path the store cannot hold
   select({odd});
