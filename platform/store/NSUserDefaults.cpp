@@ -77,7 +77,7 @@ bool NSUserDefaults::accepts(const std::string& key, const PlistValue& value) {
   auto* reason = std::get_if<std::string>(&encoded);
   if (reason == nullptr) return true;
   refused_ = "the setting \"" + key + "\" was not stored: " + *reason;
-  log_(*refused_);
+  if (log_) log_(*refused_);
   lastError_ = refused_;
   return false;
 }
@@ -85,7 +85,11 @@ bool NSUserDefaults::accepts(const std::string& key, const PlistValue& value) {
 bool NSUserDefaults::flush() {
   if (pending_.empty()) return true;
   lastError_ = domain_->write(pending_);
-  if (lastError_) return false;
+  if (lastError_) {
+    // Where nobody acted on the result, this line is what is left to tell of it.
+    if (log_) log_("settings not written to " + domain_->file().string() + ": " + *lastError_);
+    return false;
+  }
   pending_.clear();
   return true;
 }

@@ -33,12 +33,15 @@ TEST(NSUserDefaultsTest, WriteIsSeenByAnotherHandleWithoutSynchronize) {
 
 TEST(NSUserDefaultsTest, FailedWriteStaysPendingAndSynchronizeReportsIt) {
   TemporaryFolder home;
-  UserDefaultsRoot root(home.path(), [](const std::string&) {});
+  std::vector<std::string> logged;
+  UserDefaultsRoot root(home.path(), [&](const std::string& line) { logged.push_back(line); });
   auto defaults = root.initWithSuiteName("suite");
   // A folder where the file should be makes every replace fail, also for root.
   std::filesystem::create_directories(defaults->file());
   defaults->setObject("kept", "key");
   EXPECT_TRUE(defaults->lastError());
+  ASSERT_EQ(logged.size(), 1u);  // nobody may look at the result: the log tells of it
+  EXPECT_NE(logged[0].find("settings not written"), std::string::npos) << logged[0];
   EXPECT_EQ(defaults->objectForKey("key"), PlistValue("kept"));
   EXPECT_FALSE(defaults->synchronize());
 
