@@ -132,7 +132,7 @@ class BinaryScanner {
       return "binary property list has a bad offset table";
     objects_.assign(objectCount_, Object{});
     if (auto error = visit(top, 0)) return error;
-    return std::nullopt;
+    return checkNoOverlap();
   }
 
   // Where the 8-byte value of each date object of the tree starts.
@@ -199,6 +199,7 @@ class BinaryScanner {
     const unsigned info = marker & 0x0Fu;
     std::uint64_t bytes = kValueBytes;
     int height = 0;
+    std::uint64_t end = pos + 1;  // past the object's last byte
 
     switch (marker >> 4) {
       case 0x0:
@@ -215,12 +216,14 @@ class BinaryScanner {
           if (high != (negative ? std::numeric_limits<std::uint64_t>::max() : 0))
             return "integer outside the 64-bit range";
         }
+        end = pos + 1 + width;
         break;
       }
       case 0x2:
         if (info != 2 && info != 3) return "binary property list has a bad real";
         if (!inObjects(pos + 1, std::uint64_t{1} << info))
           return "binary property list is truncated";
+        end = pos + 1 + (std::uint64_t{1} << info);
         break;
       case 0x3: {
         if (marker != 0x33 || !inObjects(pos + 1, 8)) return "binary property list has a bad date";
@@ -231,6 +234,7 @@ class BinaryScanner {
             std::floor(seconds) > kMaxDateSeconds)
           return "date outside the supported range";
         datePayloads_.push_back(pos + 1);
+        end = pos + 9;
         break;
       }
       case 0x4:
@@ -255,6 +259,7 @@ class BinaryScanner {
           if (auto error = checkUtf16(payload, count, decoded)) return error;
         }
         bytes = countedBytes(decoded);
+        end = payload + length;
         break;
       }
       case 0xA:
@@ -267,6 +272,7 @@ class BinaryScanner {
         const std::uint64_t refs = dictionary ? count * 2 : count;
         if (count > offsetTable_ || !inObjects(payload, refs * refSize_))
           return "binary property list is truncated";
+        end = payload + refs * refSize_;
         for (std::uint64_t i = 0; i < refs; ++i) {
           const std::uint64_t ref = readUnsigned(data_ + payload + i * refSize_, refSize_);
           if (ref >= objectCount_) return "binary property list has a bad object reference";
@@ -285,9 +291,21 @@ class BinaryScanner {
         return "unsupported object in binary property list";
     }
     if (bytes > kMaxPlistExpandedBytes) return "binary property list expands beyond 1 MiB";
+    extents_.emplace_back(pos, end);
     object.state = State::Done;
     object.height = height;
     object.bytes = bytes;
+    return std::nullopt;
+  }
+
+  // No writer lets two objects share bytes, and the dates are rewritten in place before the
+  // library reads them: a date inside another object's bytes would change that object.
+  std::optional<std::string> checkNoOverlap() {
+    std::sort(extents_.begin(), extents_.end());
+    for (std::size_t i = 1; i < extents_.size(); ++i) {
+      if (extents_[i].first < extents_[i - 1].second)
+        return "binary property list has overlapping objects";
+    }
     return std::nullopt;
   }
 
@@ -328,6 +346,7 @@ class BinaryScanner {
   std::uint64_t offsetTable_ = 0;
   std::vector<Object> objects_;
   std::vector<std::uint64_t> datePayloads_;
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> extents_;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -216,6 +216,15 @@ TEST(PlistCodec, RejectsBinaryGraphsThatAreNotTrees) {
   // Shared leaves, as writers produce for repeated strings, are fine.
   EXPECT_EQ(decode(assembleBinary({{0xA2, 0x01, 0x01}, {0x51, 'x'}})),
             PlistValue(PlistArray{"x", "x"}));
+
+  // A string whose bytes lie inside a date's value: the date is rewritten before the library
+  // reads the file, which changed the string (a fuzzer found a key that then crashed it).
+  auto overlapping =
+      assembleBinary({{0xA2, 0x01, 0x02}, {0x33, 0x41, 0xC3, 0x51, 0x41, 0, 0, 0, 0}, {0x51, 'y'}});
+  const std::size_t dateAt = 8 + 3;
+  const std::size_t table = overlapping.size() - 32 - 3 * 2;
+  overlapping[table + 5] = static_cast<std::uint8_t>(dateAt + 3);  // object 2 inside the date
+  EXPECT_NE(decodeFailure(overlapping).find("overlapping"), std::string::npos);
 }
 
 TEST(PlistCodec, DecoderTakesWhatTheEncoderWritesAndNothingLarger) {
