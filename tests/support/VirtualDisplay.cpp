@@ -1,10 +1,8 @@
 #include "support/VirtualDisplay.h"
 
-#include <algorithm>
-#include <cctype>
+#include <unistd.h>
+
 #include <chrono>
-#include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -23,14 +21,10 @@ bool onPath(const std::string& program) {
   return runProcess({"/usr/bin/which", program}).exitCode == 0;
 }
 
-// The display Xvfb chose, once it printed it (-displayfd 1 writes the number, a line of its own,
-// into the log it shares with its messages); absent until then.
-std::optional<std::string> chosenDisplay(const fs::path& log) {
-  std::istringstream lines(fileContents(log));
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && std::all_of(line.begin(), line.end(), ::isdigit)) return ":" + line;
-  }
-  return std::nullopt;
+// Whether anything holds display `number` or left its traces behind.
+bool displayTaken(int number) {
+  const std::string n = std::to_string(number);
+  return fs::exists("/tmp/.X" + n + "-lock") || fs::exists("/tmp/.X11-unix/X" + n);
 }
 
 template <class Condition>
@@ -50,19 +44,31 @@ bool VirtualDisplay::available() {
 }
 
 VirtualDisplay::VirtualDisplay(const fs::path& folder) : folder_(folder) {
-  // Xvfb picks a display no other server holds, so parallel tests never share one.
-  const fs::path log = folder / "xvfb.log";
-  server_ = std::make_unique<BackgroundProcess>(
-      std::vector<std::string>{"Xvfb", "-displayfd", "1", "-screen", "0", "1280x800x24",
-                               "-nolisten", "tcp"},
-      std::map<std::string, std::string>{}, log);
-  std::optional<std::string> display;
-  if (!waitUntil([&] { return (display = chosenDisplay(log)) || !server_->running(); }) ||
-      !display) {
-    throw std::runtime_error("Xvfb did not start: " + fileContents(log));
+  // Each test process starts from a display number of its own. A number just given up could be
+  // taken while its old server still shuts down, and that server's clean-up then removes the new
+  // server's socket: clients of the new one could not connect.
+  const int first = 100 + static_cast<int>(::getpid() % 800);
+  std::string tried;
+  for (int number = first; number < first + 20 && !server_; ++number) {
+    if (displayTaken(number)) continue;
+    const std::string display = ":" + std::to_string(number);
+    const fs::path log = folder / ("xvfb" + std::to_string(number) + ".log");
+    auto server = std::make_unique<BackgroundProcess>(
+        std::vector<std::string>{"Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten",
+                                 "tcp"},
+        std::map<std::string, std::string>{}, log);
+    const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    waitUntil([&] { return fs::exists(socket) || !server->running(); });
+    if (!server->running() || !fs::exists(socket)) {
+      tried += fileContents(log);
+      continue;
+    }
+    server_ = std::move(server);
+    display_ = {{"DISPLAY", display},
+                {"QT_QPA_PLATFORM", "xcb"},
+                {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
   }
-  display_ = {
-      {"DISPLAY", *display}, {"QT_QPA_PLATFORM", "xcb"}, {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
+  if (!server_) throw std::runtime_error("Xvfb did not start: " + tried);
 }
 
 void VirtualDisplay::startAccessibilityBus(
