@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "bench/Percentiles.h"
 #include "desktop/BusNames.h"
 #include "host/ExtensionClient.h"
 #include "shared/SettingsKeys.h"
@@ -23,6 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::PlistArray;
+using plovane::bench::elapsedMicroseconds;
+using plovane::bench::reportPercentiles;
 
 // One installed system on a private bus, shared by the benchmarks of this file.
 struct DesktopSession {
@@ -71,22 +74,6 @@ struct DesktopSession {
 DesktopSession& session() {
   static DesktopSession instance;
   return instance;
-}
-
-void reportPercentiles(benchmark::State& state, std::vector<double> microseconds) {
-  if (microseconds.empty()) return;
-  std::sort(microseconds.begin(), microseconds.end());
-  const auto at = [&](double share) {
-    return microseconds[static_cast<std::size_t>(share *
-                                                 static_cast<double>(microseconds.size() - 1))];
-  };
-  state.counters["median_us"] = at(0.5);
-  state.counters["p99_us"] = at(0.99);
-}
-
-double elapsedMicroseconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - since)
-      .count();
 }
 
 void BM_RightClickRoundTripOverTheBus(benchmark::State& state) {

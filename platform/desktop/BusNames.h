@@ -25,5 +25,8 @@ namespace platform::desktop::host_state {
 inline constexpr char kDomain[] = "com.quenlow.plovanefinder";
 inline constexpr char kDirectoryURLs[] = "DirectoryURLs";  // array of folder paths
 inline constexpr char kShowsHiddenFiles[] = "ShowsHiddenFiles";
+// The file managers (by program name: "nautilus", "nemo", "caja", "thunar", "plovane-finder") in
+// which this user switched the menu off; every other one shows it.
+inline constexpr char kDisabledFileManagers[] = "DisabledFileManagers";
 
 }  // namespace platform::desktop::host_state

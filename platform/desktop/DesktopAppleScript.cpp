@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "desktop/BusNames.h"
+#include "desktop/FileManagerHiddenFiles.h"
 
 namespace platform::desktop {
 
@@ -53,6 +54,19 @@ bool DesktopAppleScript::executeSource(const std::string& source) {
 }
 
 bool DesktopAppleScript::toggleHiddenFiles() {
+  const std::string& program = requests_.requestingProgram();
+  const auto flip = flipFileManagerHiddenFiles(program);
+  if (!flip) return toggleStandInHiddenFiles();
+  if (!flip->failure.empty()) {
+    log_.log("could not flip the display of hidden files in " + program + ": " + flip->failure);
+    return false;
+  }
+  log_.log(std::string("hidden files are now ") + (flip->shown ? "shown" : "hidden") + " in " +
+           program);
+  return true;
+}
+
+bool DesktopAppleScript::toggleStandInHiddenFiles() {
   const auto display = defaults_.standardUserDefaults(host_state::kDomain);
   if (!display) return false;  // the store has logged why
   const auto current = display->objectForKey(host_state::kShowsHiddenFiles);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "desktop/HostDirectorySet.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/RunLoop.h"
 #include "platform/Scripting.h"
@@ -8,19 +9,23 @@
 namespace platform::desktop {
 
 // Linux has no scripting host. The scripts this system runs are done the nearest real way: a
-// delay sleeps, the file manager's show-hidden-files keystroke flips that display in the stand-in
-// file manager's defaults; everything else fails. Each stand-in writes one line saying so.
+// delay sleeps, the file manager's show-hidden-files keystroke flips that display in the file
+// manager that asked (its own setting, or the stand-in's defaults); everything else fails. Each
+// stand-in writes one line saying so.
 class DesktopAppleScript final : public NSAppleScript {
  public:
-  DesktopAppleScript(UserDefaultsRoot& defaults, RunLoop& runLoop, SystemLog& log)
-      : defaults_(defaults), runLoop_(runLoop), log_(log) {}
+  DesktopAppleScript(UserDefaultsRoot& defaults, const HostDirectorySet& requests, RunLoop& runLoop,
+                     SystemLog& log)
+      : defaults_(defaults), requests_(requests), runLoop_(runLoop), log_(log) {}
 
   bool executeSource(const std::string& source) override;
 
  private:
   bool toggleHiddenFiles();
+  bool toggleStandInHiddenFiles();
 
   UserDefaultsRoot& defaults_;
+  const HostDirectorySet& requests_;
   RunLoop& runLoop_;
   SystemLog& log_;
 };

@@ -1,37 +1,15 @@
 #include "desktop/DesktopPicture.h"
 
-#include <QProcess>
 #include <QStringList>
 
+#include "desktop/ProgramOutput.h"
 #include "platform/NSURL.h"
 
 namespace platform::desktop {
 
 namespace {
 
-constexpr int kGsettingsMilliseconds = 10000;
 const QString kSchema = QStringLiteral("org.gnome.desktop.background");
-
-struct Outcome {
-  bool ran = false;
-  QString output;
-  QString failure;
-};
-
-Outcome runGsettings(const std::filesystem::path& gsettings, const QStringList& arguments) {
-  QProcess process;
-  process.start(QString::fromStdString(gsettings.string()), arguments);
-  if (!process.waitForFinished(kGsettingsMilliseconds)) {
-    process.kill();
-    process.waitForFinished();
-    return {false, {}, process.errorString()};
-  }
-  const QString errors = QString::fromUtf8(process.readAllStandardError()).trimmed();
-  if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-    return {false, {}, errors.isEmpty() ? process.errorString() : errors};
-  }
-  return {true, QString::fromUtf8(process.readAllStandardOutput()).trimmed(), {}};
-}
 
 // A GVariant string as gsettings reads it: quoted, with quotes and backslashes escaped.
 QString stringLiteral(const QString& text) {
@@ -68,9 +46,9 @@ std::optional<std::string> setGnomeDesktopPicture(const std::filesystem::path& g
       QString::fromStdString(NSURL::fileURLWithPath(image.string()).absoluteString());
   for (const QString& key : {QStringLiteral("picture-uri"), QStringLiteral("picture-uri-dark")}) {
     const auto set =
-        runGsettings(gsettings, {QStringLiteral("set"), kSchema, key, stringLiteral(uri)});
+        runForOutput(gsettings, {QStringLiteral("set"), kSchema, key, stringLiteral(uri)});
     if (!set.ran) return describe(key, set.failure);
-    const auto get = runGsettings(gsettings, {QStringLiteral("get"), kSchema, key});
+    const auto get = runForOutput(gsettings, {QStringLiteral("get"), kSchema, key});
     if (!get.ran) return describe(key, get.failure);
     if (stringOfLiteral(get.output) != uri) {
       return describe(key, QStringLiteral("the value did not take (it reads \u201c") + get.output +

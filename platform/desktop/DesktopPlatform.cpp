@@ -13,7 +13,7 @@ DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, con
       notificationCenter(bus),
       pasteboard(*QGuiApplication::clipboard()),
       fileManager(applicationsFolder),
-      appleScript(defaults, runLoop, log),
+      appleScript(defaults, finderSyncController, runLoop, log),
       keyboardEvents(log),
       windowServer(bundle.bundlePath() / "Resources"),
       platform{defaults,       runLoop,      log,         finderSyncController,

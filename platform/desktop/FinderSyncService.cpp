@@ -1,10 +1,12 @@
 #include "desktop/FinderSyncService.h"
 
 #include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
+#include <fstream>
 
 #include "desktop/MenuTransport.h"
 #include "platform/NSMenu.h"
@@ -56,6 +58,7 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
                                 const QList<QByteArray>& selection) {
   noteActivity();
   selectOnly(selection);
+  controller_.setRequestingProgram(callerProgram());
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
   sender.tag = tag;
   if (const auto why = whyRefused(sender)) {
@@ -106,6 +109,11 @@ void FinderSyncService::RequestBadge(const QByteArray& path) {
   finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
 }
 
+void FinderSyncService::RequestBadges(const QList<QByteArray>& paths) {
+  noteActivity();
+  for (const auto& path : paths) finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
+}
+
 void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
   noteActivity();
   if (scripted_ == nullptr) {
@@ -130,6 +138,16 @@ void FinderSyncService::runGuarded(const std::function<void()>& work) {
     // One failed block must not take the extension down with it.
     if (failure_.isEmpty()) failure_ = QString::fromUtf8(failure.what());
   }
+}
+
+std::string FinderSyncService::callerProgram() const {
+  if (!calledFromDBus()) return {};
+  const auto pid = connection().interface()->servicePid(message().service());
+  if (!pid.isValid()) return {};
+  std::ifstream comm("/proc/" + std::to_string(pid.value()) + "/comm");
+  std::string program;
+  std::getline(comm, program);
+  return program;
 }
 
 void FinderSyncService::selectOnly(const QList<QByteArray>& selection) {

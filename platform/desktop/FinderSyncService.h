@@ -55,6 +55,8 @@ class FinderSyncService : public QObject, protected QDBusContext {
   void BeginObserving(const QByteArray& path);
   void EndObserving(const QByteArray& path);
   void RequestBadge(const QByteArray& path);
+  // The badge requests of many shown items in one call, as a file manager sends them.
+  void RequestBadges(const QList<QByteArray>& paths);
   // The answers for the modals of the next chosen entries, in place of any left over.
   void AnswerModals(const QList<QByteArray>& answers);
 
@@ -66,6 +68,8 @@ class FinderSyncService : public QObject, protected QDBusContext {
  private:
   void runGuarded(const std::function<void()>& work);
   void selectOnly(const QList<QByteArray>& selection);
+  // The program name of the process that sent the call being answered.
+  std::string callerProgram() const;
   // Why `entry` may not run for the selected items: the file manager asks only about items
   // inside the directory set, and only for entries of the menu it was given for them.
   std::optional<QString> whyRefused(const NSMenuItem& entry);

@@ -29,10 +29,16 @@ class HostDirectorySet final : public FIFinderSyncController {
     selection_ = std::move(selection);
   }
 
+  // The program name of the file manager whose request is being answered ("nautilus", …), or
+  // empty when it is not known: commands that change the file manager's own settings need it.
+  const std::string& requestingProgram() const { return requestingProgram_; }
+  void setRequestingProgram(std::string program) { requestingProgram_ = std::move(program); }
+
  private:
   std::shared_ptr<NSUserDefaults> state_;
   std::optional<std::vector<NSURL>> selection_;
   std::map<NSURL, std::string> badges_;
+  std::string requestingProgram_;
 };
 
 // Whether the file manager asks the extension about `item`: it is one of the folders of the

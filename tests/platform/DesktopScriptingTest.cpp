@@ -4,7 +4,10 @@
 #include "desktop/BusNames.h"
 #include "desktop/DesktopAppleScript.h"
 #include "desktop/DesktopKeyboardEvents.h"
+#include "desktop/ProgramLauncher.h"
+#include "desktop/ProgramOutput.h"
 #include "extension/FinderSync.h"
+#include "support/EnvironmentOverride.h"
 #include "support/TestEnvironment.h"
 
 namespace platform::desktop {
@@ -21,7 +24,8 @@ class DesktopScriptingTest : public ::testing::Test {
 
   plovane::testing::TestEnvironment env;
   sim::RecordingSystemLog log;
-  DesktopAppleScript appleScript{env.defaults, env.runLoop, log};
+  HostDirectorySet requests{env.defaults};
+  DesktopAppleScript appleScript{env.defaults, requests, env.runLoop, log};
   DesktopKeyboardEvents keyboardEvents{log};
   // The sim platform of `env`, but scripting and typing go to the desktop's stand-ins.
   Platform platform{env.defaults,
@@ -56,6 +60,27 @@ TEST_F(DesktopScriptingTest, ShowHiddenFilesFlipsTheFileManagersDisplayEachTime)
   extension.showhiddenfiles();
   EXPECT_FALSE(showsHiddenFiles());
   EXPECT_NE(log.logLines.back().find("hidden files are now hidden"), std::string::npos);
+}
+
+TEST_F(DesktopScriptingTest, ShowHiddenFilesFlipsTheSettingOfTheFileManagerThatAsked) {
+  // Settings kept in a file of this test's own, so separate gsettings runs share them.
+  plovane::testing::EnvironmentOverride backend("GSETTINGS_BACKEND", "keyfile");
+  plovane::testing::EnvironmentOverride config("XDG_CONFIG_HOME", env.home.path().string());
+  const auto gsettings = findOnPath({"gsettings"});
+  ASSERT_TRUE(gsettings);
+  const auto shownInFiles = [&] {
+    return runForOutput(*gsettings, {"get", "org.gtk.gtk4.Settings.FileChooser", "show-hidden"})
+        .output;
+  };
+  requests.setRequestingProgram("nautilus");
+  plovane::FinderSync extension(platform);
+
+  extension.showhiddenfiles();
+  EXPECT_EQ(shownInFiles(), "true");
+  EXPECT_EQ(log.logLines.back(), "hidden files are now shown in nautilus");
+  extension.showhiddenfiles();
+  EXPECT_EQ(shownInFiles(), "false");
+  EXPECT_FALSE(showsHiddenFiles()) << "the stand-in's display is not the one asked for";
 }
 
 TEST_F(DesktopScriptingTest, OtherScriptsAndKeystrokesFailWithALine) {

@@ -1,0 +1,305 @@
+#include "MenuHarness.h"
+
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
+
+namespace plovane::bridge::harness {
+
+namespace {
+
+constexpr int kUsageExit = 64;
+constexpr int kModuleExit = 70;
+constexpr guint kSettleMilliseconds = 300;
+constexpr guint kPollMilliseconds = 100;
+
+struct Request {
+  bool background = false;
+  std::vector<std::string> paths;
+};
+
+// ---- Menus -------------------------------------------------------------------------------
+
+struct ItemFacts {
+  std::string label;
+  bool sensitive = true;
+  bool hasTooltip = true;
+  GList* children = nullptr;  // owned
+};
+
+ItemFacts factsOf(FileManager& manager, GObject* item) {
+  char* label = nullptr;
+  gboolean sensitive = TRUE;
+  GObject* submenu = nullptr;
+  g_object_get(item, "label", &label, "sensitive", &sensitive, "menu", &submenu, nullptr);
+  ItemFacts facts;
+  facts.label = label != nullptr ? label : "";
+  facts.sensitive = sensitive != FALSE;
+  if (const char* property = manager.requiredTooltip()) {
+    char* tooltip = nullptr;
+    g_object_get(item, property, &tooltip, nullptr);
+    facts.hasTooltip = tooltip != nullptr;
+    g_free(tooltip);
+  }
+  if (submenu != nullptr) {
+    facts.children = manager.itemsOf(submenu);
+    g_object_unref(submenu);
+  }
+  g_free(label);
+  return facts;
+}
+
+void freeItems(GList* items) { g_list_free_full(items, g_object_unref); }
+
+// False when an item breaks a rule of the file manager's.
+bool printItems(FileManager& manager, GList* items, int depth) {
+  bool valid = true;
+  for (GList* link = items; link != nullptr; link = link->next) {
+    ItemFacts facts = factsOf(manager, G_OBJECT(link->data));
+    std::cout << std::string(static_cast<std::size_t>(depth) * 2, ' ') << facts.label
+              << (facts.sensitive ? "" : " [disabled]") << "\n";
+    if (!facts.hasTooltip) {
+      std::cerr << "\"" << facts.label << "\" has no tooltip, which the file manager refuses\n";
+      valid = false;
+    }
+    valid = printItems(manager, facts.children, depth + 1) && valid;
+    freeItems(facts.children);
+  }
+  return valid;
+}
+
+// Prints the menu; false when an item breaks a rule, true too for no menu.
+bool printMenu(FileManager& manager, GList* items) {
+  bool valid = true;
+  if (items == nullptr) {
+    std::cout << "(no menu)\n";
+  } else {
+    valid = printItems(manager, items, 0);
+  }
+  std::cout.flush();
+  return valid;
+}
+
+bool printMenuOf(FileManager& manager, const Request& request) {
+  GList* items = manager.menu(request.background, request.paths);
+  const bool valid = printMenu(manager, items);
+  freeItems(items);
+  return valid;
+}
+
+std::vector<std::string> splitTitles(const std::string& path) {
+  std::vector<std::string> titles;
+  std::string::size_type start = 0;
+  for (auto at = path.find(" > "); at != std::string::npos; at = path.find(" > ", start)) {
+    titles.push_back(path.substr(start, at - start));
+    start = at + 3;
+  }
+  titles.push_back(path.substr(start));
+  return titles;
+}
+
+// The item at those labels, with a reference of its own; null when there is none.
+GObject* findItem(FileManager& manager, GList* items, const std::vector<std::string>& titles,
+                  std::size_t level) {
+  for (GList* link = items; link != nullptr; link = link->next) {
+    auto* item = G_OBJECT(link->data);
+    ItemFacts facts = factsOf(manager, item);
+    GObject* found = nullptr;
+    if (facts.label == titles[level]) {
+      found = level + 1 == titles.size() ? G_OBJECT(g_object_ref(item))
+                                         : findItem(manager, facts.children, titles, level + 1);
+    }
+    freeItems(facts.children);
+    if (found != nullptr) return found;
+  }
+  return nullptr;
+}
+
+// ---- The main loop -----------------------------------------------------------------------
+
+gboolean quitLoop(gpointer loop) {
+  g_main_loop_quit(static_cast<GMainLoop*>(loop));
+  return G_SOURCE_REMOVE;
+}
+
+void runFor(guint milliseconds) {
+  GMainLoop* loop = g_main_loop_new(nullptr, FALSE);
+  g_timeout_add(milliseconds, quitLoop, loop);
+  g_main_loop_run(loop);
+  g_main_loop_unref(loop);
+}
+
+// Runs what is due, then a little longer for what the module scheduled from it.
+void runUntilIdle() {
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+  runFor(kSettleMilliseconds);
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+}
+
+// Whatever the module sent is on its way before the harness exits.
+void flushSessionBus() {
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (bus == nullptr) return;
+  g_dbus_connection_flush_sync(bus, nullptr, nullptr);
+  g_object_unref(bus);
+}
+
+guint millisecondsOf(double seconds) { return static_cast<guint>(seconds * 1000); }
+
+// ---- The commands ------------------------------------------------------------------------
+
+int usage() {
+  std::cerr << "usage: HARNESS MODULE.so menu items PATH...\n"
+               "       HARNESS MODULE.so menu background FOLDER\n"
+               "       HARNESS MODULE.so choose \"Title > Sub\" items PATH...\n"
+               "       HARNESS MODULE.so menu-after-refresh SECONDS items PATH...\n"
+               "       HARNESS MODULE.so menu-repeat N items PATH...\n"
+               "       HARNESS MODULE.so emblems PATH...\n";
+  return kUsageExit;
+}
+
+// "items PATH..." or "background FOLDER" from argument `at` on.
+bool parseRequest(int argc, char** argv, int at, Request& request) {
+  if (at >= argc) return false;
+  const std::string_view kind = argv[at];
+  if (kind != "items" && kind != "background") return false;
+  request.background = kind == "background";
+  for (int index = at + 1; index < argc; ++index) request.paths.emplace_back(argv[index]);
+  return request.background ? request.paths.size() == 1 : !request.paths.empty();
+}
+
+bool parseNumber(const char* text, double& number) {
+  char* end = nullptr;
+  number = std::strtod(text, &end);
+  return end != text && *end == '\0' && number >= 0;
+}
+
+int menuExit(bool valid) { return valid ? 0 : kModuleExit; }
+
+int choose(FileManager& manager, const std::string& path, const Request& request) {
+  GList* items = manager.menu(request.background, request.paths);
+  GObject* item = findItem(manager, items, splitTitles(path), 0);
+  freeItems(items);
+  if (item == nullptr) {
+    std::cerr << "no entry \"" << path << "\" in the menu\n";
+    return 1;
+  }
+  manager.activate(item);
+  g_object_unref(item);
+  runUntilIdle();
+  flushSessionBus();
+  return 0;
+}
+
+struct Refresh {
+  GMainLoop* loop = nullptr;
+  bool updated = false;
+};
+
+void itemsUpdated(GObject*, gpointer data) {
+  auto* refresh = static_cast<Refresh*>(data);
+  refresh->updated = true;
+  g_main_loop_quit(refresh->loop);
+}
+
+int waitForSignal(FileManager& manager, const char* signal, double seconds,
+                  const Request& request) {
+  Refresh refresh;
+  refresh.loop = g_main_loop_new(nullptr, FALSE);
+  for (GObject* provider : manager.menuProviders()) {
+    g_signal_connect(provider, signal, G_CALLBACK(itemsUpdated), &refresh);
+  }
+  if (!printMenuOf(manager, request)) return kModuleExit;
+  std::cout << "--\n" << std::flush;
+  const guint timeout = g_timeout_add(millisecondsOf(seconds), quitLoop, refresh.loop);
+  g_main_loop_run(refresh.loop);
+  if (!refresh.updated) {
+    std::cout << "(no refresh)\n" << std::flush;
+    return 2;
+  }
+  g_source_remove(timeout);
+  return menuExit(printMenuOf(manager, request));
+}
+
+// Without a signal, asks again every 100 ms as the file manager's next popup would, until a menu
+// shows where there was none (an extension started in the background now answers).
+int pollForMenu(FileManager& manager, double seconds, const Request& request) {
+  GList* first = manager.menu(request.background, request.paths);
+  const bool wasShown = first != nullptr;
+  const bool valid = printMenu(manager, first);
+  freeItems(first);
+  if (!valid) return kModuleExit;
+  std::cout << "--\n" << std::flush;
+  std::cerr << "(no refresh signal)\n";
+  const gint64 end = g_get_monotonic_time() + static_cast<gint64>(seconds * G_USEC_PER_SEC);
+  while (!wasShown && g_get_monotonic_time() < end) {
+    runFor(kPollMilliseconds);
+    GList* items = manager.menu(request.background, request.paths);
+    if (items != nullptr) {
+      const bool printed = printMenu(manager, items);
+      freeItems(items);
+      return menuExit(printed);
+    }
+  }
+  std::cout << "(no refresh)\n" << std::flush;
+  return 2;
+}
+
+int menuAfterRefresh(FileManager& manager, double seconds, const Request& request) {
+  const char* signal = manager.itemsUpdatedSignal();
+  return signal != nullptr ? waitForSignal(manager, signal, seconds, request)
+                           : pollForMenu(manager, seconds, request);
+}
+
+int emblems(FileManager& manager, const std::vector<std::string>& paths) {
+  const bool done = manager.requestEmblems(paths);
+  runUntilIdle();
+  flushSessionBus();
+  return done ? 0 : kModuleExit;
+}
+
+}  // namespace
+
+GFile* locationFor(const std::string& path) { return g_file_new_for_commandline_arg(path.c_str()); }
+
+int runHarness(int argc, char** argv, Loader load) {
+  if (argc < 3) return usage();
+  const std::string_view command = argv[2];
+  Request request;
+  double number = 0;
+  if (command == "menu") {
+    if (!parseRequest(argc, argv, 3, request)) return usage();
+  } else if (command == "choose") {
+    if (argc < 4 || !parseRequest(argc, argv, 4, request)) return usage();
+  } else if (command == "menu-after-refresh" || command == "menu-repeat") {
+    if (argc < 4 || !parseNumber(argv[3], number) || !parseRequest(argc, argv, 4, request))
+      return usage();
+  } else if (command == "emblems") {
+    if (argc < 4) return usage();
+    for (int index = 3; index < argc; ++index) request.paths.emplace_back(argv[index]);
+  } else {
+    return usage();
+  }
+
+  const std::unique_ptr<FileManager> manager = load(argv[1]);
+  if (manager == nullptr) {
+    std::cerr << "the module " << argv[1] << " could not be loaded as its file manager does\n";
+    return kModuleExit;
+  }
+
+  if (command == "menu") return menuExit(printMenuOf(*manager, request));
+  if (command == "choose") return choose(*manager, argv[3], request);
+  if (command == "menu-after-refresh") return menuAfterRefresh(*manager, number, request);
+  if (command == "menu-repeat") {
+    bool valid = true;
+    for (int time = 0; time < static_cast<int>(number); ++time) {
+      valid = printMenuOf(*manager, request) && valid;
+    }
+    return menuExit(valid);
+  }
+  return emblems(*manager, request.paths);
+}
+
+}  // namespace plovane::bridge::harness
