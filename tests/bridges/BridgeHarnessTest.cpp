@@ -1,6 +1,6 @@
 // Every file manager's module, loaded by its harness the way that file manager loads it, against
 // the real extension on a session bus of the test's own. The harnesses share one command line
-// (see tests/bridges/nautilus/NautilusHarness.cpp) and register as "manager=HARNESS=MODULE".
+// (see tests/bridges/MenuHarness.h) and register as "manager=HARNESS=MODULE".
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/BusPaths.h"
 #include "desktop/BusNames.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
@@ -89,16 +90,6 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return true;
-}
-
-GVariant* byteStrings(const std::vector<std::string>& texts) {
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE("aay"));
-  for (const auto& text : texts) {
-    g_variant_builder_add_value(
-        &builder, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, text.data(), text.size(), 1));
-  }
-  return g_variant_builder_end(&builder);
 }
 
 // Method calls to the extension seen on the bus by a monitor connection.
@@ -185,8 +176,8 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
     auto store = env.openSuite();
     store->setValueForKeyPath(PlistArray{work.string()}, keys::foldersArray);
     store->setValueForKeyPath(PlistArray{1}, keys::foldersArraystate);
-    GVariant* started = busCall("StartServiceByName",
-                                g_variant_new("(su)", names::kExtensionService, 0u), &error);
+    GVariant* started =
+        busCall("StartServiceByName", g_variant_new("(su)", names::kExtensionService, 0u), &error);
     ASSERT_NE(started, nullptr) << error->message << bus->log();
     g_variant_unref(started);
     ASSERT_TRUE(waitFor([&] { return directorySetHolds(work); }, std::chrono::seconds(20)))
@@ -205,8 +196,9 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
 
   // The harness with the module, ended after `seconds` whatever it does (exit 137 then).
   ProcessResult run(const std::vector<std::string>& arguments, int seconds = 60) {
-    std::vector<std::string> command = {kTimeoutProgram, "-s", "KILL", std::to_string(seconds),
-                                        harness().program, harness().module};
+    std::vector<std::string> command = {
+        kTimeoutProgram, "-s", "KILL", std::to_string(seconds), harness().program,
+        harness().module};
     command.insert(command.end(), arguments.begin(), arguments.end());
     return testing::runProcess(command, bus->clientEnvironment());
   }
@@ -259,7 +251,7 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(
         client, names::kExtensionService, names::kExtensionPath, names::kFinderSyncInterface,
-        "AnswerModals", g_variant_new("(@aay)", byteStrings(answers)), nullptr,
+        "AnswerModals", g_variant_new("(@aay)", plovane::bridge::pathsVariant(answers)), nullptr,
         G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, &error);
     ASSERT_NE(reply, nullptr) << error->message;
     g_variant_unref(reply);
@@ -447,9 +439,7 @@ TEST_P(BridgeHarnessTest, BadgeRequestsOfTheShownItemsReachTheExtensionInOneCall
   EXPECT_EQ(monitor.calls("RequestBadge"), 0u);
 }
 
-void PrintTo(const Harness& harness, std::ostream* out) {
-  *out << harness.manager;
-}
+void PrintTo(const Harness& harness, std::ostream* out) { *out << harness.manager; }
 
 std::string managerName(const ::testing::TestParamInfo<Harness>& info) {
   return info.param.manager;

@@ -3,10 +3,72 @@
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
+#include <utility>
 
 namespace plovane::bridge::harness {
 
 namespace {
+
+// ---- Modules -----------------------------------------------------------------------------
+
+gboolean loadModule(GTypeModule* typeModule) {
+  auto* module = reinterpret_cast<Module*>(typeModule);
+  module->library = g_module_open(
+      typeModule->name, static_cast<GModuleFlags>(G_MODULE_BIND_LAZY | G_MODULE_BIND_LOCAL));
+  if (module->library == nullptr) {
+    std::cerr << "cannot load " << typeModule->name << ": " << g_module_error() << "\n";
+    return FALSE;
+  }
+  gpointer initialize = nullptr;
+  gpointer shutdown = nullptr;
+  gpointer listTypes = nullptr;
+  const ModuleLoading& loading = module->loading;
+  if (!g_module_symbol(module->library, loading.initialize, &initialize) ||
+      !g_module_symbol(module->library, loading.shutdown, &shutdown) ||
+      !g_module_symbol(module->library, loading.listTypes, &listTypes)) {
+    std::cerr << typeModule->name << " lacks an entry point: " << g_module_error() << "\n";
+    g_module_close(module->library);
+    module->library = nullptr;
+    return FALSE;
+  }
+  module->initialize = reinterpret_cast<void (*)(GTypeModule*)>(initialize);
+  module->shutdown = reinterpret_cast<void (*)()>(shutdown);
+  module->listTypes = reinterpret_cast<void (*)(const GType**, int*)>(listTypes);
+  if (loading.resident) g_module_make_resident(module->library);
+  module->initialize(typeModule);
+  return TRUE;
+}
+
+void unloadModule(GTypeModule* typeModule) {
+  auto* module = reinterpret_cast<Module*>(typeModule);
+  module->shutdown();
+  g_module_close(module->library);
+  module->library = nullptr;
+}
+
+void initModuleClass(gpointer klass, gpointer) {
+  auto* typeModule = G_TYPE_MODULE_CLASS(klass);
+  typeModule->load = loadModule;
+  typeModule->unload = unloadModule;
+}
+
+// ---- File objects ------------------------------------------------------------------------
+
+struct File {
+  GObject parent;
+  GFile* location;
+};
+
+void finalizeFile(GObject* object) {
+  g_object_unref(reinterpret_cast<File*>(object)->location);
+  G_OBJECT_CLASS(g_type_class_peek(G_TYPE_OBJECT))->finalize(object);
+}
+
+void initFileClass(gpointer klass, gpointer) { G_OBJECT_CLASS(klass)->finalize = finalizeFile; }
+
+// The location of a path given on the command line: bytes, not necessarily UTF-8; a URI names a
+// file that is not local.
+GFile* locationFor(const std::string& path) { return g_file_new_for_commandline_arg(path.c_str()); }
 
 constexpr int kUsageExit = 64;
 constexpr int kModuleExit = 70;
@@ -262,7 +324,105 @@ int emblems(FileManager& manager, const std::vector<std::string>& paths) {
 
 }  // namespace
 
-GFile* locationFor(const std::string& path) { return g_file_new_for_commandline_arg(path.c_str()); }
+GType moduleType() {
+  static const GType type = [] {
+    return g_type_register_static_simple(G_TYPE_TYPE_MODULE, "PlovaneHarnessModule",
+                                         sizeof(ModuleClass), initModuleClass, sizeof(Module),
+                                         nullptr, {});
+  }();
+  return type;
+}
+
+Module* useModule(GType type, const char* path, const ModuleLoading& loading) {
+  auto* module = static_cast<Module*>(g_object_new(type, nullptr));
+  module->loading = loading;
+  g_type_module_set_name(G_TYPE_MODULE(module), path);
+  return g_type_module_use(G_TYPE_MODULE(module)) ? module : nullptr;
+}
+
+std::vector<GObject*> objectsOf(Module* module) {
+  const GType* types = nullptr;
+  int count = 0;
+  module->listTypes(&types, &count);
+  std::vector<GObject*> objects;
+  // A zero ends the list early, as the file managers guard against a broken module.
+  for (int index = 0; index < count && types[index] != 0; ++index) {
+    objects.push_back(G_OBJECT(g_object_new(types[index], nullptr)));
+  }
+  return objects;
+}
+
+std::vector<GObject*> loadObjects(const char* path, const ModuleLoading& loading) {
+  Module* module = useModule(moduleType(), path, loading);
+  if (module == nullptr) return {};
+  std::vector<GObject*> objects = objectsOf(module);
+  // The objects hold the module from here on.
+  g_type_module_unuse(G_TYPE_MODULE(module));
+  return objects;
+}
+
+GType fileType(const char* name, GType fileInfo, GInterfaceInitFunc init) {
+  const GType type = g_type_register_static_simple(G_TYPE_OBJECT, name, sizeof(GObjectClass),
+                                                   initFileClass, sizeof(File), nullptr, {});
+  const GInterfaceInfo implementation{init, nullptr, nullptr};
+  g_type_add_interface_static(type, fileInfo, &implementation);
+  return type;
+}
+
+GObject* newFile(GType type, GFile* location) {
+  auto* file = static_cast<File*>(g_object_new(type, nullptr));
+  file->location = location;
+  return G_OBJECT(file);
+}
+
+GFile* locationOf(gpointer file) { return static_cast<File*>(file)->location; }
+
+FileManager::FileManager(std::vector<GObject*> objects, GType files)
+    : objects_(std::move(objects)), files_(files) {}
+
+GList* FileManager::menu(bool background, const std::vector<std::string>& paths) {
+  GList* files = nullptr;
+  for (const auto& path : paths) files = g_list_append(files, fileFor(path));
+  GList* items = nullptr;
+  for (GObject* provider : menuProviders()) {
+    items = g_list_concat(items, itemsFrom(provider, background, files));
+  }
+  g_list_free_full(files, g_object_unref);
+  return items;
+}
+
+bool FileManager::hasObjects() const { return !objects_.empty(); }
+
+std::vector<GObject*> FileManager::menuProviders() { return implementing(menuProviderType()); }
+
+bool FileManager::askInfoProviders(GType infoProvider, const std::vector<std::string>& paths,
+                                   const AskInfo& ask) {
+  bool answered = true;
+  for (const auto& path : paths) {
+    GObject* file = fileFor(path);
+    for (GObject* provider : implementing(infoProvider)) {
+      GClosure* done = g_cclosure_new(G_CALLBACK(+[] {}), nullptr, nullptr);
+      g_closure_ref(done);
+      g_closure_sink(done);
+      answered = ask(provider, file, done, path) && answered;
+      g_closure_unref(done);
+    }
+    g_object_unref(file);
+  }
+  return answered;
+}
+
+GObject* FileManager::fileFor(const std::string& path) const {
+  return newFile(files_, locationFor(path));
+}
+
+std::vector<GObject*> FileManager::implementing(GType iface) const {
+  std::vector<GObject*> found;
+  for (GObject* object : objects_) {
+    if (G_TYPE_CHECK_INSTANCE_TYPE(object, iface)) found.push_back(object);
+  }
+  return found;
+}
 
 int runHarness(int argc, char** argv, Loader load) {
   if (argc < 3) return usage();
@@ -284,7 +444,7 @@ int runHarness(int argc, char** argv, Loader load) {
   }
 
   const std::unique_ptr<FileManager> manager = load(argv[1]);
-  if (manager == nullptr) {
+  if (manager == nullptr || !manager->hasObjects()) {
     std::cerr << "the module " << argv[1] << " could not be loaded as its file manager does\n";
     return kModuleExit;
   }

@@ -1,0 +1,270 @@
+#!/usr/bin/python3
+"""Runs a real file manager in a desktop session of its own and uses its context menu through
+the accessibility tree (AT-SPI), as a user with a keyboard and a screen reader would.
+
+usage: real_file_manager.py OPTION... -- FILE-MANAGER-COMMAND...
+
+  --logs DIR            where each program's output goes (one file each) and the bus's set-up
+  --service-folder DIR  a folder of bus service files the session bus starts (repeatable)
+  --start-service NAME  a bus name started before the file manager (the extension)
+  --ready PATH          a file that exists once that service has started
+  --application NAME    the file manager's accessible name
+  --entry PATH          the entry to click: titles from the context menu through its submenus,
+                        joined by " > "
+  --dialog-button TITLE a button to press in a window the click opened (any program's)
+  --wait-for PATH       a file that exists once the entry has done its work
+  --screenshot PNG      the screen once the entry's own menu is open
+
+Starts an X server (Xvfb), a session bus whose programs draw there, the accessibility bus, the
+service, and then the file manager, which must show the selected item. Shift+F10 opens the
+context menu of the selection. Prints every menu entry the file manager has built, submenus
+included, as "menu: TITLE" lines in the order of its accessibility tree. Ends everything it
+started. Exits 0 when every step succeeded, 1 naming the step that did not, 2 on bad usage.
+"""
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import time
+from xml.sax.saxutils import escape
+
+import pyatspi
+
+TIMEOUT = 30.0
+MENU_ATTEMPTS = 4
+MENU_WAIT = 8.0
+MENU_ROLES = ("menu item", "check menu item", "radio menu item")
+
+BUS_CONFIGURATION = """<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  %s
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+"""
+
+
+class StepFailed(Exception):
+    pass
+
+
+def wait_for(description, probe, timeout=TIMEOUT):
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            found = probe()
+        except Exception:  # the tree changes under us while a program rebuilds a view
+            found = None
+        if found:
+            return found
+        if time.monotonic() > deadline:
+            raise StepFailed(description)
+        time.sleep(0.1)
+
+
+class Session:
+    """The programs of the session, each in a process group of its own, ended in reverse."""
+
+    def __init__(self, logs):
+        self.logs = logs
+        self.environment = dict(os.environ)
+        self.processes = []
+
+    def start(self, name, arguments, **options):
+        with open(os.path.join(self.logs, name + ".log"), "ab") as log:
+            process = subprocess.Popen(arguments, stdin=subprocess.DEVNULL, stdout=log,
+                                       stderr=subprocess.STDOUT, env=self.environment,
+                                       start_new_session=True, **options)
+        self.processes.append(process)
+        return process
+
+    def run(self, arguments):
+        return subprocess.run(arguments, env=self.environment, stdin=subprocess.DEVNULL,
+                              capture_output=True, timeout=TIMEOUT, check=False)
+
+    def close(self):
+        for process in reversed(self.processes):
+            for sent in (signal.SIGTERM, signal.SIGKILL):
+                try:
+                    os.killpg(process.pid, sent)
+                except ProcessLookupError:
+                    break
+                try:
+                    process.wait(timeout=5)
+                    break
+                except subprocess.TimeoutExpired:
+                    continue
+
+
+def first_line(session, name, arguments):
+    """Starts a program that writes one line to the descriptor named by "{fd}"; that line."""
+    reading, writing = os.pipe()
+    arguments = [argument.replace("{fd}", str(writing)) for argument in arguments]
+    session.start(name, arguments, pass_fds=(writing,))
+    os.close(writing)
+    with os.fdopen(reading) as pipe:
+        return pipe.readline().strip()
+
+
+def start_display(session):
+    number = first_line(session, "xvfb", ["Xvfb", "-displayfd", "{fd}", "-screen", "0",
+                                          "1280x800x24", "-nolisten", "tcp"])
+    if not number:
+        raise StepFailed("Xvfb did not start")
+    session.environment["DISPLAY"] = ":" + number
+
+
+def start_bus(session, service_folders):
+    """A session bus that starts only the services in `service_folders`: the desktop's own
+    (file indexers, volume monitors) would only slow the session down."""
+    configuration = os.path.join(session.logs, "bus.conf")
+    with open(configuration, "w") as file:
+        file.write(BUS_CONFIGURATION % "".join("<servicedir>%s</servicedir>" % escape(folder)
+                                               for folder in service_folders))
+    address = first_line(session, "dbus", ["dbus-daemon", "--config-file=" + configuration,
+                                           "--nofork", "--print-address={fd}"])
+    if not address:
+        raise StepFailed("the session bus did not start")
+    session.environment["DBUS_SESSION_BUS_ADDRESS"] = address
+    # pyatspi finds the accessibility bus through this process's own session bus and display.
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = address
+    os.environ["DISPLAY"] = session.environment["DISPLAY"]
+
+
+def start_service(session, name, ready):
+    started = session.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                           "--object-path", "/org/freedesktop/DBus", "--method",
+                           "org.freedesktop.DBus.StartServiceByName", name, "0"])
+    if started.returncode != 0:
+        raise StepFailed("cannot start %s: %s" % (name, started.stderr.decode(errors="replace")))
+    if ready:
+        wait_for("%s did not write %s" % (name, ready), lambda: os.path.exists(ready))
+
+
+def applications():
+    desktop = pyatspi.Registry.getDesktop(0)
+    return [desktop.getChildAtIndex(index) for index in range(desktop.childCount)]
+
+
+def find_application(name):
+    return next((found for found in applications() if found is not None and found.name == name),
+                None)
+
+
+def walk(node):
+    yield node
+    for index in range(node.childCount):
+        child = node.getChildAtIndex(index)
+        if child is not None:
+            yield from walk(child)
+
+
+def visible(node):
+    # GTK 4 reports no "showing" state; "visible" is what both toolkits report.
+    return node.getState().contains(pyatspi.STATE_VISIBLE)
+
+
+def menu_items(application):
+    return [node for node in walk(application) if node.getRoleName() in MENU_ROLES]
+
+
+def find_entry(application, title):
+    return next((node for node in menu_items(application) if node.name == title and
+                 visible(node)), None)
+
+
+def open_context_menu(session, application, title):
+    """Shift+F10 until the menu shows the entry: the file manager asks the extension as the
+    selection settles, and a menu opened before the answer came lacks its entries."""
+    shown = []
+    for _ in range(MENU_ATTEMPTS):
+        session.run(["xdotool", "key", "shift+F10"])
+        try:
+            return wait_for("", lambda: find_entry(application, title), MENU_WAIT)
+        except StepFailed:
+            shown = [node.name for node in menu_items(application) if visible(node)]
+            session.run(["xdotool", "key", "Escape"])
+    raise StepFailed("the context menu never showed %s; it had %s" % (title, shown))
+
+
+def press_button(title):
+    def probe():
+        for application in applications():
+            for node in walk(application):
+                if node.getRoleName() == "push button" and node.name == title and visible(node):
+                    return node
+        return None
+
+    wait_for("no button " + title, probe).queryAction().doAction(0)
+
+
+def use_menu(session, application, options):
+    titles = options.entry.split(" > ")
+    entry = open_context_menu(session, application, titles[0])
+    for title in titles[1:]:
+        entry.queryAction().doAction(0)
+        entry = wait_for("no entry %s in the menu" % title, lambda: find_entry(application, title))
+    for node in menu_items(application):
+        print("menu: " + node.name)
+    sys.stdout.flush()
+    if options.screenshot:
+        session.run(["import", "-window", "root", options.screenshot])
+    entry.queryAction().doAction(0)
+
+
+def drive(session, options):
+    start_display(session)
+    start_bus(session, options.service_folder)
+    session.start("at-spi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    if options.start_service:
+        start_service(session, options.start_service, options.ready)
+    session.start("file-manager", options.command)
+    try:
+        application = wait_for("", lambda: find_application(options.application))
+    except StepFailed:
+        names = [found.name for found in applications() if found is not None]
+        raise StepFailed("no application %s among %s" % (options.application, names)) from None
+    wait_for("no window of " + options.application,
+             lambda: any(node.getRoleName() == "frame" and visible(node)
+                         for node in walk(application)))
+    use_menu(session, application, options)
+    if options.dialog_button:
+        press_button(options.dialog_button)
+    if options.wait_for:
+        wait_for("nothing at " + options.wait_for, lambda: os.path.exists(options.wait_for))
+
+
+def main(arguments):
+    parser = argparse.ArgumentParser(usage=__doc__)
+    parser.add_argument("--logs", required=True)
+    parser.add_argument("--service-folder", action="append", default=[])
+    parser.add_argument("--start-service")
+    parser.add_argument("--ready")
+    parser.add_argument("--application", required=True)
+    parser.add_argument("--entry", required=True)
+    parser.add_argument("--dialog-button")
+    parser.add_argument("--wait-for")
+    parser.add_argument("--screenshot")
+    parser.add_argument("command", nargs="+")
+    options = parser.parse_args(arguments)
+    session = Session(options.logs)
+    try:
+        drive(session, options)
+    except StepFailed as failed:
+        print("failed: " + str(failed), file=sys.stderr)
+        return 1
+    finally:
+        session.close()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
