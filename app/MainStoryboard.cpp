@@ -66,6 +66,10 @@ std::unique_ptr<NSView> generalView(genraltabvc& controller) {
   controller.lblextensionstate =
       &view->addSubview<NSTextField>("", NSTextFieldStyle::wrappingLabel);
   button(row(*view), "Open Extension Settings", controller, "btnopenSystemPrefrences:");
+  text(*view,
+       "It starts the extension and opens a window listing the file managers on this computer "
+       "(Files, Nemo, Caja, Thunar, Plovane Finder), where you choose the ones whose right-click "
+       "menu shows Plovane Menu.");
   heading(*view, "Context menu");
   controller.checkboxShowicon =
       &checkBox(*view, "Show icons in the menu", controller, "showiconinmenu:");
@@ -169,7 +173,8 @@ std::unique_ptr<NSView> firstRunView(firstRunvc& controller) {
   heading(*view, "1. Enable the extension");
   text(*view,
        "The extension answers the file manager. This step is done as soon as it runs; it is "
-       "checked every few seconds.");
+       "checked every few seconds. The button also opens a window listing the file managers on "
+       "this computer: leave the menu on in the one you use.");
   controller.btnpreferences =
       &button(row(*view), "Enable Plovane Menu Extension", controller, "btnsystemPrefrences:");
   heading(*view, "2. Choose folders");

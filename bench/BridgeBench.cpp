@@ -16,6 +16,7 @@
 
 #include "bench/Percentiles.h"
 #include "core/Bridge.h"
+#include "core/BusPaths.h"
 #include "desktop/BusNames.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
@@ -32,6 +33,7 @@ using plovane::bench::elapsedMicroseconds;
 using plovane::bench::reportPercentiles;
 using plovane::bridge::Bridge;
 using plovane::bridge::MenuKind;
+using plovane::bridge::pathsVariant;
 
 constexpr int kFolderSize = 10'000;
 constexpr char kEchoService[] = "org.plovane.bench.Echo";
@@ -145,20 +147,10 @@ BridgeSession& session() {
 
 Bridge& bridge() { return Bridge::shared("nautilus"); }
 
-GVariant* selectionVariant(const std::vector<std::string>& paths) {
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE("aay"));
-  for (const auto& path : paths) {
-    g_variant_builder_add_value(
-        &builder, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, path.data(), path.size(), 1));
-  }
-  return g_variant_builder_end(&builder);
-}
-
 std::string menuReplyText(BridgeSession& desktop) {
   GVariant* reply = callSync(desktop.connection, names::kExtensionService, names::kExtensionPath,
                              names::kFinderSyncInterface, "Menu",
-                             g_variant_new("(i@aay)", 0, selectionVariant(desktop.selection())));
+                             g_variant_new("(i@aay)", 0, pathsVariant(desktop.selection())));
   if (reply == nullptr) return {};
   const gchar* text = nullptr;
   g_variant_get(reply, "(&s)", &text);
@@ -195,7 +187,7 @@ void BM_BareCallWithTheSameReplySize(benchmark::State& state) {
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     GVariant* answer = callSync(desktop.connection, kEchoService, "/echo", kEchoService, "Menu",
-                                g_variant_new("(i@aay)", 0, selectionVariant(desktop.selection())));
+                                g_variant_new("(i@aay)", 0, pathsVariant(desktop.selection())));
     samples.push_back(elapsedMicroseconds(start));
     g_variant_unref(answer);
   }
@@ -214,7 +206,7 @@ void BM_ExtensionTakesABatchOfBadges(benchmark::State& state) {
   for (auto _ : state) {
     GVariant* reply = callSync(desktop.connection, names::kExtensionService, names::kExtensionPath,
                                names::kFinderSyncInterface, "RequestBadges",
-                               g_variant_new("(@aay)", selectionVariant(paths)));
+                               g_variant_new("(@aay)", pathsVariant(paths)));
     if (reply == nullptr) {
       state.SkipWithError("the extension refused the badge requests");
       return;

@@ -7,7 +7,9 @@ namespace plovane::host {
 namespace host_state = platform::desktop::host_state;
 
 FinderHostState::FinderHostState(platform::UserDefaultsRoot& defaults)
-    : state_(defaults.standardUserDefaults(host_state::kDomain)), directorySet_(defaults) {}
+    : state_(defaults.standardUserDefaults(host_state::kDomain)),
+      directorySet_(defaults),
+      switches_(defaults) {}
 
 bool FinderHostState::showsHiddenFiles() {
   const auto value = state_->objectForKey(host_state::kShowsHiddenFiles);

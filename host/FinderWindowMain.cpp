@@ -128,7 +128,8 @@ bool FinderMainWindow::openFolder(const fs::path& folder) {
 
 void FinderMainWindow::observeShownFolder() {
   const auto shownFolder = urlOf(folder_);
-  const bool served = platform::desktop::isInsideDirectorySet(state_.directoryURLs(), shownFolder);
+  const bool served = state_.showsExtensionMenu() &&
+                      platform::desktop::isInsideDirectorySet(state_.directoryURLs(), shownFolder);
   if (observed_ && (!served || *observed_ != shownFolder)) {
     extension_.endObserving(*observed_);
     observed_.reset();
@@ -234,9 +235,11 @@ std::unique_ptr<QMenu> FinderMainWindow::contextMenuFor(const ContextTarget& tar
     menu->addAction(tr("Open"), this, &FinderMainWindow::openSelection);
   }
   menu->addAction(showsHiddenFiles_);
-  // The file manager asks its extension only about items inside the directory set, read fresh
-  // each time since the extension may have changed it.
-  if (everyItemInside(state_.directoryURLs(), target.selection)) addExtensionMenu(*menu, target);
+  // The file manager asks its extension only about items inside the directory set, and only
+  // while the user leaves its menu on; both are read fresh, since other programs change them.
+  if (state_.showsExtensionMenu() && everyItemInside(state_.directoryURLs(), target.selection)) {
+    addExtensionMenu(*menu, target);
+  }
   return menu;
 }
 

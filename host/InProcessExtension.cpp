@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "host/BundlesFolder.h"
+
 namespace plovane::host {
 
 InProcessExtension::InProcessExtension(platform::NSBundle bundle,
@@ -18,8 +20,7 @@ std::filesystem::path extensionBundlePath() {
       configured != nullptr && *configured != '\0') {
     return configured;
   }
-  const auto executable = std::filesystem::read_symlink("/proc/self/exe");
-  return executable.parent_path().parent_path() / "bundles" / "PlovaneMenuExtension.appex";
+  return bundlesFolder() / "PlovaneMenuExtension.appex";
 }
 
 }  // namespace plovane::host

@@ -27,7 +27,7 @@ class InProcessExtension {
   std::unique_ptr<FinderSync> finderSync_;
 };
 
-// The extension bundle: $PLOVANE_EXTENSION_BUNDLE, else the build's bundle beside bin/.
+// The extension bundle: $PLOVANE_EXTENSION_BUNDLE, else the one in the bundles folder.
 std::filesystem::path extensionBundlePath();
 
 }  // namespace plovane::host

@@ -6,6 +6,7 @@
 
 #include "desktop/BusNames.h"
 #include "desktop/ProgramLauncher.h"
+#include "host/BundlesFolder.h"
 
 namespace plovane::host {
 
@@ -99,8 +100,7 @@ void copyBundle(const fs::path& from, const fs::path& to) {
 InstallPlaces defaultInstallPlaces() {
   const auto finder = fs::read_symlink("/proc/self/exe");
   const auto home = environmentPath("PLOVANE_HOME");
-  return {finder.parent_path().parent_path() / "bundles", finder,
-          platform::desktop::BundleRegistry::defaultApplicationsRoot(),
+  return {bundlesFolder(), finder, platform::desktop::BundleRegistry::defaultApplicationsRoot(),
           home ? *home : xdgDataHome(), home};
 }
 

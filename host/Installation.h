@@ -10,7 +10,7 @@ namespace plovane::host {
 // Where an installation puts things: the bundles under the applications root, the bus's
 // service file and the desktop entry under the data folder.
 struct InstallPlaces {
-  std::filesystem::path builtBundles;   // the build's bundles/ folder
+  std::filesystem::path builtBundles;   // the bundles to copy
   std::filesystem::path finderProgram;  // this stand-in, for its desktop entry
   std::filesystem::path applications;
   std::filesystem::path data;                 // $PLOVANE_HOME when set, else the XDG data home

@@ -8,6 +8,7 @@
 #include "desktop/HostDirectorySet.h"
 #include "host/MenuChoice.h"
 #include "host/MenuPrinter.h"
+#include "host/integration/MenuSwitches.h"
 
 namespace plovane::host {
 
@@ -41,6 +42,15 @@ std::optional<platform::NSMenuItem> chosenEntry(const platform::NSMenu& menu,
 
 void printMenu(const platform::NSMenu& menu, bool json) {
   std::cout << (json ? menuAsJson(menu) : menuAsTree(menu));
+}
+
+bool menuSwitchedOn() {
+  platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
+                                      [](const std::string& line) { std::cerr << line << "\n"; });
+  if (integration::MenuSwitches(defaults).isOn(integration::kStandInProgram)) return true;
+  std::cerr << "plovane-finder: the menu is switched off in Plovane Finder; switch it on in "
+               "Plovane Menu's extension settings\n";
+  return false;
 }
 
 bool sessionBusAvailable() {

@@ -23,6 +23,10 @@ int runInProcess(const Request& request);
 // The running extension asked over the session bus, started on demand.
 int runOverBus(const Request& request);
 
+// Whether this user left the menu on in the stand-in (in the Extensions pane); when not, it says
+// so on standard error and the extension is not asked.
+bool menuSwitchedOn();
+
 // Whether this process can reach a session bus at all, without starting one.
 bool sessionBusAvailable();
 

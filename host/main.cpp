@@ -31,6 +31,7 @@ int installForThisUser(int& argc, char** argv) {
 }
 
 int runCommand(const plovane::host::Request& request, int& argc, char** argv) {
+  if (!plovane::host::menuSwitchedOn()) return 1;
   QCoreApplication application(argc, argv);
   if (plovane::host::sessionBusAvailable()) return plovane::host::runOverBus(request);
   std::cerr << "plovane-finder: no session bus; hosting the extension in this process\n";

@@ -9,7 +9,8 @@ DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, con
                                  QObject& mainThread, Modals& modals, QDBusConnection bus)
     : runLoop(mainThread),
       finderSyncController(defaults),
-      workspace(bus, BundleRegistry(applicationsFolder), log),
+      workspace(bus, BundleRegistry({applicationsFolder, BundleRegistry::systemApplicationsRoot()}),
+                log),
       notificationCenter(bus),
       pasteboard(*QGuiApplication::clipboard()),
       fileManager(applicationsFolder),

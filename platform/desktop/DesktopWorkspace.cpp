@@ -1,5 +1,7 @@
 #include "desktop/DesktopWorkspace.h"
 
+#include <unistd.h>
+
 #include <QDBusConnectionInterface>
 #include <QDBusError>
 #include <QDBusMessage>
@@ -24,6 +26,8 @@ const std::string kAnyScreen = "default";
 // Where the original platform turns extensions on. Here an installed extension is on once the
 // session bus has started it.
 const std::string kExtensionsPane = "/System/Library/PreferencePanes/Extensions.prefPane";
+// Which file managers show the extension's menu is chosen in a pane of our own.
+constexpr char kIntegrationPane[] = "plovane-integration";
 
 const std::string kStoreScheme = "macappstore:";
 
@@ -42,11 +46,20 @@ std::string exitReason(int code) {
 }  // namespace
 
 DesktopWorkspace::DesktopWorkspace(QDBusConnection connection, BundleRegistry registry,
-                                   SystemLog& log, std::optional<std::filesystem::path> gsettings)
+                                   SystemLog& log, std::optional<std::filesystem::path> gsettings,
+                                   std::optional<std::filesystem::path> integrationPane)
     : connection_(std::move(connection)),
       registry_(std::move(registry)),
       log_(log),
-      gsettings_(std::move(gsettings)) {}
+      gsettings_(std::move(gsettings)),
+      integrationPane_(std::move(integrationPane)) {}
+
+std::optional<std::filesystem::path> DesktopWorkspace::integrationPaneBeside() {
+  const auto pane =
+      std::filesystem::read_symlink("/proc/self/exe").parent_path() / kIntegrationPane;
+  if (::access(pane.c_str(), X_OK) != 0) return std::nullopt;
+  return pane;
+}
 
 bool DesktopWorkspace::open(const std::string& target) {
   const auto outcome = startAndWaitBriefly({"xdg-open", target}, kHandOverWait);
@@ -70,7 +83,7 @@ bool DesktopWorkspace::open(const std::string& target) {
 }
 
 bool DesktopWorkspace::openURL(const NSURL& url) {
-  if (url.path() == kExtensionsPane) return startExtension();
+  if (url.path() == kExtensionsPane) return openExtensionsPane();
   // An application opens by running it; xdg-open would show its folder.
   if (url.pathExtension() == "app" && std::filesystem::is_directory(url.path())) {
     return startBundle(url.path());
@@ -95,6 +108,20 @@ bool DesktopWorkspace::openURLString(const std::string& url) {
   return open(page);
 }
 
+bool DesktopWorkspace::openExtensionsPane() {
+  const bool started = startExtension();
+  return showIntegrationPane() && started;
+}
+
+bool DesktopWorkspace::showIntegrationPane() {
+  std::optional<std::string> failure =
+      std::string("no ") + kIntegrationPane + " beside this program";
+  if (integrationPane_) failure = startDetached({integrationPane_->string()});
+  if (!failure) return true;
+  log_.log("cannot show which file managers show the menu: " + *failure);
+  return false;
+}
+
 bool DesktopWorkspace::startExtension() {
   const std::string name = bus::kExtensionService;
   if (!connection_.isConnected()) {
@@ -104,8 +131,7 @@ bool DesktopWorkspace::startExtension() {
   const QDBusReply<void> started =
       connection_.interface()->startService(QString::fromStdString(name));
   if (started.isValid()) {
-    log_.log("this desktop has no Extensions pane; the extension " + name +
-             " runs on the session bus");
+    log_.log("the extension " + name + " runs on the session bus");
     return true;
   }
   const QDBusError error = started.error();

@@ -23,12 +23,18 @@ class DesktopWorkspace final : public NSWorkspace {
   // after that has handed it to a program that stays, and counts as opened.
   static constexpr std::chrono::milliseconds kHandOverWait{2000};
 
-  // `gsettings` is the program that writes the desktop picture; absent when there is none.
+  // `gsettings` is the program that writes the desktop picture, `integrationPane` the one that
+  // shows which file managers show the menu; each absent when there is none.
   DesktopWorkspace(QDBusConnection connection, BundleRegistry registry, SystemLog& log,
-                   std::optional<std::filesystem::path> gsettings = findOnPath({"gsettings"}));
+                   std::optional<std::filesystem::path> gsettings = findOnPath({"gsettings"}),
+                   std::optional<std::filesystem::path> integrationPane = integrationPaneBeside());
+
+  // The integration pane where the settings app's bundle carries it: beside the running program.
+  static std::optional<std::filesystem::path> integrationPaneBeside();
 
   // True once the desktop's handler took the target. Store links ("macappstore:") open the
-  // product page over https, and the Extensions pane starts the extension on the session bus.
+  // product page over https; the Extensions pane starts the extension on the session bus and
+  // shows the integration pane, and is open once both happened.
   bool openURL(const NSURL& url) override;
   bool openURLString(const std::string& url) override;
   NSImage iconForFile(const std::string& path) override { return NSImage::iconOfItem(path); }
@@ -43,13 +49,16 @@ class DesktopWorkspace final : public NSWorkspace {
 
  private:
   bool open(const std::string& target);
+  bool openExtensionsPane();
   bool startExtension();
+  bool showIntegrationPane();
   bool startBundle(const std::string& bundle);
 
   QDBusConnection connection_;
   BundleRegistry registry_;
   SystemLog& log_;
   std::optional<std::filesystem::path> gsettings_;
+  std::optional<std::filesystem::path> integrationPane_;
   // Parent of the calls still waiting for an answer, so none outlives the workspace.
   QObject pendingCalls_;
 };

@@ -152,8 +152,8 @@ std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& 
   return std::nullopt;
 }
 
-BundleRegistry::BundleRegistry(std::filesystem::path applicationsRoot)
-    : applicationsRoot_(std::move(applicationsRoot)) {}
+BundleRegistry::BundleRegistry(std::vector<std::filesystem::path> applicationsRoots)
+    : applicationsRoots_(std::move(applicationsRoots)) {}
 
 std::filesystem::path BundleRegistry::defaultApplicationsRoot() {
   if (const char* configured = std::getenv("PLOVANE_APPLICATIONS");
@@ -163,21 +163,28 @@ std::filesystem::path BundleRegistry::defaultApplicationsRoot() {
   return UserDefaultsRoot::defaultRoot() / "Applications";
 }
 
+std::filesystem::path BundleRegistry::systemApplicationsRoot() {
+  return PLOVANE_SYSTEM_APPLICATIONS;
+}
+
 BundleRegistry::Command BundleRegistry::commandFor(const std::string& bundleIdentifier) const {
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator(applicationsRoot_, error)) {
-    if (entry.path().extension() != ".app") continue;
-    const auto bundle = NSBundle::bundleWithPath(entry.path());
-    if (!bundle || bundle->bundleIdentifier() != bundleIdentifier) continue;
-    return commandForBundleAt(entry.path());
+  std::string searched;
+  for (const auto& root : applicationsRoots_) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(root, error)) {
+      if (entry.path().extension() != ".app") continue;
+      const auto bundle = NSBundle::bundleWithPath(entry.path());
+      if (!bundle || bundle->bundleIdentifier() != bundleIdentifier) continue;
+      return commandForBundleAt(entry.path());
+    }
+    searched += (searched.empty() ? "" : " or ") + root.string();
   }
   if (auto equivalent = desktopEquivalents().find(bundleIdentifier);
       equivalent != desktopEquivalents().end()) {
     if (auto program = findOnPath(equivalent->second)) return {{program->string()}, {}};
     return {{}, "no program on this desktop stands in for " + bundleIdentifier};
   }
-  return {{},
-          "no bundle with identifier " + bundleIdentifier + " under " + applicationsRoot_.string()};
+  return {{}, "no bundle with identifier " + bundleIdentifier + " under " + searched};
 }
 
 BundleRegistry::Command BundleRegistry::commandForBundleAt(const std::filesystem::path& bundle) {

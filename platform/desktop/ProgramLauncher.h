@@ -37,15 +37,18 @@ EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
 // The first of `names` found as an executable on $PATH.
 std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& names);
 
-// Launch by bundle identifier: each program is a folder "<Name>.app" under the applications
-// root whose Info.plist names its identifier and executable. Identifiers of the original
-// platform's own programs stand for this desktop's equivalents.
+// Launch by bundle identifier: each program is a folder "<Name>.app" under an applications
+// root whose Info.plist names its identifier and executable; the roots are searched in order.
+// Identifiers of the original platform's own programs stand for this desktop's equivalents.
 class BundleRegistry {
  public:
-  explicit BundleRegistry(std::filesystem::path applicationsRoot);
+  explicit BundleRegistry(std::vector<std::filesystem::path> applicationsRoots);
 
-  // Where installed programs live: $PLOVANE_APPLICATIONS, else $PLOVANE_HOME/Applications.
+  // Where the user's installed programs live: $PLOVANE_APPLICATIONS, else
+  // $PLOVANE_HOME/Applications.
   static std::filesystem::path defaultApplicationsRoot();
+  // Where the system's package puts them, under the install prefix the build was made for.
+  static std::filesystem::path systemApplicationsRoot();
 
   // The command that starts the program, or why there is none.
   struct Command {
@@ -57,7 +60,7 @@ class BundleRegistry {
   static Command commandForBundleAt(const std::filesystem::path& bundle);
 
  private:
-  std::filesystem::path applicationsRoot_;
+  std::vector<std::filesystem::path> applicationsRoots_;
 };
 
 }  // namespace platform::desktop

@@ -19,6 +19,7 @@
 #include "support/PrivateSessionBus.h"
 #include "support/Process.h"
 #include "support/QtApplication.h"
+#include "support/RecordedLaunch.h"
 #include "support/TestEnvironment.h"
 
 namespace plovane {
@@ -169,16 +170,19 @@ class BusClientTest : public DesktopEndToEndTest {
   }
 };
 
-TEST_F(BusClientTest, TheExtensionsPaneStartsTheInstalledExtension) {
+TEST_F(BusClientTest, TheExtensionsPaneStartsTheInstalledExtensionAndShowsTheIntegrationPane) {
   platform::sim::RecordingSystemLog log;
+  testing::RecordedLaunch recorded(env.home.path());
   platform::desktop::DesktopWorkspace workspace(
-      client(), platform::desktop::BundleRegistry(applications()), log);
+      client(), platform::desktop::BundleRegistry({applications()}), log, std::nullopt,
+      recorded.binWith("plovane-integration") / "plovane-integration");
   ASSERT_FALSE(extensionRuns());
   EXPECT_TRUE(workspace.openURL(
       platform::NSURL::fileURLWithPath("/System/Library/PreferencePanes/Extensions.prefPane")));
   EXPECT_TRUE(extensionRuns()) << bus->log();
   EXPECT_EQ(extensionStarts(), 1u) << bus->log();
   EXPECT_EQ(log.logLines.size(), 1u);
+  EXPECT_EQ(recorded.arguments(), std::vector<std::string>{"plovane-integration"});
 }
 
 // Anyone on the bus can call the extension; it acts only on what its menu offered for items

@@ -228,6 +228,22 @@ TEST_F(FinderWindowMenuTest, AsksTheExtensionOnlyWhenEverySelectedItemIsInsideTh
   EXPECT_EQ(entryTitles(*menu), (std::vector<std::string>{"Open", "Show Hidden Files"}));
 }
 
+TEST_F(FinderWindowMenuTest, ShowsOnlyItsOwnEntriesWhileTheMenuIsSwitchedOffInIt) {
+  otherDirectorySet.setDirectoryURLs({urlOf(work)});
+  integration::MenuSwitches otherSwitches(otherDefaults);
+  ASSERT_EQ(otherSwitches.setOn(integration::kStandInProgram, false), std::nullopt);
+  auto menu = window->contextMenuFor(window->targetAt(positionOf("a.txt")));
+  EXPECT_EQ(entryTitles(*menu), (std::vector<std::string>{"Open", "Show Hidden Files"}));
+  ASSERT_TRUE(window->openFolder(work));
+  EXPECT_TRUE(extension.asked.empty());
+  EXPECT_TRUE(extension.told.empty());
+
+  // Switched on again while the window is open, the next right-click asks.
+  ASSERT_EQ(otherSwitches.setOn(integration::kStandInProgram, true), std::nullopt);
+  menu = window->contextMenuFor(window->targetAt(positionOf("a.txt")));
+  EXPECT_EQ(extension.asked.size(), 1u);
+}
+
 TEST_F(FinderWindowMenuTest, SendsTheChosenEntryWithTheSelectionItWasMadeFor) {
   otherDirectorySet.setDirectoryURLs({urlOf(work)});
   window->view().selectionModel()->select(*window->listing().indexOfName("B.txt"),

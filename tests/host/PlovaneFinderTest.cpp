@@ -2,6 +2,7 @@
 // where no session bus is: the stand-in then hosts the extension in its own process.
 #include <gtest/gtest.h>
 
+#include "desktop/BusNames.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/Process.h"
@@ -99,6 +100,26 @@ TEST_F(PlovaneFinderTest, ChoosesThroughTheWrappingSubmenu) {
   EXPECT_NE(result.standardOutput.find("launch com.apple.Terminal"), std::string::npos);
   EXPECT_EQ(finder({"choose", "Plovane Menu", work.string()}).exitCode, 1);
   EXPECT_EQ(finder({"choose", "Open Terminal", work.string()}).exitCode, 1);
+}
+
+// Switched off in the Extensions pane, the stand-in does not host the extension at all.
+TEST_F(PlovaneFinderTest, AsksNothingWhileTheMenuIsSwitchedOffInIt) {
+  monitor(work);
+  const auto item = (work / "photo.png").string();
+  auto hostState = env.defaults.standardUserDefaults(platform::desktop::host_state::kDomain);
+  const char* key = platform::desktop::host_state::kDisabledFileManagers;
+  hostState->setObject(PlistArray{"nautilus", "plovane-finder"}, key);
+  for (const auto& arguments : {std::vector<std::string>{"menu", item},
+                                std::vector<std::string>{"choose", "Open Terminal", item}}) {
+    const auto result = finder(arguments);
+    EXPECT_EQ(result.exitCode, 1) << arguments[0];
+    EXPECT_EQ(result.standardOutput, "");
+    EXPECT_NE(result.standardError.find("switched off in Plovane Finder"), std::string::npos)
+        << result.standardError;
+    EXPECT_EQ(result.standardError.find("FinderSync() launched"), std::string::npos);
+  }
+  hostState->setObject(PlistArray{"nautilus"}, key);
+  EXPECT_EQ(finder({"menu", item}).exitCode, 0);
 }
 
 TEST_F(PlovaneFinderTest, RefusesWhatItDoesNotUnderstand) {

@@ -31,14 +31,14 @@ class DesktopWorkspaceTest : public ::testing::Test {
   void SetUp() override { plovane::testing::qtApplication(); }
 
   DesktopWorkspace workspaceWith(std::optional<std::filesystem::path> gsettings) {
-    return DesktopWorkspace(QDBusConnection::sessionBus(), BundleRegistry(home.path()), log,
+    return DesktopWorkspace(QDBusConnection::sessionBus(), BundleRegistry({home.path()}), log,
                             std::move(gsettings));
   }
 
   TemporaryFolder home;
   sim::RecordingSystemLog log;
   DesktopWorkspace workspace{QDBusConnection::sessionBus(),
-                             BundleRegistry(home.path() / "Applications"), log};
+                             BundleRegistry({home.path() / "Applications"}), log};
   RecordedLaunch recorded{home.path()};
 };
 
@@ -207,7 +207,7 @@ class FileViewerTest : public DesktopWorkspaceTest {
 
   TemporaryFolder busFolder;
   plovane::testing::PrivateSessionBus bus{busFolder.path(), busFolder.path(), {}};
-  DesktopWorkspace viewer{connect("viewer"), BundleRegistry(home.path()), log};
+  DesktopWorkspace viewer{connect("viewer"), BundleRegistry({home.path()}), log};
 };
 
 TEST_F(FileViewerTest, ShowsTheItemsAsURIs) {
@@ -236,16 +236,31 @@ TEST_F(FileViewerTest, FallsBackToOpeningTheFolderWithoutAFileManager) {
 }
 
 // The same bus, on which no service file provides the extension.
-class ExtensionsPaneTest : public FileViewerTest {};
+class ExtensionsPaneTest : public FileViewerTest {
+ protected:
+  const NSURL extensionsPane =
+      NSURL::fileURLWithPath("/System/Library/PreferencePanes/Extensions.prefPane");
+};
 
 // The bus cannot start an extension it has no service file for: there is nothing to turn on.
+// Which file managers show the menu can be chosen all the same.
 TEST_F(ExtensionsPaneTest, TheExtensionsPaneFailsWhenTheExtensionIsNotInstalled) {
-  EXPECT_FALSE(viewer.openURL(
-      NSURL::fileURLWithPath("/System/Library/PreferencePanes/Extensions.prefPane")));
+  const auto pane = recorded.binWith("plovane-integration") / "plovane-integration";
+  DesktopWorkspace withPane(connect("viewer"), BundleRegistry({home.path()}), log, std::nullopt,
+                            pane);
+  EXPECT_FALSE(withPane.openURL(extensionsPane));
   ASSERT_EQ(log.logLines.size(), 1u);
   EXPECT_NE(log.logLines[0].find("the extension is not installed"), std::string::npos)
       << log.logLines[0];
   EXPECT_NE(log.logLines[0].find(bus::kExtensionService), std::string::npos);
+  EXPECT_EQ(recorded.arguments(), std::vector<std::string>{"plovane-integration"});
+}
+
+TEST_F(ExtensionsPaneTest, WithoutTheIntegrationPaneBesideItOneLineSaysSo) {
+  EXPECT_FALSE(viewer.openURL(extensionsPane));
+  ASSERT_EQ(log.logLines.size(), 2u);
+  EXPECT_NE(log.logLines[1].find("no plovane-integration beside this program"), std::string::npos)
+      << log.logLines[1];
 }
 
 }  // namespace

@@ -85,14 +85,37 @@ TEST(BundleRegistryTest, FindsBundlesByIdentifierUnderTheApplicationsRoot) {
                   "<key>CFBundleIdentifier</key><string>com.quenlow.broken</string>");
   writeBundleInfo(home.path() / "NotABundle",
                   "<key>CFBundleIdentifier</key><string>com.x</string>");
-  const BundleRegistry registry(home.path());
+  const BundleRegistry registry({home.path()});
   EXPECT_EQ(registry.commandFor("com.quenlow.plovanemenu").arguments,
             std::vector<std::string>{(home.path() / "Plovane Menu.app/plovane-menu").string()});
   EXPECT_NE(registry.commandFor("com.quenlow.broken").failure.find("CFBundleExecutable"),
             std::string::npos);
   EXPECT_TRUE(registry.commandFor("com.x").arguments.empty());
   EXPECT_TRUE(registry.commandFor("com.quenlow.PlovaneMenu").arguments.empty());
-  EXPECT_TRUE(BundleRegistry(home.path() / "missing").commandFor("com.x").arguments.empty());
+  EXPECT_TRUE(BundleRegistry({home.path() / "missing"}).commandFor("com.x").arguments.empty());
+}
+
+// The user's own installation comes first; the system's package is found when the user has none.
+TEST(BundleRegistryTest, SearchesTheRootsInOrder) {
+  TemporaryFolder home;
+  const auto user = home.path() / "user", system = home.path() / "system";
+  writeBundleInfo(user / "Mine.app",
+                  "<key>CFBundleIdentifier</key><string>com.quenlow.both</string>"
+                  "<key>CFBundleExecutable</key><string>mine</string>");
+  writeBundleInfo(system / "Packaged.app",
+                  "<key>CFBundleIdentifier</key><string>com.quenlow.both</string>"
+                  "<key>CFBundleExecutable</key><string>packaged</string>");
+  writeBundleInfo(system / "Other.app",
+                  "<key>CFBundleIdentifier</key><string>com.quenlow.other</string>"
+                  "<key>CFBundleExecutable</key><string>other</string>");
+  const BundleRegistry registry({user, system});
+  EXPECT_EQ(registry.commandFor("com.quenlow.both").arguments,
+            std::vector<std::string>{(user / "Mine.app/mine").string()});
+  EXPECT_EQ(registry.commandFor("com.quenlow.other").arguments,
+            std::vector<std::string>{(system / "Other.app/other").string()});
+  const auto absent = registry.commandFor("com.quenlow.absent");
+  EXPECT_TRUE(absent.arguments.empty());
+  EXPECT_NE(absent.failure.find(user.string() + " or " + system.string()), std::string::npos);
 }
 
 TEST(BundleRegistryTest, PlatformProgramsMapToThisDesktopsOwn) {
@@ -100,7 +123,7 @@ TEST(BundleRegistryTest, PlatformProgramsMapToThisDesktopsOwn) {
   const auto bin = makeFolder(home.path() / "bin");
   std::ofstream(bin / "xterm") << "#!/bin/true\n";
   std::filesystem::permissions(bin / "xterm", std::filesystem::perms::owner_all);
-  const BundleRegistry registry(home.path() / "Applications");
+  const BundleRegistry registry({home.path() / "Applications"});
   {
     EnvironmentOverride path("PATH", bin.string());
     EXPECT_EQ(registry.commandFor("com.apple.Terminal").arguments,

@@ -21,7 +21,7 @@ class WorkspaceContractTest : public ::testing::TestWithParam<bool> {
       plovane::testing::qtApplication();
       // A gsettings that would accept anything: the refusal must come before it is asked.
       workspace = std::make_unique<desktop::DesktopWorkspace>(
-          QDBusConnection::sessionBus(), desktop::BundleRegistry(home.path()), log, "/bin/true");
+          QDBusConnection::sessionBus(), desktop::BundleRegistry({home.path()}), log, "/bin/true");
     } else {
       workspace = std::make_unique<sim::SimWorkspace>(transcript);
     }

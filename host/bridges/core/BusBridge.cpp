@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/BusPaths.h"
 #include "core/MenuReply.h"
 #include "desktop/BusNames.h"
 
@@ -14,17 +15,6 @@ namespace names = platform::desktop::bus;
 constexpr gint64 kMicrosecondsPerMillisecond = 1000;
 // An extension that cannot be started is not tried again on every selection change.
 constexpr gint64 kQuietAfterFailedStartMilliseconds = 30'000;
-
-// Paths travel as byte arrays without a terminator: a Linux file name need not be UTF-8.
-GVariant* pathsVariant(const std::vector<std::string>& paths) {
-  GVariantBuilder builder;
-  g_variant_builder_init(&builder, G_VARIANT_TYPE("aay"));
-  for (const auto& path : paths) {
-    g_variant_builder_add_value(
-        &builder, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, path.data(), path.size(), 1));
-  }
-  return g_variant_builder_end(&builder);
-}
 
 bool isNotRunning(const GError* error) {
   return g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||

@@ -1,0 +1,14 @@
+#include "host/BundlesFolder.h"
+
+#include "desktop/ProgramLauncher.h"
+
+namespace plovane::host {
+
+std::filesystem::path bundlesFolder() {
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe");
+  const auto built = executable.parent_path().parent_path() / "bundles";
+  if (std::filesystem::is_directory(built)) return built;
+  return platform::desktop::BundleRegistry::systemApplicationsRoot();
+}
+
+}  // namespace plovane::host

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <filesystem>
+
+namespace plovane::host {
+
+// Where the two bundles are: the build's bundles/ folder beside the stand-in's bin/, or, for a
+// stand-in the system's package installed, the system's applications root.
+std::filesystem::path bundlesFolder();
+
+}  // namespace plovane::host

@@ -1,0 +1,149 @@
+// The Extensions pane's model: which file managers it finds on a PATH and module folders of the
+// test's own, and the per-user switches it keeps in the stand-in's defaults domain.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "desktop/BusNames.h"
+#include "host/integration/DesktopEntryProgram.h"
+#include "host/integration/FileManagers.h"
+#include "host/integration/MenuSwitches.h"
+#include "support/EnvironmentOverride.h"
+#include "support/FileTree.h"
+#include "support/TestEnvironment.h"
+
+namespace plovane::integration {
+namespace {
+
+namespace fs = std::filesystem;
+namespace host_state = platform::desktop::host_state;
+using platform::PlistArray;
+using platform::PlistValue;
+using testing::EnvironmentOverride;
+using testing::TemporaryFolder;
+
+void makeProgram(const fs::path& bin, const char* name) {
+  testing::makeFolder(bin, {name});
+  fs::permissions(bin / name, fs::perms::owner_all);
+}
+
+class MenuSwitchesTest : public ::testing::Test {
+ protected:
+  std::optional<PlistValue> stored(const char* key) {
+    return otherDefaults.standardUserDefaults(host_state::kDomain)->objectForKey(key);
+  }
+
+  TemporaryFolder home;
+  platform::UserDefaultsRoot defaults{home.path(), {}};
+  // The store as the stand-in and the file managers' modules have it open.
+  platform::UserDefaultsRoot otherDefaults{home.path(), {}};
+  MenuSwitches switches{defaults};
+};
+
+TEST_F(MenuSwitchesTest, OnEverywhereUntilSwitchedOffAndOtherWritersKeysAreKept) {
+  EXPECT_TRUE(switches.isOn("nautilus"));
+  auto state = otherDefaults.standardUserDefaults(host_state::kDomain);
+  state->setBool(true, host_state::kShowsHiddenFiles);
+  // Written by some other program: what is not a program name is not one.
+  state->setObject(PlistArray{"caja", 7}, host_state::kDisabledFileManagers);
+  EXPECT_FALSE(switches.isOn("caja"));
+
+  EXPECT_EQ(switches.setOn("nemo", false), std::nullopt);
+  EXPECT_EQ(switches.setOn(kStandInProgram, false), std::nullopt);
+  EXPECT_EQ(stored(host_state::kDisabledFileManagers),
+            PlistValue(PlistArray{"caja", "nemo", "plovane-finder"}));
+  EXPECT_EQ(stored(host_state::kShowsHiddenFiles), PlistValue(true));
+
+  EXPECT_EQ(switches.setOn("caja", true), std::nullopt);
+  EXPECT_EQ(switches.setOn("nemo", true), std::nullopt);
+  EXPECT_EQ(stored(host_state::kDisabledFileManagers), PlistValue(PlistArray{"plovane-finder"}));
+  MenuSwitches other(otherDefaults);
+  EXPECT_TRUE(other.isOn("nemo"));
+  EXPECT_FALSE(other.isOn(kStandInProgram));
+}
+
+TEST_F(MenuSwitchesTest, ASwitchTheStoreCannotKeepIsRefusedAndNotWrittenLater) {
+  const fs::path lock = defaults.fileForDomain(host_state::kDomain).string() + ".lock";
+  testing::makeFolder(lock);
+  const auto refused = switches.setOn("nemo", false);
+  ASSERT_TRUE(refused);
+  EXPECT_NE(refused->find("not a regular file"), std::string::npos) << *refused;
+  EXPECT_TRUE(switches.isOn("nemo"));
+
+  fs::remove(lock);
+  EXPECT_EQ(switches.setOn("caja", false), std::nullopt);
+  EXPECT_EQ(stored(host_state::kDisabledFileManagers), PlistValue(PlistArray{"caja"}));
+}
+
+class FileManagersFoundTest : public MenuSwitchesTest {
+ protected:
+  FileManager manager(const char* program, const char* name) {
+    return {program, name, modules / program / ("libplovane-menu-" + std::string(program) + ".so")};
+  }
+  std::vector<FileManagerState> found() {
+    return fileManagersFound({manager("nautilus", "Files"),
+                              manager("nemo", "Nemo"),
+                              manager("thunar", "Thunar"),
+                              {kStandInProgram, "Plovane Finder", std::nullopt}},
+                             switches);
+  }
+  bool standInInstalled() { return found().back().installed; }
+  void writeStandInEntry(const fs::path& dataFolder, const std::string& exec) {
+    testing::makeFolder(dataFolder / "applications");
+    std::ofstream(dataFolder / "applications" / "com.quenlow.plovanefinder.desktop")
+        << "[Desktop Entry]\nType=Application\nName=Plovane Finder\nExec=" << exec << "\n";
+  }
+
+  fs::path bin = testing::makeFolder(home.path() / "bin");
+  fs::path modules = testing::makeFolder(home.path() / "modules");
+  EnvironmentOverride path{"PATH", bin.string()};
+  EnvironmentOverride plovaneHome{"PLOVANE_HOME", (home.path() / "plovane").string()};
+  EnvironmentOverride dataHome{"XDG_DATA_HOME", (home.path() / "data").string()};
+  EnvironmentOverride dataFolders{"XDG_DATA_DIRS", (home.path() / "system").string()};
+};
+
+TEST_F(FileManagersFoundTest, ListsTheFileManagersOnPathWithTheirModuleAndSwitchThenTheStandIn) {
+  makeProgram(bin, "nemo");
+  makeProgram(bin, "thunar");
+  testing::makeFolder(modules / "nemo", {"libplovane-menu-nemo.so"});
+  ASSERT_EQ(switches.setOn("thunar", false), std::nullopt);
+
+  const auto states = found();
+  ASSERT_EQ(states.size(), 3u);
+  EXPECT_EQ(states[0].manager.name, "Nemo");
+  EXPECT_TRUE(states[0].installed);
+  EXPECT_TRUE(states[0].menuOn);
+  EXPECT_EQ(states[1].manager.name, "Thunar");
+  EXPECT_FALSE(states[1].installed);
+  EXPECT_FALSE(states[1].menuOn);
+  EXPECT_EQ(states[2].manager.program, kStandInProgram);
+  EXPECT_FALSE(states[2].installed);
+  EXPECT_TRUE(states[2].menuOn);
+
+  makeProgram(bin, kStandInProgram);
+  EXPECT_TRUE(standInInstalled());
+}
+
+TEST_F(FileManagersFoundTest, TheStandInIsFoundThroughTheDesktopEntryAnInstallationWrote) {
+  const fs::path build = testing::makeFolder(home.path() / "my \"build\" $dir");
+  makeProgram(build, kStandInProgram);
+  const std::string quoted = "\"" + home.path().string() + "/my \\\"build\\\" \\$dir/" +
+                             kStandInProgram + "\" --window %f";
+  writeStandInEntry(home.path() / "plovane", quoted);
+  EXPECT_TRUE(standInInstalled());
+  EXPECT_EQ(execProgram(quoted), (build / kStandInProgram).string());
+
+  // An entry whose program is gone, in the first folder that has one, finds nothing.
+  writeStandInEntry(home.path() / "plovane", "\"/gone/plovane-finder\" --window %f");
+  const fs::path system = testing::makeFolder(home.path() / "usr-bin");
+  makeProgram(system, kStandInProgram);
+  writeStandInEntry(home.path() / "system", (system / kStandInProgram).string() + " --window %f");
+  EXPECT_FALSE(standInInstalled());
+  fs::remove_all(home.path() / "plovane");
+  EXPECT_TRUE(standInInstalled());
+
+  EXPECT_EQ(execProgram("\"/unclosed --window"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace plovane::integration
