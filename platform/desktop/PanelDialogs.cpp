@@ -1,10 +1,15 @@
 #include "desktop/PanelDialogs.h"
 
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
+#include <QTreeView>
 #include <vector>
 
+#include "desktop/DialogLook.h"
 #include "desktop/FileAndFolderDialog.h"
 #include "desktop/HiddenItemsFilter.h"
 #include "desktop/LocalPaths.h"
@@ -37,12 +42,39 @@ void showMessage(QFileDialog& dialog, const QString& text) {
   grid->addWidget(message, 0, 0, 1, grid->columnCount());
 }
 
-void applyPanelFields(QFileDialog& dialog, const NSSavePanel& panel) {
-  if (!panel.title.empty()) dialog.setWindowTitle(QString::fromStdString(panel.title));
-  if (!panel.message.empty()) showMessage(dialog, QString::fromStdString(panel.message));
-  if (!panel.prompt.empty()) {
-    dialog.setLabelText(QFileDialog::Accept, QString::fromStdString(panel.prompt));
+// The prompt names what the accept button does; the icon the desktop gives that button (a
+// folder for "Open") would say something else, as on a "Hide" button.
+void showPrompt(QFileDialog& dialog, const QString& prompt) {
+  dialog.setLabelText(QFileDialog::Accept, prompt);
+  auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+  for (auto* button : box->buttons()) {
+    if (box->buttonRole(button) == QDialogButtonBox::AcceptRole) button->setIcon(QIcon());
   }
+}
+
+// Names with their size, kind and date in a window that fits all four, each detail as wide as
+// what it shows and the name taking the room left, as desktops list files; Qt's default window
+// and column widths cut them off.
+void fitDetails(QFileDialog& dialog) {
+  dialog.setMinimumSize(760, 480);
+  auto* header = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+QString purposeOf(const NSSavePanel& panel) {
+  for (const auto* text : {&panel.title, &panel.prompt, &panel.message}) {
+    if (!text->empty()) return QString::fromStdString(*text);
+  }
+  return {};
+}
+
+void applyPanelFields(QFileDialog& dialog, const NSSavePanel& panel, const QString& program) {
+  lookLikeDialog(dialog, dialogTitle(purposeOf(panel), program));
+  fitDetails(dialog);
+  if (!panel.message.empty()) showMessage(dialog, QString::fromStdString(panel.message));
+  if (!panel.prompt.empty()) showPrompt(dialog, QString::fromStdString(panel.prompt));
   dialog.setProxyModel(new HiddenItemsFilter(&dialog));
   dialog.setFilter(panel.showsHiddenFiles ? dialog.filter() | QDir::Hidden
                                           : dialog.filter() & ~QDir::Hidden);
@@ -87,18 +119,18 @@ std::unique_ptr<QFileDialog> openDialogFor(const NSOpenPanel& panel) {
 
 }  // namespace
 
-std::unique_ptr<QFileDialog> makeOpenDialog(const NSOpenPanel& panel) {
+std::unique_ptr<QFileDialog> makeOpenDialog(const NSOpenPanel& panel, const QString& program) {
   auto dialog = openDialogFor(panel);
-  applyPanelFields(*dialog, panel);
+  applyPanelFields(*dialog, panel, program);
   startAt(*dialog, panel);
   return dialog;
 }
 
-std::unique_ptr<QFileDialog> makeSaveDialog(const NSSavePanel& panel) {
+std::unique_ptr<QFileDialog> makeSaveDialog(const NSSavePanel& panel, const QString& program) {
   auto dialog = plainDialog();
   dialog->setAcceptMode(QFileDialog::AcceptSave);
   dialog->setFileMode(QFileDialog::AnyFile);
-  applyPanelFields(*dialog, panel);
+  applyPanelFields(*dialog, panel, program);
   if (panel.directoryURL) dialog->setDirectory(qtPath(*panel.directoryURL));
   dialog->selectFile(QString::fromStdString(panel.nameFieldStringValue));
   return dialog;

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "desktop/AlertDialog.h"
+#include "desktop/DialogLook.h"
 #include "desktop/LocalPaths.h"
 #include "desktop/PanelDialogs.h"
 
@@ -43,16 +44,20 @@ void openAsSheet(QDialog* dialog, NSWindow& window, std::function<void(int)> fin
 NSModalResponse QtModals::runModal(NSAlert& alert) {
   alert.window().makeKeyAndOrderFront();
   AlertDialog dialog(alert);
+  lookLikeDialog(dialog, program_);
+  keepOverActiveWindow(dialog);
   return NSAlertFirstButtonReturn + dialog.exec();
 }
 
 NSModalResponse QtModals::runModal(NSOpenPanel& panel) {
-  const auto dialog = makeOpenDialog(panel);
+  const auto dialog = makeOpenDialog(panel, program_);
+  keepOverActiveWindow(*dialog);
   return takeChoice(panel, *dialog, dialog->exec() == QDialog::Accepted);
 }
 
 NSModalResponse QtModals::runModal(NSSavePanel& panel) {
-  const auto dialog = makeSaveDialog(panel);
+  const auto dialog = makeSaveDialog(panel, program_);
+  keepOverActiveWindow(*dialog);
   if (dialog->exec() != QDialog::Accepted) return NSModalResponseCancel;
   panel.URL = fileURL(dialog->selectedFiles().value(0));
   return NSModalResponseOK;
@@ -62,6 +67,7 @@ void QtModals::beginSheetModalForWindow(std::shared_ptr<NSAlert> alert, NSWindow
                                         Completion completion) {
   alert->window().makeKeyAndOrderFront();
   auto* dialog = new AlertDialog(*alert);
+  lookLikeDialog(*dialog, program_);
   openAsSheet(dialog, window, [alert, completion](int index) {
     if (completion) completion(NSAlertFirstButtonReturn + index);
   });
@@ -69,7 +75,7 @@ void QtModals::beginSheetModalForWindow(std::shared_ptr<NSAlert> alert, NSWindow
 
 void QtModals::beginSheetModalForWindow(std::shared_ptr<NSOpenPanel> panel, NSWindow& window,
                                         Completion completion) {
-  auto* dialog = makeOpenDialog(*panel).release();
+  auto* dialog = makeOpenDialog(*panel, program_).release();
   openAsSheet(dialog, window, [panel, dialog, completion](int result) {
     const auto response = takeChoice(*panel, *dialog, result == QDialog::Accepted);
     if (completion) completion(response);

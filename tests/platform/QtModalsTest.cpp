@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <algorithm>
 #include <fstream>
 #include <functional>
@@ -136,7 +137,7 @@ QPushButton* acceptButton(QDialog& dialog) {
 class QtModalsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { plovane::testing::qtApplication(); }
-  QtModals modals;
+  QtModals modals{QStringLiteral("Plovane Menu")};
   TemporaryFolder folder;
 };
 
@@ -178,6 +179,25 @@ TEST_F(QtModalsTest, AlertShowsStyleTextsAndButtonsAndAnswersWithTheClickedOne) 
     EXPECT_EQ(response, NSAlertFirstButtonReturn + 2);
     EXPECT_FALSE(alert.window().isVisible());
   }
+}
+
+TEST_F(QtModalsTest, AlertIsAModalDialogNamedForTheProgramOverTheWindowInFront) {
+  QWidget front;
+  front.show();
+  front.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&front));
+  NSAlert alert;
+  alert.messageText = "Folder already added";
+  whileShown(
+      [&](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Plovane Menu");
+        EXPECT_EQ(dialog.windowType(), Qt::Dialog);
+        EXPECT_FALSE(dialog.windowFlags() &
+                     (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+        EXPECT_TRUE(dialog.isModal());
+        EXPECT_EQ(dialog.windowHandle()->transientParent(), front.windowHandle());
+      },
+      [&] { return modals.runModal(alert); });
 }
 
 TEST_F(QtModalsTest, ReturnPressesTheFirstButtonAndEscapeTheCancellingOne) {
@@ -231,7 +251,7 @@ TEST_F(QtModalsTest, OpenPanelChoosesAFolderWhenFilesAndFoldersAreAllowed) {
   const auto response = whileShown(
       [&](QDialog& dialog) {
         ASSERT_TRUE(loaded(dialog, folder.path(), 2));
-        EXPECT_EQ(dialog.windowTitle(), "Copy");
+        EXPECT_EQ(dialog.windowTitle(), "Copy \u2014 Plovane Menu");
         auto* message = dialog.findChild<QLabel*>(QStringLiteral("message"));
         ASSERT_NE(message, nullptr);
         EXPECT_EQ(message->text(), "Select the item to copy");
@@ -336,7 +356,7 @@ TEST_F(QtModalsTest, SavePanelReturnsTheTypedNameInTheStartFolder) {
   const auto response = whileShown(
       [&](QDialog& dialog) {
         ASSERT_TRUE(loaded(dialog, folder.path(), 1));
-        EXPECT_EQ(dialog.windowTitle(), "Create New Text File");
+        EXPECT_EQ(dialog.windowTitle(), "Create New Text File \u2014 Plovane Menu");
         EXPECT_EQ(acceptButton(dialog)->text(), "Create");
         EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("message"))->text(),
                   "Name the new file");
