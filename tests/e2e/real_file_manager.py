@@ -9,6 +9,9 @@ usage: real_file_manager.py OPTION... -- FILE-MANAGER-COMMAND...
   --start-service NAME  a bus name started before the file manager (the extension)
   --ready PATH          a file that exists once that service has started
   --application NAME    the file manager's accessible name
+  --select-key KEY      a key (xdotool's name) that selects the item, for a file manager that
+                        cannot be told which item to select when it starts
+  --status TEXT         text the file manager's status bar shows once the item is selected
   --entry PATH          the entry to click: titles from the context menu through its submenus,
                         joined by " > "
   --dialog-button TITLE a button to press in a window the click opened (any program's)
@@ -16,8 +19,8 @@ usage: real_file_manager.py OPTION... -- FILE-MANAGER-COMMAND...
   --screenshot PNG      the screen once the entry's own menu is open
 
 Starts an X server (Xvfb), a session bus whose programs draw there, the accessibility bus, the
-service, and then the file manager, which must show the selected item. Shift+F10 opens the
-context menu of the selection. Prints every menu entry the file manager has built, submenus
+service, and then the file manager, which must show the selected item (or select it with the
+key). Shift+F10 opens the context menu of the selection. Prints every menu entry the file manager has built, submenus
 included, as "menu: TITLE" lines in the order of its accessibility tree. Ends everything it
 started. Exits 0 when every step succeeded, 1 naming the step that did not, 2 on bad usage.
 """
@@ -34,7 +37,8 @@ import pyatspi
 TIMEOUT = 30.0
 MENU_ATTEMPTS = 4
 MENU_WAIT = 8.0
-MENU_ROLES = ("menu item", "check menu item", "radio menu item")
+# GTK 3 gives an entry that opens a submenu the role of a menu.
+MENU_ROLES = ("menu item", "check menu item", "radio menu item", "menu")
 
 BUS_CONFIGURATION = """<!DOCTYPE busconfig PUBLIC
  "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
@@ -159,6 +163,12 @@ def find_application(name):
                 None)
 
 
+def top_level(node):
+    while node.parent is not None and node.parent.getRoleName() != "application":
+        node = node.parent
+    return node
+
+
 def walk(node):
     yield node
     for index in range(node.childCount):
@@ -206,14 +216,38 @@ def press_button(title):
     wait_for("no button " + title, probe).queryAction().doAction(0)
 
 
+def select_item(session, application, options):
+    """Keys go to the window under the pointer, as no window manager gives a window the focus.
+    The key is pressed until the status bar shows the selection: pressed before the folder has
+    loaded, it selects nothing."""
+    frame = wait_for("no window of " + options.application,
+                     lambda: next(node for node in walk(application)
+                                  if node.getRoleName() == "frame" and visible(node)))
+    extents = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    session.run(["xdotool", "mousemove", str(extents.x + extents.width // 2),
+                 str(extents.y + extents.height // 2)])
+
+    def selected():
+        if options.select_key:
+            session.run(["xdotool", "key", options.select_key])
+        return any(node.getRoleName() == "status bar" and options.status in node.name
+                   for node in walk(application))
+
+    if options.status:
+        wait_for("the status bar never showed " + options.status, selected)
+
+
 def use_menu(session, application, options):
     titles = options.entry.split(" > ")
     entry = open_context_menu(session, application, titles[0])
+    menu = top_level(entry)
     for title in titles[1:]:
         entry.queryAction().doAction(0)
         entry = wait_for("no entry %s in the menu" % title, lambda: find_entry(application, title))
-    for node in menu_items(application):
-        print("menu: " + node.name)
+    # Only the context menu's own entries: GTK 3 reports a closed menu bar's entries as visible.
+    for node in menu_items(menu):
+        if node.name:  # GTK 3's menus themselves have no name
+            print("menu: " + node.name)
     sys.stdout.flush()
     if options.screenshot:
         session.run(["import", "-window", "root", options.screenshot])
@@ -232,9 +266,7 @@ def drive(session, options):
     except StepFailed:
         names = [found.name for found in applications() if found is not None]
         raise StepFailed("no application %s among %s" % (options.application, names)) from None
-    wait_for("no window of " + options.application,
-             lambda: any(node.getRoleName() == "frame" and visible(node)
-                         for node in walk(application)))
+    select_item(session, application, options)
     use_menu(session, application, options)
     if options.dialog_button:
         press_button(options.dialog_button)
@@ -249,6 +281,8 @@ def main(arguments):
     parser.add_argument("--start-service")
     parser.add_argument("--ready")
     parser.add_argument("--application", required=True)
+    parser.add_argument("--select-key")
+    parser.add_argument("--status")
     parser.add_argument("--entry", required=True)
     parser.add_argument("--dialog-button")
     parser.add_argument("--wait-for")

@@ -1,8 +1,10 @@
-// Real Nautilus loads the module from its compiled-in extension folder, shows the extension's
-// entries in its context menu, and an entry clicked there runs its command. The whole desktop
-// session runs as an unprivileged user inside a sandbox (bwrap) with a process namespace of its
-// own, where the module's folder is mounted over Nautilus's: nothing is written to the machine's
-// folders, and every program of the session ends with the sandbox, also when the test is killed.
+// Each real file manager loads its module from its compiled-in extension folder, shows the
+// extension's entries in its context menu, and an entry clicked there runs its command. The whole
+// desktop session runs as an unprivileged user (Nemo and Thunar refuse root quietly, with a
+// banner) inside a sandbox (bwrap) with a process namespace of its own, where the module's folder
+// is mounted over the file manager's: nothing is written to the machine's folders, other modules
+// installed there stay out, and every program of the session ends with the sandbox, also when the
+// test is killed.
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include <cstdlib>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string_view>
 #include <vector>
@@ -34,12 +37,51 @@ constexpr char kSetPrivileges[] = "/usr/bin/setpriv";
 constexpr char kTimeout[] = "/usr/bin/timeout";
 // The driver gives up long before the test's own limit; its steps wait 30 s at most each.
 constexpr char kDriverSeconds[] = "150";
-constexpr char kModuleName[] = "libplovane-menu-nautilus.so";
 constexpr char kExtensionService[] = "com.quenlow.plovanemenu.findersyncextension";
 // Where the extension keeps the directory set once it has started.
 constexpr char kHostStateFile[] = "Preferences/com.quenlow.plovanefinder.plist";
-// Where to keep a picture of Nautilus with the menu open, when set.
-constexpr char kScreenshotVariable[] = "PLOVANE_NAUTILUS_SCREENSHOT";
+// A folder where each case keeps a picture of its file manager with the menu open, when set.
+constexpr char kScreenshotVariable[] = "PLOVANE_MENU_SCREENSHOTS";
+// What the status bars of the GTK 3 file managers show once the item is selected.
+constexpr char kSelectedStatus[] = "\"notes.txt\"";
+
+struct FileManager {
+  const char* name;  // also the program
+  const char* module;
+  const char* extensionFolder;
+  const char* folderVariable;  // an environment variable naming more module folders, if any
+  const char* application;     // its accessible name
+  // How it starts with the item selected, or with its folder open and a key that selects the
+  // item, the folder's first.
+  std::vector<std::string> (*command)(const fs::path& item);
+  const char* selectKey;
+  const char* status;  // what its status bar shows once the item is selected; it may have none
+  const char* ownEntry;
+};
+
+void PrintTo(const FileManager& manager, std::ostream* out) { *out << manager.name; }
+
+const FileManager kFileManagers[] = {
+    {"nautilus", PLOVANE_NAUTILUS_MODULE, PLOVANE_NAUTILUS_EXTENSION_DIR, nullptr,
+     "org.gnome.Nautilus",
+     [](const fs::path& item) {
+       return std::vector<std::string>{"--select", item.string()};
+     },
+     nullptr, nullptr, "Properties"},
+    {"nemo", PLOVANE_NEMO_MODULE, PLOVANE_NEMO_EXTENSION_DIR, nullptr, "nemo",
+     [](const fs::path& item) { return std::vector<std::string>{item.string()}; }, nullptr,
+     kSelectedStatus, "Properties"},
+    // Caja's --select asks a running Caja over the bus, and none runs yet.
+    {"caja", PLOVANE_CAJA_MODULE, PLOVANE_CAJA_EXTENSION_DIR, "CAJA_EXTENSION_DIRS", "caja",
+     [](const fs::path& item) {
+       return std::vector<std::string>{"--no-desktop", "--browser", item.parent_path().string()};
+     },
+     "Home", kSelectedStatus, "Properties"},
+    // Thunar opens a file given to it with the file's application.
+    {"thunar", PLOVANE_THUNAR_MODULE, PLOVANE_THUNAR_EXTENSION_DIR, nullptr, "thunar",
+     [](const fs::path& item) { return std::vector<std::string>{item.parent_path().string()}; },
+     "Home", kSelectedStatus, "Properties..."},
+};
 
 struct User {
   uid_t uid;
@@ -67,7 +109,7 @@ std::vector<std::string> titlesOf(const std::string& finderMenu) {
   return titles;
 }
 
-// The entries Nautilus built, as the driver printed them.
+// The entries the file manager built, as the driver printed them.
 std::vector<std::string> menuOf(const std::string& driverOutput) {
   constexpr std::string_view kPrefix = "menu: ";
   std::vector<std::string> entries;
@@ -83,24 +125,26 @@ std::string joined(const std::vector<std::string>& texts) {
   return text;
 }
 
-class RealNautilusTest : public ::testing::Test {
+class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
  protected:
   void SetUp() override {
-    for (const char* program : {"nautilus", "Xvfb", "xdotool", "dbus-daemon", "gdbus"}) {
+    for (const char* program : {manager.name, "Xvfb", "xdotool", "dbus-daemon", "gdbus"}) {
       if (!onPath(program)) GTEST_SKIP() << program << " is not installed";
     }
     if (!fs::exists(kSandbox)) GTEST_SKIP() << "bubblewrap is not installed";
-    if (!fs::is_directory(PLOVANE_NAUTILUS_EXTENSION_DIR))
-      GTEST_SKIP() << "no Nautilus extension folder " << PLOVANE_NAUTILUS_EXTENSION_DIR;
+    if (manager.folderVariable == nullptr &&
+        !fs::is_directory(fs::path(manager.extensionFolder).parent_path()))
+      GTEST_SKIP() << "no folder for the extension folder " << manager.extensionFolder;
     if (runProcess({kPython, "-c", "import pyatspi"}).exitCode != 0)
       GTEST_SKIP() << "python3-pyatspi is not installed";
     if (::geteuid() == 0) {
       // The session must not run as root; the test's home becomes the user's.
       const passwd* nobody = ::getpwnam("nobody");
-      if (nobody == nullptr) GTEST_SKIP() << "no unprivileged user \"nobody\" to run Nautilus as";
+      if (nobody == nullptr)
+        GTEST_SKIP() << "no unprivileged user \"nobody\" to run " << manager.name << " as";
       user = User{nobody->pw_uid, nobody->pw_gid};
     }
-    fs::copy_file(PLOVANE_NAUTILUS_MODULE, modules / kModuleName);
+    fs::copy_file(manager.module, modules / moduleName);
 
     environment = env.sessionEnvironment();
     environment["DBUS_SESSION_BUS_ADDRESS"] = "";
@@ -109,12 +153,11 @@ class RealNautilusTest : public ::testing::Test {
     auto store = env.openSuite();
     store->setValueForKeyPath(PlistArray{work.string()}, keys::foldersArray);
     store->setValueForKeyPath(PlistArray{1}, keys::foldersArraystate);
-    // Every command inside one submenu: the module builds Nautilus's submenus too.
+    // Every command inside one submenu: the module builds the file manager's submenus too.
     store->setBool(true, keys::showinSubMenu);
     ASSERT_TRUE(store->synchronize());
-    // What the extension offers for the selection, asked without Nautilus.
-    const auto offered =
-        runProcess({PLOVANE_FINDER, "menu", (work / "notes.txt").string()}, environment);
+    // What the extension offers for the selection, asked without a file manager.
+    const auto offered = runProcess({PLOVANE_FINDER, "menu", item.string()}, environment);
     ASSERT_EQ(offered.exitCode, 0) << offered.standardError;
     ours = titlesOf(offered.standardOutput);
     ASSERT_FALSE(ours.empty()) << offered.standardError;
@@ -122,11 +165,26 @@ class RealNautilusTest : public ::testing::Test {
     // From here on only the session's user writes to the home: a lock file of root's would
     // keep it from writing the store.
     ASSERT_NO_FATAL_FAILURE(handHomeToUser());
-    const auto sandboxed = asUser({kSandbox, "--dev-bind", "/", "/", "--bind", modules.string(),
-                                   PLOVANE_NAUTILUS_EXTENSION_DIR, "--", "/bin/true"});
+    auto mounting = std::vector<std::string>{kSandbox, "--dev-bind", "/", "/"};
+    const auto mounts = moduleMounts();
+    mounting.insert(mounting.end(), mounts.begin(), mounts.end());
+    mounting.insert(mounting.end(), {"--", "/bin/true"});
+    const auto sandboxed = asUser(mounting);
     if (sandboxed.exitCode != 0)
-      GTEST_SKIP() << "cannot mount the module's folder over Nautilus's in a sandbox: "
-                   << sandboxed.standardError;
+      GTEST_SKIP() << "cannot mount the module's folder over " << manager.name
+                   << "'s in a sandbox: " << sandboxed.standardError;
+  }
+
+  // The sandbox's arguments that show the module where the file manager looks: a folder the file
+  // manager takes from the environment needs none. A missing folder (no other module installed)
+  // is made on a tmpfs over its parent, which holds no module either.
+  std::vector<std::string> moduleMounts() const {
+    if (manager.folderVariable != nullptr) return {};
+    std::vector<std::string> arguments;
+    const fs::path folder = manager.extensionFolder;
+    if (!fs::exists(folder)) arguments = {"--tmpfs", folder.parent_path().string()};
+    arguments.insert(arguments.end(), {"--bind", modules.string(), folder.string()});
+    return arguments;
   }
 
   // Runs a program as the session's user.
@@ -151,9 +209,10 @@ class RealNautilusTest : public ::testing::Test {
 
   // The driver inside a sandbox: a process namespace of its own (all its programs end with it,
   // and it ends with this process), its own network namespace and /tmp (so its X server and
-  // buses meet nobody else's), the test's home, and the module's folder where Nautilus looks.
-  ProcessResult runNautilus(const std::string& entry, const std::string& button,
-                            const fs::path& result) const {
+  // buses meet nobody else's), the test's home, and the module's folder where the file manager
+  // looks.
+  ProcessResult runFileManager(const std::string& entry, const std::string& button,
+                               const fs::path& result) const {
     const auto home = env.home.path().string();
     const auto root = env.defaults.root();
     std::vector<std::string> arguments;
@@ -163,10 +222,15 @@ class RealNautilusTest : public ::testing::Test {
     add({kSandbox, "--die-with-parent", "--unshare-pid", "--unshare-net", "--clearenv"});
     add({"--dev-bind", "/", "/", "--proc", "/proc", "--tmpfs", "/tmp"});
     add({"--perms", "1777", "--dir", "/tmp/.X11-unix", "--bind", home, home});
-    add({"--bind", modules.string(), PLOVANE_NAUTILUS_EXTENSION_DIR});
+    // The driver stays visible where the checkout lies under /tmp, as CI's may.
+    const auto driver = fs::path(PLOVANE_REAL_FILE_MANAGER_DRIVER).parent_path().string();
+    add({"--ro-bind", driver, driver});
+    const auto mounts = moduleMounts();
+    arguments.insert(arguments.end(), mounts.begin(), mounts.end());
     auto session = environment;
     session.erase("DBUS_SESSION_BUS_ADDRESS");
     session["QT_QPA_PLATFORM"] = "xcb";
+    if (manager.folderVariable != nullptr) session[manager.folderVariable] = modules.string();
     session.insert({{"PATH", "/usr/local/bin:/usr/bin:/bin"},
                     {"LANG", "C.UTF-8"},
                     {"GDK_BACKEND", "x11"},
@@ -178,11 +242,15 @@ class RealNautilusTest : public ::testing::Test {
     add({"--", kTimeout, kDriverSeconds, kPython, PLOVANE_REAL_FILE_MANAGER_DRIVER});
     add({"--logs", logs.string(), "--service-folder", (root / "dbus-1/services").string()});
     add({"--start-service", kExtensionService, "--ready", (root / kHostStateFile).string()});
-    add({"--application", "org.gnome.Nautilus", "--entry", entry, "--dialog-button", button});
+    add({"--application", manager.application, "--entry", entry, "--dialog-button", button});
+    if (manager.selectKey != nullptr) add({"--select-key", manager.selectKey});
+    if (manager.status != nullptr) add({"--status", manager.status});
     add({"--wait-for", result.string()});
     // A picture of the open menu (for the README) when asked; it takes ImageMagick's import.
     if (std::getenv(kScreenshotVariable) != nullptr) add({"--screenshot", screenshot.string()});
-    add({"--", "nautilus", "--select", (work / "notes.txt").string()});
+    add({"--", manager.name});
+    const auto command = manager.command(item);
+    arguments.insert(arguments.end(), command.begin(), command.end());
     return asUser(arguments);
   }
 
@@ -195,39 +263,46 @@ class RealNautilusTest : public ::testing::Test {
     return text;
   }
 
+  const FileManager& manager = GetParam();
+  const std::string moduleName = fs::path(manager.module).filename();
   testing::TestEnvironment env;
   std::optional<User> user;
   std::map<std::string, std::string> environment;
   std::vector<std::string> ours;  // the titles of the extension's menu, in order
   fs::path work = testing::makeFolder(env.home.path() / "Work", {"notes.txt", "photo.png"});
-  fs::path modules = testing::makeFolder(env.home.path() / "nautilus-extensions");
+  fs::path item = work / "notes.txt";
+  fs::path modules = testing::makeFolder(env.home.path() / "extensions");
   fs::path logs = testing::makeFolder(env.home.path() / "logs");
-  fs::path screenshot = env.home.path() / "nautilus-menu.png";
+  fs::path screenshot = env.home.path() / "menu.png";
 };
 
-TEST_F(RealNautilusTest, ShowsTheExtensionsSubmenuAndAnEntryClickedThereCreatesAFile) {
+TEST_P(RealFileManagerTest, ShowsTheExtensionsSubmenuAndAnEntryClickedThereCreatesAFile) {
   ASSERT_EQ(ours.front(), "Plovane Menu") << joined(ours);
   const auto created = work / "Untitled.txt";
-  const auto run = runNautilus("Plovane Menu > Create New Text File", "Save", created);
+  const auto run = runFileManager("Plovane Menu > Create New Text File", "Save", created);
   ASSERT_EQ(run.exitCode, 0) << run.standardError << run.standardOutput << logsText();
 
   // The submenu holds every entry of the extension's menu, in its order.
   const auto shown = menuOf(run.standardOutput);
   EXPECT_NE(std::search(shown.begin(), shown.end(), ours.begin(), ours.end()), shown.end())
-      << "Nautilus showed:\n"
+      << manager.name << " showed:\n"
       << joined(shown) << "the extension offers:\n"
       << joined(ours);
-  // Nautilus's own entries are still there.
-  EXPECT_NE(std::find(shown.begin(), shown.end(), "Properties"), shown.end()) << joined(shown);
+  // The file manager's own entries are still there.
+  EXPECT_NE(std::find(shown.begin(), shown.end(), manager.ownEntry), shown.end()) << joined(shown);
   // The extension's save panel, answered with its proposed name, created the file.
   EXPECT_TRUE(fs::is_regular_file(created)) << logsText();
   // The mount lived only in the sandbox.
-  EXPECT_FALSE(fs::exists(fs::path(PLOVANE_NAUTILUS_EXTENSION_DIR) / kModuleName));
+  EXPECT_FALSE(fs::exists(fs::path(manager.extensionFolder) / moduleName));
 
   if (const char* keep = std::getenv(kScreenshotVariable)) {
-    fs::copy_file(screenshot, keep, fs::copy_options::overwrite_existing);
+    fs::copy_file(screenshot, fs::path(keep) / (std::string(manager.name) + "-menu.png"),
+                  fs::copy_options::overwrite_existing);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(EachFileManager, RealFileManagerTest, ::testing::ValuesIn(kFileManagers),
+                         ::testing::PrintToStringParamName());
 
 }  // namespace
 }  // namespace plovane
