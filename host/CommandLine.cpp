@@ -37,6 +37,20 @@ std::optional<Request> parseWindow(const std::vector<std::string>& arguments) {
   return request;
 }
 
+std::optional<Request> parseLog(const std::vector<std::string>& arguments) {
+  Request request;
+  request.command = Request::Command::log;
+  if (arguments.size() == 1) return request;
+  if (arguments.size() != 3 || arguments[1] != "--lines") return std::nullopt;
+  const std::string& count = arguments[2];
+  if (count.empty() || count.size() > 9 ||
+      count.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  request.logLines = std::stoul(count);
+  return request;
+}
+
 // The options of menu and choose; false at the first argument that is none of them.
 bool parseOptions(const std::vector<std::string>& arguments, Request& request,
                   std::vector<std::string>& positional) {
@@ -72,12 +86,14 @@ bool parseOptions(const std::vector<std::string>& arguments, Request& request,
 std::optional<Request> parseRequest(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return std::nullopt;
   if (arguments[0] == "--window") return parseWindow(arguments);
-  if (arguments[0] == "install") {
+  if (arguments[0] == "install" || arguments[0] == "uninstall") {
     if (arguments.size() != 1) return std::nullopt;
     Request request;
-    request.command = Request::Command::install;
+    request.command =
+        arguments[0] == "install" ? Request::Command::install : Request::Command::uninstall;
     return request;
   }
+  if (arguments[0] == "log") return parseLog(arguments);
   if (arguments[0] != "menu" && arguments[0] != "choose") return std::nullopt;
   Request request;
   request.command = arguments[0] == "menu" ? Request::Command::menu : Request::Command::choose;

@@ -15,13 +15,14 @@ inline constexpr char kUsage[] =
     "       plovane-finder choose [--answer ok:PATH|ok|cancel|button:TITLE]... ITEM PATH...\n"
     "       plovane-finder --window [FOLDER]\n"
     "                      [--screenshot FILE.png [--open-menu-at NAME [--open-submenu TITLE]]]\n"
-    "       plovane-finder install\n"
+    "       plovane-finder install | uninstall\n"
+    "       plovane-finder log [--lines N]\n"
     "ITEM is an entry's title, or titles through submenus joined by \" > \".\n"
     "NAME is an item of FOLDER whose context menu is open in the screenshot.\n";
 
 // One use of the stand-in, as its command line asks for it.
 struct Request {
-  enum class Command { menu, choose, window, install };
+  enum class Command { menu, choose, window, install, uninstall, log };
   Command command = Command::menu;
   platform::FIMenuKind kind = platform::FIMenuKind::contextualMenuForItems;
   bool json = false;
@@ -34,6 +35,7 @@ struct Request {
   std::optional<std::filesystem::path> screenshot;
   std::optional<std::string> menuItem;
   std::optional<std::string> submenu;
+  std::size_t logLines = 50;  // how many of the log's last lines `log` prints
 };
 
 // Absent when the arguments are not a request (the usage says what is).

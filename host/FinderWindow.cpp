@@ -4,10 +4,10 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
-#include <QStatusBar>
 #include <iostream>
 
 #include "desktop/ImageRendering.h"
+#include "desktop/StreamSystemLog.h"
 #include "host/ExtensionClient.h"
 #include "host/FinderWindowHostState.h"
 #include "host/FinderWindowMain.h"
@@ -50,8 +50,9 @@ int runWindow(const Request& request, int& argc, char** argv) {
     return 1;
   }
   ExtensionClient client(QDBusConnection::sessionBus());
+  platform::desktop::StreamSystemLog log;
   platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
-                                      [](const std::string& line) { std::cerr << line << "\n"; });
+                                      [&log](const std::string& line) { log.log(line); });
   FinderHostState state(defaults);
   FinderMainWindow window(state, callsThrough(client));
   QObject::connect(&client, &ExtensionClient::actionFinished, &window,
@@ -61,12 +62,12 @@ int runWindow(const Request& request, int& argc, char** argv) {
   const auto notStarted = client.start();
   const auto folder = request.folder.value_or(QFile::encodeName(QDir::homePath()).toStdString());
   if (!window.openFolder(folder)) {
-    std::cerr << "plovane-finder: " << window.statusBar()->currentMessage().toStdString() << "\n";
+    std::cerr << "plovane-finder: " << window.statusMessage().message().toStdString() << "\n";
     return 1;
   }
   if (notStarted) {
-    std::cerr << "plovane-finder: " << *notStarted << "\n";
-    window.statusBar()->showMessage(QString::fromStdString(*notStarted));
+    log.log(*notStarted);
+    window.statusMessage().setMessage(QString::fromStdString(*notStarted));
   }
   if (!request.screenshot) {
     window.show();

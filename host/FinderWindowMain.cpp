@@ -51,6 +51,7 @@ FinderMainWindow::FinderMainWindow(FinderHostState& state, ExtensionCalls extens
       view_(new QListView(this)),
       pathBar_(new QLineEdit(this)),
       itemCount_(new QLabel(this)),
+      status_(new StatusMessage(this)),
       up_(new QAction(QIcon::fromTheme(QStringLiteral("go-up")), tr("Up"), this)),
       showsHiddenFiles_(new QAction(tr("Show Hidden Files"), this)) {
   view_->setModel(&listing_);
@@ -75,6 +76,7 @@ FinderMainWindow::FinderMainWindow(FinderHostState& state, ExtensionCalls extens
   connect(up_, &QAction::triggered, this, &FinderMainWindow::goUp);
   buildToolBar();
   buildMenus();
+  statusBar()->addWidget(status_, 1);
   statusBar()->addPermanentWidget(itemCount_);
   // Files copied, moved or hidden by other programs show up without a refresh.
   connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, &FinderMainWindow::relist);
@@ -106,11 +108,11 @@ bool FinderMainWindow::openFolder(const fs::path& folder) {
   const fs::path opened = withoutTrailingSlash(folder);
   std::error_code failed;
   if (!fs::is_directory(opened, failed)) {
-    statusBar()->showMessage(tr("%1 is not a folder").arg(shown(opened)));
+    status_->setMessage(tr("%1 is not a folder").arg(shown(opened)));
     return false;
   }
   if (fs::directory_iterator probe(opened, failed); failed) {
-    statusBar()->showMessage(tr("The folder %1 cannot be read").arg(shown(opened)));
+    status_->setMessage(tr("The folder %1 cannot be read").arg(shown(opened)));
     return false;
   }
   if (!watcher_.directories().isEmpty()) watcher_.removePaths(watcher_.directories());
@@ -119,7 +121,7 @@ bool FinderMainWindow::openFolder(const fs::path& folder) {
   setWindowTitle(windowTitleFor(folder_));
   pathBar_->setText(shown(folder_));
   up_->setEnabled(folder_ != folder_.root_path());
-  statusBar()->clearMessage();
+  status_->setMessage({});
   view_->clearSelection();
   relist();
   observeShownFolder();
@@ -183,7 +185,7 @@ void FinderMainWindow::openItem(const fs::path& item) {
     return;
   }
   if (auto why = platform::desktop::startDetached({"xdg-open", item.string()})) {
-    statusBar()->showMessage(QString::fromStdString(*why));
+    status_->setMessage(QString::fromStdString(*why));
   }
 }
 
@@ -246,7 +248,7 @@ std::unique_ptr<QMenu> FinderMainWindow::contextMenuFor(const ContextTarget& tar
 void FinderMainWindow::addExtensionMenu(QMenu& menu, const ContextTarget& target) {
   auto reply = extension_.menu(target.kind, target.selection);
   if (const auto* why = std::get_if<std::string>(&reply)) {
-    statusBar()->showMessage(QString::fromStdString(*why));
+    status_->setMessage(QString::fromStdString(*why));
     return;
   }
   const auto& transported = std::get<platform::desktop::TransportedMenu>(reply);
@@ -267,12 +269,12 @@ void FinderMainWindow::perform(const platform::NSMenuItem& entry,
                                const std::vector<platform::NSURL>& selection) {
   const auto sent = extension_.perform(entry, selection);
   if (const auto* why = std::get_if<std::string>(&sent)) {
-    statusBar()->showMessage(QString::fromStdString(*why));
+    status_->setMessage(QString::fromStdString(*why));
   }
 }
 
 void FinderMainWindow::actionFinished(unsigned, const ActionOutcome& outcome) {
-  if (!outcome.failure.empty()) statusBar()->showMessage(QString::fromStdString(outcome.failure));
+  if (!outcome.failure.empty()) status_->setMessage(QString::fromStdString(outcome.failure));
   // The command may have flipped the hidden files toggle, or copied, moved or hidden an item.
   followHiddenFilesToggle();
   relist();

@@ -15,6 +15,7 @@
 #include "host/ExtensionClient.h"
 #include "host/FinderWindowHostState.h"
 #include "host/FinderWindowListing.h"
+#include "host/FinderWindowStatus.h"
 #include "platform/FIFinderSync.h"
 
 class QLabel;
@@ -55,6 +56,8 @@ class FinderMainWindow final : public QMainWindow {
   const std::filesystem::path& folder() const { return folder_; }
   FolderListing& listing() { return listing_; }
   QListView& view() { return *view_; }
+  // The latest message on the status bar: why something failed, or nothing.
+  StatusMessage& statusMessage() { return *status_; }
 
   // Selects the item at `position` (of the view's viewport) when it is not selected yet, as a
   // right-click does, and says what its menu is about.
@@ -93,6 +96,7 @@ class FinderMainWindow final : public QMainWindow {
   QListView* view_;
   QLineEdit* pathBar_;
   QLabel* itemCount_;
+  StatusMessage* status_;
   QAction* up_;
   QAction* showsHiddenFiles_;
 };

@@ -1,28 +1,37 @@
 // plovane-finder: the file manager's part. It asks the extension for the context menu of a
-// selection and carries out a chosen entry, from the command line or in a small window, and
-// installs the programs for the desktop.
+// selection and carries out a chosen entry, from the command line or in a small window,
+// installs the programs for the desktop and shows their log.
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <iostream>
 
+#include "desktop/LogFile.h"
 #include "host/CommandLine.h"
 #include "host/FinderWindow.h"
 #include "host/Installation.h"
+#include "host/LogCommand.h"
 #include "host/MenuRequests.h"
 
 namespace {
 
-int installForThisUser(int& argc, char** argv) {
+// Installs or uninstalls for this user and prints each path written or removed.
+int changeInstallation(bool installing, int& argc, char** argv) {
   try {
-    for (const auto& written : plovane::host::install(plovane::host::defaultInstallPlaces())) {
-      std::cout << "installed " << written.string() << "\n";
+    const auto places = plovane::host::defaultInstallPlaces();
+    const auto changed =
+        installing ? plovane::host::install(places) : plovane::host::uninstall(places);
+    for (const auto& path : changed) {
+      std::cout << (installing ? "installed " : "removed ") << path.string() << "\n";
     }
+    if (changed.empty()) std::cout << "nothing was installed\n";
   } catch (const std::exception& failure) {
-    std::cerr << "plovane-finder: installation failed: " << failure.what() << "\n";
+    std::cerr << "plovane-finder: " << (installing ? "installation" : "uninstallation")
+              << " failed: " << failure.what() << "\n";
     return 1;
   }
-  // A running session bus reads its service folders again, so the extension can start at once.
+  // A running session bus reads its service folders again, so it starts the extension at once
+  // from the new service file, or no longer knows the removed one.
   QCoreApplication application(argc, argv);
   if (plovane::host::sessionBusAvailable()) {
     QDBusConnection::sessionBus().interface()->call(QStringLiteral("ReloadConfig"));
@@ -49,12 +58,16 @@ int main(int argc, char** argv) {
   using Command = plovane::host::Request::Command;
   switch (request->command) {
     case Command::install:
-      return installForThisUser(argc, argv);
+    case Command::uninstall:
+      return changeInstallation(request->command == Command::install, argc, argv);
     case Command::menu:
     case Command::choose:
       return runCommand(*request, argc, argv);
     case Command::window:
       return plovane::host::runWindow(*request, argc, argv);
+    case Command::log:
+      return plovane::host::printLastLogLines(platform::desktop::defaultLogFilePath(),
+                                              request->logLines, std::cout, std::cerr);
   }
   return 2;
 }

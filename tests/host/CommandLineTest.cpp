@@ -27,5 +27,21 @@ TEST(CommandLineTest, WindowTakesAFolderAndTheScreenshotScene) {
   EXPECT_FALSE(parseRequest({"--window", "--json"}));
 }
 
+TEST(CommandLineTest, LogTakesHowManyLinesToPrint) {
+  auto request = parseRequest({"log"});
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->command, Request::Command::log);
+  EXPECT_EQ(request->logLines, 50u);
+  request = parseRequest({"log", "--lines", "7"});
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->logLines, 7u);
+
+  EXPECT_FALSE(parseRequest({"log", "--lines"}));
+  EXPECT_FALSE(parseRequest({"log", "--lines", "seven"}));
+  EXPECT_FALSE(parseRequest({"log", "--lines", "-7"}));
+  EXPECT_FALSE(parseRequest({"log", "--lines", "99999999999999999999"}));
+  EXPECT_FALSE(parseRequest({"log", "/tmp/x.log"}));
+}
+
 }  // namespace
 }  // namespace plovane::host

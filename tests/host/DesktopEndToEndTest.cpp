@@ -139,6 +139,30 @@ TEST_F(DesktopEndToEndTest, TheWindowObservesItsFolderAndDrawsTheExtensionsMenu)
             std::string::npos);
 }
 
+// The bus starts the extension with its standard error going nowhere a user looks: what it
+// logs is in the log file of the session's state folder as well.
+class ExtensionLogTest : public DesktopEndToEndTest {
+ protected:
+  ExtensionLogTest() {
+    busEnvironment["XDG_STATE_HOME"] = state.string();
+    // No terminal program for the extension to find.
+    busEnvironment["PATH"] = testing::makeFolder(env.home.path() / "no-programs").string();
+  }
+  fs::path state = env.home.path() / "state";
+};
+
+TEST_F(ExtensionLogTest, AFailedLaunchLandsInTheLogFile) {
+  monitor(work);
+  const auto chosen = finder({"choose", "Open Terminal", work.string()});
+  const std::string failure = " plovane-menu-extension: cannot launch com.apple.Terminal: ";
+  const auto logged = testing::fileContents(state / "plovane-menu" / "plovane-menu.log");
+  EXPECT_NE(logged.find(failure), std::string::npos)
+      << logged << chosen.standardError << bus->log();
+  const auto shown = finder({"log", "--lines", "5"});
+  ASSERT_EQ(shown.exitCode, 0) << shown.standardError;
+  EXPECT_NE(shown.standardOutput.find(failure), std::string::npos) << shown.standardOutput;
+}
+
 // A connection of the test's own to the test's bus.
 class BusClientTest : public DesktopEndToEndTest {
  protected:

@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QListView>
 #include <QMenuBar>
-#include <QStatusBar>
 #include <QTest>
 #include <fstream>
 
@@ -143,7 +142,7 @@ TEST_F(FinderWindowTest, ShowsWhatAFinishedActionChangedAndWhyItFailed) {
   window->actionFinished(2, {{}, "The file couldn't be copied", 0});
   EXPECT_EQ(listedNames(window->listing()),
             (std::vector<std::string>{"Sub", "B.txt", "copied.txt"}));
-  EXPECT_EQ(window->statusBar()->currentMessage(), "The file couldn't be copied");
+  EXPECT_EQ(window->statusMessage().message(), "The file couldn't be copied");
 
   EXPECT_TRUE(window->openFolder(work / "Sub"));
   EXPECT_EQ(window->windowTitle(), "Sub");
@@ -190,6 +189,29 @@ TEST_F(FinderWindowMenuTest, OpensFoldersInPlaceAndTakesOverTheToggleOnActivatio
   QApplication::sendEvent(window.get(), &activated);
   EXPECT_TRUE(window->listing().indexOfName(".dot"));
   EXPECT_TRUE(state.showsHiddenFiles());
+}
+
+// An error longer than the window is wide is shown as much as fits, and whole in its tooltip.
+TEST_F(FinderWindowMenuTest, ShowsALongErrorWhole) {
+  const QString failure = QStringLiteral(
+      "cannot launch com.apple.Terminal: none of x-terminal-emulator, "
+      "gnome-terminal, konsole, xfce4-terminal, xterm is installed; install one "
+      "of them or set another terminal <as the default> & try again");
+  window->actionFinished(3, {{}, failure.toStdString(), 0});
+  const StatusMessage& shown = window->statusMessage();
+  EXPECT_EQ(shown.message(), failure);
+  EXPECT_TRUE(shown.isVisible());
+  EXPECT_TRUE(shown.text().endsWith(QChar(0x2026))) << shown.text().toStdString();
+  EXPECT_LE(shown.fontMetrics().horizontalAdvance(shown.text()), shown.contentsRect().width());
+  EXPECT_TRUE(shown.toolTip().contains(failure.toHtmlEscaped())) << shown.toolTip().toStdString();
+  EXPECT_EQ(shown.accessibleDescription(), failure);
+
+  // Given the room, the whole line shows.
+  window->resize(4000, window->height());
+  QTRY_COMPARE(shown.text(), failure);
+  ASSERT_TRUE(window->openFolder(work / "Sub"));
+  EXPECT_EQ(shown.text(), QString());
+  EXPECT_EQ(shown.toolTip(), QString());
 }
 
 TEST_F(FinderWindowMenuTest, ObservationFollowsTheShownFolderInsideTheDirectorySet) {
@@ -270,12 +292,12 @@ TEST_F(FinderWindowMenuTest, SendsTheChosenEntryWithTheSelectionItWasMadeFor) {
   extension.performAnswer = std::string("the extension did not answer: gone");
   entryTitled(*menu, "Open Terminal")->trigger();
   EXPECT_EQ(extension.performed.back().second, std::vector<NSURL>{urlOf(work)});
-  EXPECT_EQ(window->statusBar()->currentMessage(), "the extension did not answer: gone");
+  EXPECT_EQ(window->statusMessage().message(), "the extension did not answer: gone");
 
   extension.menuAnswer = std::string("the extension sent a menu this stand-in cannot read");
   menu = window->contextMenuFor(window->targetAt(positionOf("Sub")));
   EXPECT_EQ(entryTitles(*menu), (std::vector<std::string>{"Open", "Show Hidden Files"}));
-  EXPECT_EQ(window->statusBar()->currentMessage(),
+  EXPECT_EQ(window->statusMessage().message(),
             "the extension sent a menu this stand-in cannot read");
 }
 

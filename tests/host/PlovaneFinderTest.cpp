@@ -2,6 +2,9 @@
 // where no session bus is: the stand-in then hosts the extension in its own process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "desktop/BusNames.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
@@ -20,7 +23,8 @@ class PlovaneFinderTest : public ::testing::Test {
     arguments.insert(arguments.begin(), PLOVANE_FINDER);
     return runProcess(arguments, {{"PLOVANE_HOME", env.defaults.root().string()},
                                   {"DBUS_SESSION_BUS_ADDRESS", ""},
-                                  {"XDG_RUNTIME_DIR", env.home.path().string()}});
+                                  {"XDG_RUNTIME_DIR", env.home.path().string()},
+                                  {"XDG_STATE_HOME", state.string()}});
   }
   void monitor(const std::filesystem::path& folder) {
     auto store = env.openSuite();
@@ -30,13 +34,18 @@ class PlovaneFinderTest : public ::testing::Test {
 
   testing::TestEnvironment env;
   std::filesystem::path work = testing::makeFolder(env.home.path() / "Work", {"photo.png"});
+  std::filesystem::path state = env.home.path() / "state";
+  std::filesystem::path logFile = state / "plovane-menu" / "plovane-menu.log";
 };
 
 TEST_F(PlovaneFinderTest, ExtensionStartsOnceAgainstTheRealStore) {
-  const auto result =
-      runProcess({PLOVANE_EXTENSION, "--once"}, {{"PLOVANE_HOME", env.defaults.root().string()}});
+  const auto result = runProcess(
+      {PLOVANE_EXTENSION, "--once"},
+      {{"PLOVANE_HOME", env.defaults.root().string()}, {"XDG_STATE_HOME", state.string()}});
   ASSERT_EQ(result.exitCode, 0) << result.standardError;
   EXPECT_NE(result.standardError.find("FinderSync() launched from "), std::string::npos);
+  EXPECT_NE(testing::fileContents(logFile).find("Z plovane-menu-extension: FinderSync() launched"),
+            std::string::npos);
   EXPECT_EQ(env.openSuite()->arrayForKey(keys::menuArrayDic)->size(), 16u);
   EXPECT_EQ(runProcess({PLOVANE_EXTENSION, "--frobnicate"}).exitCode, 2);
 }
@@ -122,6 +131,37 @@ TEST_F(PlovaneFinderTest, AsksNothingWhileTheMenuIsSwitchedOffInIt) {
   EXPECT_EQ(finder({"menu", item}).exitCode, 0);
 }
 
+TEST_F(PlovaneFinderTest, LogPrintsTheLastLinesOfTheProgramsLog) {
+  auto result = finder({"log"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.standardOutput, "");
+  EXPECT_NE(result.standardError.find("no log yet; the programs write it to " + logFile.string()),
+            std::string::npos)
+      << result.standardError;
+
+  // The extension it hosts logs there too, under the stand-in's name.
+  monitor(work);
+  ASSERT_EQ(finder({"menu", (work / "photo.png").string()}).exitCode, 0);
+  result = finder({"log"});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_NE(result.standardOutput.find("Z plovane-finder: FinderSync() launched from"),
+            std::string::npos)
+      << result.standardOutput;
+
+  // The last lines reach back into the previous file when the current one has fewer.
+  std::string previous, current;
+  for (int i = 1; i <= 60; ++i) previous += "old " + std::to_string(i) + "\n";
+  for (int i = 1; i <= 2; ++i) current += "new " + std::to_string(i) + "\n";
+  std::ofstream(logFile.string() + ".1") << previous;
+  std::ofstream(logFile) << current;
+  result = finder({"log", "--lines", "3"});
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  EXPECT_EQ(result.standardOutput, "old 60\nnew 1\nnew 2\n");
+  result = finder({"log"});
+  EXPECT_EQ(result.standardOutput.rfind("old 13\n", 0), 0u) << result.standardOutput;
+  EXPECT_EQ(std::count(result.standardOutput.begin(), result.standardOutput.end(), '\n'), 50);
+}
+
 TEST_F(PlovaneFinderTest, RefusesWhatItDoesNotUnderstand) {
   EXPECT_EQ(finder({}).exitCode, 2);
   EXPECT_EQ(finder({"menu"}).exitCode, 2);
@@ -130,6 +170,9 @@ TEST_F(PlovaneFinderTest, RefusesWhatItDoesNotUnderstand) {
   EXPECT_EQ(finder({"choose", "--answer", "maybe", "Open Terminal", "/x"}).exitCode, 2);
   EXPECT_EQ(finder({"choose", "Open Terminal"}).exitCode, 2);
   EXPECT_EQ(finder({"install", "now"}).exitCode, 2);
+  EXPECT_EQ(finder({"log", "--lines"}).exitCode, 2);
+  EXPECT_EQ(finder({"log", "--lines", "-3"}).exitCode, 2);
+  EXPECT_EQ(finder({"log", "all"}).exitCode, 2);
   EXPECT_EQ(finder({"--window", "/a", "/b"}).exitCode, 2);
 }
 

@@ -54,6 +54,7 @@ std::map<std::string, std::string> TestEnvironment::sessionEnvironment() {
           {"XDG_DATA_HOME", (home.path() / "share").string()},
           {"XDG_CONFIG_HOME", (home.path() / "config").string()},
           {"XDG_CACHE_HOME", (home.path() / "cache").string()},
+          {"XDG_STATE_HOME", (home.path() / "state").string()},
           {"XDG_RUNTIME_DIR", (home.path() / "run").string()},
           {"QT_QPA_PLATFORM", "offscreen"}};
 }
