@@ -4,30 +4,26 @@
 #include <QMimeDatabase>
 #include <QStandardPaths>
 #include <initializer_list>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "desktop/SystemImageIcons.h"
 
 namespace platform::desktop {
 
 namespace {
-
-// The theme's names for the system images this system asks for; template images are drawn in
-// one colour, like the theme's symbolic icons.
-const std::map<std::string, std::vector<QString>>& systemImageIcons() {
-  static const std::map<std::string, std::vector<QString>> icons = {
-      {"NSActionTemplate",
-       {QStringLiteral("emblem-system-symbolic"), QStringLiteral("emblem-system")}},
-      {"NSAddTemplate", {QStringLiteral("list-add-symbolic"), QStringLiteral("list-add")}},
-  };
-  return icons;
-}
 
 QIcon firstThemeIcon(const std::vector<QString>& names) {
   for (const auto& name : names) {
     if (QIcon::hasThemeIcon(name)) return QIcon::fromTheme(name);
   }
   return {};
+}
+
+QIcon firstThemeIcon(const std::vector<std::string>& names) {
+  std::vector<QString> texts;
+  for (const auto& name : names) texts.push_back(QString::fromStdString(name));
+  return firstThemeIcon(texts);
 }
 
 QIcon fromFirstExisting(const std::filesystem::path& folder, const std::string& name,
@@ -56,8 +52,8 @@ QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesF
       // The same order as NSImage::imageNamed looks them up.
       return fromFirstExisting(resourcesFolder, image.name(), {".png", ".svg"});
     case NSImage::Kind::system: {
-      const auto icons = systemImageIcons().find(image.name());
-      return icons == systemImageIcons().end() ? QIcon() : firstThemeIcon(icons->second);
+      const auto icons = systemImageIconNames().find(image.name());
+      return icons == systemImageIconNames().end() ? QIcon() : firstThemeIcon(icons->second);
     }
     case NSImage::Kind::fileIcon:
       return fileTypeIcon(image.name());

@@ -4,8 +4,9 @@
 #include <json-glib/json-glib.h>
 
 #include <filesystem>
-#include <map>
 #include <memory>
+
+#include "desktop/SystemImageIcons.h"
 
 namespace plovane::bridge {
 
@@ -31,14 +32,11 @@ JsonArray* arrayMember(JsonObject* object, const char* name) {
   return node != nullptr && JSON_NODE_HOLDS_ARRAY(node) ? json_node_get_array(node) : nullptr;
 }
 
-// The theme's names for the platform images the menu uses.
+// The theme's first name for a platform image: the file manager falls back on its own.
 std::string systemIcon(const std::string& name) {
-  static const std::map<std::string, std::string> icons = {
-      {"NSActionTemplate", "emblem-system-symbolic"},
-      {"NSAddTemplate", "list-add-symbolic"},
-  };
+  const auto& icons = platform::desktop::systemImageIconNames();
   const auto found = icons.find(name);
-  return found == icons.end() ? std::string() : found->second;
+  return found == icons.end() ? std::string() : found->second.front();
 }
 
 std::string firstExisting(const std::filesystem::path& folder, const std::string& name,
