@@ -1,10 +1,9 @@
 #include "support/VirtualDisplay.h"
 
+#include <poll.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <stdexcept>
-#include <thread>
 
 #include "support/FileTree.h"
 
@@ -21,19 +20,14 @@ bool onPath(const std::string& program) {
   return runProcess({"/usr/bin/which", program}).exitCode == 0;
 }
 
-// Whether anything holds display `number` or left its traces behind.
-bool displayTaken(int number) {
-  const std::string n = std::to_string(number);
-  return fs::exists("/tmp/.X" + n + "-lock") || fs::exists("/tmp/.X11-unix/X" + n);
-}
-
-template <class Condition>
-bool waitUntil(Condition condition) {
-  for (int attempt = 0; attempt < 500; ++attempt) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return false;
+// The first line Xvfb writes to the pipe's reading end (its display number), waiting at most ten
+// seconds; empty when it wrote none.
+std::string firstLine(int reading) {
+  std::string line;
+  pollfd ready{reading, POLLIN, 0};
+  char c = 0;
+  while (::poll(&ready, 1, 10'000) == 1 && ::read(reading, &c, 1) == 1 && c != '\n') line += c;
+  return line;
 }
 
 }  // namespace
@@ -44,31 +38,22 @@ bool VirtualDisplay::available() {
 }
 
 VirtualDisplay::VirtualDisplay(const fs::path& folder) : folder_(folder) {
-  // Each test process starts from a display number of its own. A number just given up could be
-  // taken while its old server still shuts down, and that server's clean-up then removes the new
-  // server's socket: clients of the new one could not connect.
-  const int first = 100 + static_cast<int>(::getpid() % 800);
-  std::string tried;
-  for (int number = first; number < first + 20 && !server_; ++number) {
-    if (displayTaken(number)) continue;
-    const std::string display = ":" + std::to_string(number);
-    const fs::path log = folder / ("xvfb" + std::to_string(number) + ".log");
-    auto server = std::make_unique<BackgroundProcess>(
-        std::vector<std::string>{"Xvfb", display, "-screen", "0", "1280x800x24", "-nolisten",
-                                 "tcp"},
-        std::map<std::string, std::string>{}, log);
-    const fs::path socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    waitUntil([&] { return fs::exists(socket) || !server->running(); });
-    if (!server->running() || !fs::exists(socket)) {
-      tried += fileContents(log);
-      continue;
-    }
-    server_ = std::move(server);
-    display_ = {{"DISPLAY", display},
-                {"QT_QPA_PLATFORM", "xcb"},
-                {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
-  }
-  if (!server_) throw std::runtime_error("Xvfb did not start: " + tried);
+  // Xvfb picks a free display itself and says which: it takes the number's lock file first, so
+  // tests running side by side never share a display, whatever numbers others just gave up.
+  int pipeEnds[2];
+  if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
+  const fs::path log = folder / "xvfb.log";
+  server_ = std::make_unique<BackgroundProcess>(
+      std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0",
+                               "1280x800x24", "-nolisten", "tcp"},
+      std::map<std::string, std::string>{}, log);
+  ::close(pipeEnds[1]);
+  const std::string number = firstLine(pipeEnds[0]);
+  ::close(pipeEnds[0]);
+  if (number.empty()) throw std::runtime_error("Xvfb did not start: " + fileContents(log));
+  display_ = {{"DISPLAY", ":" + number},
+              {"QT_QPA_PLATFORM", "xcb"},
+              {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}};
 }
 
 void VirtualDisplay::startAccessibilityBus(
