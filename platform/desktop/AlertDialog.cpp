@@ -47,8 +47,7 @@ void fitTextColumn(std::initializer_list<QLabel*> labels) {
 }  // namespace
 
 AlertDialog::AlertDialog(NSAlert& alert) : alert_(alert) {
-  // As on the original platform, an alert given no button gets an OK to end it with.
-  if (alert_.buttons.empty()) alert_.addButtonWithTitle("OK");
+  alert_.addOKButtonIfNone();
 
   auto* icon = new QLabel(this);
   icon->setObjectName(QStringLiteral("icon"));

@@ -1,6 +1,5 @@
 #include "desktop/DesktopAppleScript.h"
 
-#include <charconv>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -11,19 +10,6 @@
 namespace platform::desktop {
 
 namespace {
-
-constexpr std::string_view kDelay = "delay ";
-
-std::optional<double> delaySeconds(std::string_view source) {
-  if (!source.starts_with(kDelay)) return std::nullopt;
-  source.remove_prefix(kDelay.size());
-  double seconds = 0;
-  const auto [end, error] = std::from_chars(source.data(), source.data() + source.size(), seconds);
-  if (error != std::errc() || end != source.data() + source.size() || seconds < 0) {
-    return std::nullopt;
-  }
-  return seconds;
-}
 
 // `tell application "System Events" to tell process "Finder" to keystroke ">" using
 // {command down, shift down}`, with the modifiers in any order.
@@ -44,7 +30,7 @@ bool isShowHiddenFilesKeystroke(std::string_view source) {
 }  // namespace
 
 bool DesktopAppleScript::executeSource(const std::string& source) {
-  if (const auto seconds = delaySeconds(source)) {
+  if (const auto seconds = scriptDelaySeconds(source)) {
     runLoop_.sleep(*seconds);
     return true;
   }

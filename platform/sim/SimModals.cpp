@@ -133,6 +133,7 @@ std::optional<NSModalResponse> SimModals::pressAlertButton(NSAlert& alert,
 }
 
 NSModalResponse SimModals::runModal(NSAlert& alert) {
+  alert.addOKButtonIfNone();
   shown.emplace_back(alert);
   alert.window().makeKeyAndOrderFront();
   while (true) {
@@ -154,6 +155,7 @@ NSModalResponse SimModals::runModal(NSSavePanel& panel) {
 
 void SimModals::beginSheetModalForWindow(std::shared_ptr<NSAlert> alert, NSWindow&,
                                          Completion completion) {
+  alert->addOKButtonIfNone();
   shown.emplace_back(*alert);
   alert->window().makeKeyAndOrderFront();
   openSheet(

@@ -30,7 +30,7 @@ class SimPlatform {
   SimPasteboard pasteboard{transcript};
   NSFileManager fileManager;
   NSCalendar calendar;
-  SimAppleScript appleScript{transcript};
+  SimAppleScript appleScript{transcript, runLoop};
   SimKeyboardEvents keyboardEvents{transcript};
   SimWindowServer windowServer{transcript};
   SimComposeEmail composeEmail{transcript};

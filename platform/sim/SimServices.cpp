@@ -38,7 +38,9 @@ std::optional<std::string> SimPasteboard::stringForType(const std::string& type)
 bool SimAppleScript::executeSource(const std::string& source) {
   sources.push_back(source);
   transcript_.add("script " + source);
-  return false;
+  const auto seconds = scriptDelaySeconds(source);
+  if (seconds) runLoop_.sleep(*seconds);
+  return seconds.has_value();
 }
 
 void SimKeyboardEvents::post(const CGKeyboardEvent& event) {

@@ -55,15 +55,18 @@ class SimPasteboard final : public NSPasteboard {
   std::map<std::string, std::string> contents_;
 };
 
-// Scripts and key events only leave a line: nothing here can be scripted or typed into.
+// Scripts and key events leave a line; nothing here can be scripted or typed into, so only a
+// delay runs (on the virtual clock) and every other script reports that it did not.
 class SimAppleScript final : public NSAppleScript {
  public:
-  explicit SimAppleScript(Transcript& transcript) : transcript_(transcript) {}
+  SimAppleScript(Transcript& transcript, RunLoop& runLoop)
+      : transcript_(transcript), runLoop_(runLoop) {}
   bool executeSource(const std::string& source) override;
   std::vector<std::string> sources;
 
  private:
   Transcript& transcript_;
+  RunLoop& runLoop_;
 };
 
 // Mail is composed on paper: each request is recorded, and a test may make the next ones fail.

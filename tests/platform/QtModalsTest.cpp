@@ -22,6 +22,7 @@
 #include <functional>
 #include <set>
 
+#include "support/AlertActionTarget.h"
 #include "support/FileTree.h"
 #include "support/QtApplication.h"
 #include "support/TestEnvironment.h"
@@ -59,20 +60,7 @@ std::vector<QPushButton*> buttonsLeftToRight(QDialog& dialog) {
   return buttons;
 }
 
-// Records the actions sent to it; "finish" ends the alert, as an action that closes it would.
-class ActionTarget final : public Responder {
- public:
-  explicit ActionTarget(NSAlert& alert) : alert_(alert) {}
-  bool performSelector(const std::string& selector, const NSMenuItem*) override {
-    performed.push_back(selector);
-    if (selector == "finish") NSApplication::endSheet(alert_.window());
-    return true;
-  }
-  std::vector<std::string> performed;
-
- private:
-  NSAlert& alert_;
-};
+using AlertActionTarget = plovane::testing::AlertActionTarget;
 
 NSURL urlOf(const std::filesystem::path& path) { return NSURL::fileURLWithPath(path.string()); }
 
@@ -218,7 +206,7 @@ TEST_F(QtModalsTest, ReturnPressesTheFirstButtonAndEscapeTheCancellingOne) {
 TEST_F(QtModalsTest, TargetedButtonSendsItsActionAndTheAlertStaysUntilTheActionEndsIt) {
   NSAlert alert;
   alert.messageText = "Enjoying the menu?";
-  ActionTarget target(alert);
+  AlertActionTarget target(alert);
   auto& later = alert.addButtonWithTitle("Remind Me");
   later.target = &target;
   later.action = "remind";

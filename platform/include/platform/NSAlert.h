@@ -34,6 +34,10 @@ class NSAlert {
     buttons.push_back({std::move(title), nullptr, {}});
     return buttons.back();
   }
+  // As on the original platform, an alert given no button gets an OK to end it with.
+  void addOKButtonIfNone() {
+    if (buttons.empty()) addButtonWithTitle("OK");
+  }
   NSWindow& window() { return *window_; }
 
  private:

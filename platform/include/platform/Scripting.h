@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -12,6 +14,10 @@ class NSAppleScript {
   // False when the script could not run; the caller decides whether that matters.
   virtual bool executeSource(const std::string& source) = 0;
 };
+
+// The seconds of a `delay N` script, the one script every backend runs (on its run loop); absent
+// for any other text.
+std::optional<double> scriptDelaySeconds(std::string_view source);
 
 inline constexpr std::uint64_t kCGEventFlagMaskCommand = 0x100000;
 
