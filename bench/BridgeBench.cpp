@@ -17,7 +17,7 @@
 #include "bench/Percentiles.h"
 #include "core/Bridge.h"
 #include "core/BusPaths.h"
-#include "desktop/BusNames.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
@@ -27,7 +27,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace names = platform::desktop::bus;
+namespace names = platform::desktop::finder_sync;
 using platform::PlistArray;
 using plovane::bench::elapsedMicroseconds;
 using plovane::bench::reportPercentiles;
@@ -129,7 +129,7 @@ struct BridgeSession {
     // Started once through the bus, it writes the directory set the bridge reads.
     g_variant_unref(callSync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                              "org.freedesktop.DBus", "StartServiceByName",
-                             g_variant_new("(su)", names::kExtensionService, 0u)));
+                             g_variant_new("(su)", names::kService, 0u)));
   }
 
   std::vector<std::string> selection() const { return {(work / "file-0.txt").string()}; }
@@ -148,9 +148,9 @@ BridgeSession& session() {
 Bridge& bridge() { return Bridge::shared("nautilus"); }
 
 std::string menuReplyText(BridgeSession& desktop) {
-  GVariant* reply = callSync(desktop.connection, names::kExtensionService, names::kExtensionPath,
-                             names::kFinderSyncInterface, "Menu",
-                             g_variant_new("(i@aay)", 0, pathsVariant(desktop.selection())));
+  GVariant* reply =
+      callSync(desktop.connection, names::kService, names::kPath, names::kInterface,
+               names::kMenu.name, g_variant_new("(i@aay)", 0, pathsVariant(desktop.selection())));
   if (reply == nullptr) return {};
   const gchar* text = nullptr;
   g_variant_get(reply, "(&s)", &text);
@@ -204,9 +204,9 @@ void BM_ExtensionTakesABatchOfBadges(benchmark::State& state) {
     paths.push_back((desktop.work / ("file-" + std::to_string(index) + ".txt")).string());
   }
   for (auto _ : state) {
-    GVariant* reply = callSync(desktop.connection, names::kExtensionService, names::kExtensionPath,
-                               names::kFinderSyncInterface, "RequestBadges",
-                               g_variant_new("(@aay)", pathsVariant(paths)));
+    GVariant* reply =
+        callSync(desktop.connection, names::kService, names::kPath, names::kInterface,
+                 names::kRequestBadges.name, g_variant_new("(@aay)", pathsVariant(paths)));
     if (reply == nullptr) {
       state.SkipWithError("the extension refused the badge requests");
       return;

@@ -12,8 +12,8 @@
 #include <chrono>
 
 #include "bench/Percentiles.h"
-#include "desktop/BusNames.h"
-#include "host/ExtensionClient.h"
+#include "desktop/findersync/FinderSyncClient.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
@@ -51,7 +51,7 @@ struct DesktopSession {
 
   void stopExtension() {
     auto* names = connection->interface();
-    const QString service = platform::desktop::bus::kExtensionService;
+    const QString service = platform::desktop::finder_sync::kService;
     const auto pid = names->servicePid(service);
     if (!pid.isValid()) return;
     ::kill(static_cast<pid_t>(pid.value()), SIGTERM);
@@ -68,7 +68,7 @@ struct DesktopSession {
   fs::path work = plovane::testing::makeFolder(env.home.path() / "Work", {"photo.png"});
   std::optional<plovane::testing::PrivateSessionBus> bus;
   std::optional<QDBusConnection> connection;
-  std::optional<plovane::host::ExtensionClient> client;
+  std::optional<platform::desktop::FinderSyncClient> client;
 };
 
 DesktopSession& session() {

@@ -7,11 +7,14 @@
 #include <iostream>
 
 #include "desktop/LogFile.h"
-#include "host/CommandLine.h"
-#include "host/FinderWindow.h"
-#include "host/Installation.h"
-#include "host/LogCommand.h"
-#include "host/MenuRequests.h"
+#include "host/commandline/BusRun.h"
+#include "host/commandline/CommandLine.h"
+#include "host/commandline/MenuRequests.h"
+#include "host/inprocess/InProcessRun.h"
+#include "host/installation/Installation.h"
+#include "host/log/LogCommand.h"
+#include "host/screenshot/FinderWindowScreenshot.h"
+#include "host/window/FinderWindow.h"
 
 namespace {
 
@@ -43,7 +46,6 @@ int runCommand(const plovane::host::Request& request, int& argc, char** argv) {
   if (!plovane::host::menuSwitchedOn()) return 1;
   QCoreApplication application(argc, argv);
   if (plovane::host::sessionBusAvailable()) return plovane::host::runOverBus(request);
-  std::cerr << "plovane-finder: no session bus; hosting the extension in this process\n";
   return plovane::host::runInProcess(request);
 }
 
@@ -64,10 +66,14 @@ int main(int argc, char** argv) {
     case Command::choose:
       return runCommand(*request, argc, argv);
     case Command::window:
+      if (request->screenshot) return plovane::host::runScreenshot(*request, argc, argv);
       return plovane::host::runWindow(*request, argc, argv);
     case Command::log:
       return plovane::host::printLastLogLines(platform::desktop::defaultLogFilePath(),
                                               request->logLines, std::cout, std::cerr);
+    case Command::help:
+      std::cout << plovane::host::kUsage;
+      return 0;
   }
   return 2;
 }

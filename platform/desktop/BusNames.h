@@ -1,12 +1,8 @@
 #pragma once
 
-// Names on the session bus that the desktop programs share.
+// Names on the session bus that the desktop programs share (the extension's own calls are in
+// findersync/FinderSyncProtocol.h).
 namespace platform::desktop::bus {
-
-// The extension's callbacks, answered by the process that owns its bundle identifier.
-inline constexpr char kExtensionService[] = "com.quenlow.plovanemenu.findersyncextension";
-inline constexpr char kExtensionPath[] = "/com/quenlow/plovanemenu/findersyncextension";
-inline constexpr char kFinderSyncInterface[] = "com.quenlow.plovanemenu.FinderSync";
 
 // Every program publishes how it presents itself, at the path made from its bundle identifier.
 inline constexpr char kRunningApplicationInterface[] = "com.quenlow.plovanemenu.RunningApplication";

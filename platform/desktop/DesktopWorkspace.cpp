@@ -15,6 +15,7 @@
 #include "desktop/BusNames.h"
 #include "desktop/DesktopPicture.h"
 #include "desktop/RunningApplications.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 #include "platform/NSFileManager.h"
 
 namespace platform::desktop {
@@ -123,7 +124,7 @@ bool DesktopWorkspace::showIntegrationPane() {
 }
 
 bool DesktopWorkspace::startExtension() {
-  const std::string name = bus::kExtensionService;
+  const std::string name = finder_sync::kService;
   if (!connection_.isConnected()) {
     log_.log("cannot start the extension " + name + ": no session bus");
     return false;

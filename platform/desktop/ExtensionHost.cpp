@@ -7,16 +7,16 @@
 #include <iostream>
 #include <string_view>
 
-#include "desktop/BusNames.h"
 #include "desktop/DesktopPlatform.h"
 #include "desktop/DisplayModals.h"
-#include "desktop/FinderSyncService.h"
 #include "desktop/IdleExit.h"
 #include "desktop/ProgramLauncher.h"
 #include "desktop/ProgramStart.h"
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/ScriptedModals.h"
 #include "desktop/StreamSystemLog.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
+#include "desktop/findersync/FinderSyncService.h"
 
 namespace platform::desktop {
 
@@ -28,10 +28,10 @@ RunningApplicationRegistration* publish(QDBusConnection& bus, FinderSyncService&
   auto* registration =
       new RunningApplicationRegistration(&service, NSApplicationActivationPolicy::accessory);
   const bool published =
-      bus.registerObject(bus::kExtensionPath, &service,
+      bus.registerObject(finder_sync::kPath, &service,
                          QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
                              QDBusConnection::ExportAdaptors) &&
-      registration->publish(bus, bus::kExtensionService);
+      registration->publish(bus, finder_sync::kService);
   return published ? registration : nullptr;
 }
 
@@ -66,7 +66,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   IdleExit idleExit(
       services.runLoop, log, IdleExit::secondsFromEnvironment(log),
       {.busy = [&] { return service.busy() || QApplication::activeModalWidget() != nullptr; },
-       .release = [&] { bus.unregisterService(bus::kExtensionService); },
+       .release = [&] { bus.unregisterService(finder_sync::kService); },
        .quit = [&] { application.quit(); }});
   service.setActivityHandler([&] { idleExit.activity(); });
   // The settings app polls whether the extension runs while it shows that: it stays meanwhile.

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "desktop/FinderSyncService.h"
 #include "desktop/QtRunLoop.h"
+#include "desktop/findersync/FinderSyncService.h"
 #include "platform/SystemLog.h"
 #include "sim/SimModals.h"
 

@@ -17,6 +17,7 @@
 
 #include "core/BusPaths.h"
 #include "desktop/BusNames.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
@@ -27,7 +28,7 @@ namespace plovane {
 namespace {
 
 namespace fs = std::filesystem;
-namespace names = platform::desktop::bus;
+namespace names = platform::desktop::finder_sync;
 namespace host_state = platform::desktop::host_state;
 using platform::PlistArray;
 using testing::ProcessResult;
@@ -109,7 +110,7 @@ class CallMonitor {
     }
     filter_ = g_dbus_connection_add_filter(connection_, &CallMonitor::filter, this, nullptr);
     const std::string rule =
-        std::string("type='method_call',interface='") + names::kFinderSyncInterface + "'";
+        std::string("type='method_call',interface='") + names::kInterface + "'";
     const char* rules[] = {rule.c_str(), nullptr};
     GVariant* reply = g_dbus_connection_call_sync(
         connection_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
@@ -177,7 +178,7 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
     store->setValueForKeyPath(PlistArray{work.string()}, keys::foldersArray);
     store->setValueForKeyPath(PlistArray{1}, keys::foldersArraystate);
     GVariant* started =
-        busCall("StartServiceByName", g_variant_new("(su)", names::kExtensionService, 0u), &error);
+        busCall("StartServiceByName", g_variant_new("(su)", names::kService, 0u), &error);
     ASSERT_NE(started, nullptr) << error->message << bus->log();
     g_variant_unref(started);
     ASSERT_TRUE(waitFor([&] { return directorySetHolds(work); }, std::chrono::seconds(20)))
@@ -227,8 +228,7 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
   }
 
   bool extensionRuns() {
-    GVariant* reply =
-        busCall("NameHasOwner", g_variant_new("(s)", names::kExtensionService), nullptr);
+    GVariant* reply = busCall("NameHasOwner", g_variant_new("(s)", names::kService), nullptr);
     if (reply == nullptr) return false;
     gboolean owned = FALSE;
     g_variant_get(reply, "(b)", &owned);
@@ -237,8 +237,8 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
   }
 
   pid_t extensionPid() {
-    GVariant* reply = busCall("GetConnectionUnixProcessID",
-                              g_variant_new("(s)", names::kExtensionService), nullptr);
+    GVariant* reply =
+        busCall("GetConnectionUnixProcessID", g_variant_new("(s)", names::kService), nullptr);
     if (reply == nullptr) return -1;
     guint32 pid = 0;
     g_variant_get(reply, "(u)", &pid);
@@ -250,8 +250,8 @@ class BridgeHarnessTest : public ::testing::TestWithParam<Harness> {
   void answerModals(const std::vector<std::string>& answers) {
     GError* error = nullptr;
     GVariant* reply = g_dbus_connection_call_sync(
-        client, names::kExtensionService, names::kExtensionPath, names::kFinderSyncInterface,
-        "AnswerModals", g_variant_new("(@aay)", plovane::bridge::pathsVariant(answers)), nullptr,
+        client, names::kService, names::kPath, names::kInterface, "AnswerModals",
+        g_variant_new("(@aay)", plovane::bridge::pathsVariant(answers)), nullptr,
         G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, &error);
     ASSERT_NE(reply, nullptr) << error->message;
     g_variant_unref(reply);

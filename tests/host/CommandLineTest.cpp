@@ -1,4 +1,4 @@
-#include "host/CommandLine.h"
+#include "host/commandline/CommandLine.h"
 
 #include <gtest/gtest.h>
 
@@ -41,6 +41,17 @@ TEST(CommandLineTest, LogTakesHowManyLinesToPrint) {
   EXPECT_FALSE(parseRequest({"log", "--lines", "-7"}));
   EXPECT_FALSE(parseRequest({"log", "--lines", "99999999999999999999"}));
   EXPECT_FALSE(parseRequest({"log", "/tmp/x.log"}));
+}
+
+TEST(CommandLineTest, HelpInstallAndUninstallTakeNothingMore) {
+  for (const auto& [word, command] : {std::pair{"--help", Request::Command::help},
+                                      std::pair{"install", Request::Command::install},
+                                      std::pair{"uninstall", Request::Command::uninstall}}) {
+    const auto request = parseRequest({word});
+    ASSERT_TRUE(request) << word;
+    EXPECT_EQ(request->command, command);
+    EXPECT_FALSE(parseRequest({word, "now"})) << word;
+  }
 }
 
 }  // namespace

@@ -11,9 +11,9 @@
 #include <sstream>
 #include <thread>
 
-#include "desktop/BusNames.h"
 #include "desktop/DesktopWorkspace.h"
-#include "host/ExtensionClient.h"
+#include "desktop/findersync/FinderSyncClient.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
@@ -74,6 +74,7 @@ TEST_F(DesktopEndToEndTest, RightClickMenuComesFromTheExtensionTheBusStarted) {
       runProcess({PLOVANE_FINDER, "menu", "--json", (work / "photo.png").string()}, alone);
   ASSERT_EQ(inProcess.exitCode, 0) << inProcess.standardError;
   EXPECT_NE(inProcess.standardError.find("no session bus"), std::string::npos);
+  EXPECT_EQ(overBus.standardError.find("simulated"), std::string::npos) << overBus.standardError;
   EXPECT_EQ(overBus.standardOutput, inProcess.standardOutput);
   EXPECT_NE(overBus.standardOutput.find("\"title\": \"Utility Kit\""), std::string::npos);
 
@@ -178,10 +179,10 @@ class BusClientTest : public DesktopEndToEndTest {
         "e2e-client");
   }
   bool extensionRuns() {
-    return client().interface()->isServiceRegistered(platform::desktop::bus::kExtensionService);
+    return client().interface()->isServiceRegistered(platform::desktop::finder_sync::kService);
   }
   uint extensionPid() {
-    return client().interface()->servicePid(platform::desktop::bus::kExtensionService);
+    return client().interface()->servicePid(platform::desktop::finder_sync::kService);
   }
   std::size_t extensionStarts() const {
     std::size_t starts = 0;
@@ -213,7 +214,7 @@ TEST_F(BusClientTest, TheExtensionsPaneStartsTheInstalledExtensionAndShowsTheInt
 // inside the monitored folders.
 TEST_F(BusClientTest, OnlyEntriesOfTheMenuForASelectionInsideAMonitoredFolderRun) {
   monitor(work);
-  host::ExtensionClient extension(client());
+  platform::desktop::FinderSyncClient extension(client());
   const std::vector item{platform::NSURL::fileURLWithPath((work / "notes.txt").string())};
   const auto menu = extension.menu(platform::FIMenuKind::contextualMenuForItems, item);
   ASSERT_TRUE(std::holds_alternative<platform::desktop::TransportedMenu>(menu)) << bus->log();

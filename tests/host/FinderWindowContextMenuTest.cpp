@@ -1,5 +1,5 @@
 // The extension's menu as the window shows it.
-#include "host/FinderWindowContextMenu.h"
+#include "host/window/FinderWindowContextMenu.h"
 
 #include <gtest/gtest.h>
 

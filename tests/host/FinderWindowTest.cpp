@@ -1,6 +1,6 @@
 // The stand-in's window without a bus: what it lists, which context menu it builds, and what it
 // asks and sends the extension, which is a fake here.
-#include "host/FinderWindowMain.h"
+#include "host/window/FinderWindowMain.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "desktop/ImageRendering.h"
-#include "host/FinderWindowContextMenu.h"
+#include "host/window/FinderWindowContextMenu.h"
 #include "support/FileTree.h"
 #include "support/QtApplication.h"
 #include "support/TestEnvironment.h"

@@ -1,4 +1,4 @@
-#include "host/Installation.h"
+#include "host/installation/Installation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/MenuChoice.h"
+#include "host/commandline/MenuChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/MenuPrinter.h"
+#include "host/commandline/MenuPrinter.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "desktop/BusNames.h"
+#include "host/inprocess/InProcessRun.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/Process.h"
@@ -74,6 +75,29 @@ TEST_F(PlovaneFinderTest, PrintsTheMenuForASelectionInsideOne) {
        "assert [i['tag'] for i in m][:3]==[0,1,3]\n",
        result.standardOutput});
   EXPECT_EQ(parsed.exitCode, 0) << parsed.standardError << result.standardOutput;
+}
+
+// Hosted in its own process the extension's launches and the like are only printed: each run
+// says so before anything else, once, and the usage says it too.
+TEST_F(PlovaneFinderTest, SaysEachTimeWhatTheExtensionInItsOwnProcessDoesNotDo) {
+  monitor(work);
+  const std::string notice = std::string(host::kInProcessNotice) + "\n";
+  for (const auto& arguments :
+       {std::vector<std::string>{"menu", (work / "photo.png").string()},
+        std::vector<std::string>{"choose", "Open Terminal", (work / "photo.png").string()}}) {
+    const auto result = finder(arguments);
+    ASSERT_EQ(result.exitCode, 0) << result.standardError;
+    EXPECT_EQ(result.standardError.rfind(notice, 0), 0u) << result.standardError;
+    EXPECT_EQ(result.standardError.find(notice, 1), std::string::npos) << result.standardError;
+  }
+  EXPECT_NE(finder({"choose", "Open Terminal", work.string()})
+                .standardOutput.find("launch com.apple.Terminal"),
+            std::string::npos);
+
+  const auto help = finder({"--help"});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.standardOutput, host::kUsage);
+  EXPECT_NE(help.standardOutput.find("on simulated services"), std::string::npos);
 }
 
 TEST_F(PlovaneFinderTest, ChoosesAnEntryAndAnswersItsModalsInOrder) {
@@ -174,6 +198,7 @@ TEST_F(PlovaneFinderTest, RefusesWhatItDoesNotUnderstand) {
   EXPECT_EQ(finder({"log", "--lines", "-3"}).exitCode, 2);
   EXPECT_EQ(finder({"log", "all"}).exitCode, 2);
   EXPECT_EQ(finder({"--window", "/a", "/b"}).exitCode, 2);
+  EXPECT_EQ(finder({"--help", "menu"}).exitCode, 2);
 }
 
 }  // namespace

@@ -4,13 +4,16 @@
 
 #include "core/BusPaths.h"
 #include "core/MenuReply.h"
-#include "desktop/BusNames.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 
 namespace plovane::bridge {
 
 namespace {
 
-namespace names = platform::desktop::bus;
+namespace protocol = platform::desktop::finder_sync;
+
+static_assert(static_cast<int>(MenuKind::items) == protocol::kItemsMenu &&
+              static_cast<int>(MenuKind::container) == protocol::kContainerMenu);
 
 constexpr gint64 kMicrosecondsPerMillisecond = 1000;
 // An extension that cannot be started is not tried again on every selection change.
@@ -69,10 +72,10 @@ std::vector<Entry> BusBridge::menu(MenuKind kind, const std::vector<std::string>
   GError* error = nullptr;
   // Not started by this call: a file manager must not wait for an extension to come up.
   GVariant* reply = g_dbus_connection_call_sync(
-      bus_, names::kExtensionService, names::kExtensionPath, names::kFinderSyncInterface, "Menu",
+      bus_, protocol::kService, protocol::kPath, protocol::kInterface, protocol::kMenu.name,
       g_variant_new("(i@aay)", static_cast<gint32>(kind), pathsVariant(paths)),
-      G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NO_AUTO_START, kMenuWaitMilliseconds, nullptr,
-      &error);
+      G_VARIANT_TYPE(protocol::kMenu.reply), G_DBUS_CALL_FLAGS_NO_AUTO_START, kMenuWaitMilliseconds,
+      nullptr, &error);
   if (reply == nullptr) {
     if (isNotRunning(error)) {
       startInBackground();
@@ -96,7 +99,7 @@ void BusBridge::startInBackground() {
   starting_ = true;
   g_dbus_connection_call(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                          "org.freedesktop.DBus", "StartServiceByName",
-                         g_variant_new("(su)", names::kExtensionService, 0u), G_VARIANT_TYPE("(u)"),
+                         g_variant_new("(su)", protocol::kService, 0u), G_VARIANT_TYPE("(u)"),
                          G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &BusBridge::onStarted, this);
 }
 
@@ -120,10 +123,11 @@ void BusBridge::perform(const Entry& entry, const std::vector<std::string>& path
   if (bus() == nullptr) return;
   // May start the extension: the person chose the entry, and nothing here waits for it.
   g_dbus_connection_call(
-      bus_, names::kExtensionService, names::kExtensionPath, names::kFinderSyncInterface, "Perform",
+      bus_, protocol::kService, protocol::kPath, protocol::kInterface, protocol::kPerform.name,
       g_variant_new("(sxs@aay)", entry.action.c_str(), static_cast<gint64>(entry.tag),
                     entry.title.c_str(), pathsVariant(paths)),
-      G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &BusBridge::onPerformed, this);
+      G_VARIANT_TYPE(protocol::kPerform.reply), G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+      &BusBridge::onPerformed, this);
 }
 
 void BusBridge::onPerformed(GObject* source, GAsyncResult* result, gpointer) {
@@ -153,10 +157,11 @@ void BusBridge::sendBadges() {
   const std::vector<std::string> batch(pendingBadges_.begin(), end);
   pendingBadges_.erase(pendingBadges_.begin(), end);
   badgesInFlight_ = true;
-  g_dbus_connection_call(bus_, names::kExtensionService, names::kExtensionPath,
-                         names::kFinderSyncInterface, "RequestBadges",
-                         g_variant_new("(@aay)", pathsVariant(batch)), nullptr,
-                         G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &BusBridge::onBadgesSent, this);
+  g_dbus_connection_call(bus_, protocol::kService, protocol::kPath, protocol::kInterface,
+                         protocol::kRequestBadges.name,
+                         g_variant_new("(@aay)", pathsVariant(batch)),
+                         G_VARIANT_TYPE(protocol::kRequestBadges.reply), G_DBUS_CALL_FLAGS_NONE, -1,
+                         nullptr, &BusBridge::onBadgesSent, this);
 }
 
 void BusBridge::onBadgesSent(GObject* source, GAsyncResult* result, gpointer self) {

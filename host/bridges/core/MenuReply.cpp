@@ -7,10 +7,13 @@
 #include <memory>
 
 #include "desktop/SystemImageIcons.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
 
 namespace plovane::bridge {
 
 namespace {
+
+namespace json = platform::desktop::finder_sync::menu_json;
 
 using Parser = std::unique_ptr<JsonParser, decltype(&g_object_unref)>;
 
@@ -60,19 +63,19 @@ std::string fileTypeIcon(const std::string& path) {
 }
 
 std::string iconFor(JsonObject* image, const std::filesystem::path& resources) {
-  const std::string kind = textMember(image, "kind");
-  const std::string name = textMember(image, "name");
-  if (kind == "asset") return firstExisting(resources, name, {".png", ".svg"});
-  if (kind == "system") return systemIcon(name);
-  if (kind == "fileIcon") return fileTypeIcon(name);
-  if (kind == "applicationIcon") {
+  const std::string kind = textMember(image, json::kKind);
+  const std::string name = textMember(image, json::kName);
+  if (kind == json::kAssetKind) return firstExisting(resources, name, {".png", ".svg"});
+  if (kind == json::kSystemKind) return systemIcon(name);
+  if (kind == json::kFileIconKind) return fileTypeIcon(name);
+  if (kind == json::kApplicationIconKind) {
     const std::string own =
         firstExisting(std::filesystem::path(name) / "Resources", "AppIcon", {".svg", ".png"});
     return own.empty() ? "application-x-executable" : own;
   }
-  if (kind == "canvas") {
-    JsonObject* drawing = objectMember(image, "drawing");
-    JsonObject* source = drawing != nullptr ? objectMember(drawing, "source") : nullptr;
+  if (kind == json::kCanvasKind) {
+    JsonObject* drawing = objectMember(image, json::kDrawing);
+    JsonObject* source = drawing != nullptr ? objectMember(drawing, json::kSource) : nullptr;
     if (source != nullptr) return iconFor(source, resources);
   }
   return {};
@@ -85,16 +88,16 @@ std::optional<std::vector<Entry>> entriesOf(JsonArray* items,
     JsonNode* node = json_array_get_element(items, index);
     if (!JSON_NODE_HOLDS_OBJECT(node)) return std::nullopt;
     JsonObject* object = json_node_get_object(node);
-    if (!json_object_has_member(object, "title")) return std::nullopt;
+    if (!json_object_has_member(object, json::kTitle)) return std::nullopt;
     Entry entry;
-    entry.title = textMember(object, "title");
-    entry.action = textMember(object, "action");
-    entry.tag = json_object_get_int_member_with_default(object, "tag", 0);
-    entry.enabled = json_object_get_boolean_member_with_default(object, "enabled", TRUE);
-    if (JsonObject* image = objectMember(object, "image")) {
+    entry.title = textMember(object, json::kTitle);
+    entry.action = textMember(object, json::kAction);
+    entry.tag = json_object_get_int_member_with_default(object, json::kTag, 0);
+    entry.enabled = json_object_get_boolean_member_with_default(object, json::kEnabled, TRUE);
+    if (JsonObject* image = objectMember(object, json::kImage)) {
       entry.icon = iconFor(image, resources);
     }
-    if (JsonArray* submenu = arrayMember(object, "submenu")) {
+    if (JsonArray* submenu = arrayMember(object, json::kSubmenu)) {
       auto children = entriesOf(submenu, resources);
       if (!children) return std::nullopt;
       entry.submenu = std::move(*children);
@@ -123,9 +126,9 @@ std::optional<std::vector<Entry>> entriesFromMenuReply(const std::string& json) 
   JsonNode* root = json_parser_get_root(parser.get());
   if (root == nullptr || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
   JsonObject* menu = json_node_get_object(root);
-  JsonArray* items = arrayMember(menu, "items");
+  JsonArray* items = arrayMember(menu, json::kItems);
   if (items == nullptr) return std::nullopt;
-  return entriesOf(items, textMember(menu, "resources"));
+  return entriesOf(items, textMember(menu, json::kResources));
 }
 
 }  // namespace plovane::bridge

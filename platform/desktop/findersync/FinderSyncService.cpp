@@ -1,0 +1,183 @@
+#include "desktop/findersync/FinderSyncService.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+#include <QTimer>
+#include <algorithm>
+#include <exception>
+#include <fstream>
+
+#include "desktop/findersync/FinderSyncProtocol.h"
+#include "desktop/findersync/MenuTransport.h"
+#include "platform/NSMenu.h"
+
+namespace platform::desktop {
+
+namespace {
+
+static_assert(static_cast<int>(FIMenuKind::contextualMenuForItems) == finder_sync::kItemsMenu &&
+              static_cast<int>(FIMenuKind::contextualMenuForContainer) ==
+                  finder_sync::kContainerMenu &&
+              static_cast<int>(FIMenuKind::contextualMenuForSidebar) == finder_sync::kSidebarMenu &&
+              static_cast<int>(FIMenuKind::toolbarItemMenu) == finder_sync::kToolbarMenu);
+
+NSURL urlForPath(const QByteArray& path) { return NSURL::fileURLWithPath(path.toStdString()); }
+
+bool offers(const NSMenu& menu, const NSMenuItem& entry) {
+  return std::any_of(menu.items.begin(), menu.items.end(), [&](const NSMenuItem& item) {
+    if (item.submenu && offers(*item.submenu, entry)) return true;
+    return item.enabled && !item.action.empty() && item.action == entry.action &&
+           item.tag == entry.tag && item.title == entry.title;
+  });
+}
+
+}  // namespace
+
+FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller,
+                                     QtRunLoop& runLoop, std::filesystem::path resources,
+                                     ScriptedModalAnswers* scripted)
+    : finderSync_(finderSync),
+      controller_(controller),
+      runLoop_(runLoop),
+      resources_(std::move(resources)),
+      scripted_(scripted) {
+  qDBusRegisterMetaType<QList<QByteArray>>();
+  runLoop_.setRunner([this](const Block& block) { runGuarded(block); });
+  runLoop_.setIdleHandler([this] {
+    finishActions();
+    noteActivity();
+  });
+}
+
+QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
+  noteActivity();
+  if (kind < finder_sync::kItemsMenu || kind > finder_sync::kToolbarMenu) {
+    sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
+    return {};
+  }
+  selectOnly(selection);
+  const auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
+  return QString::fromUtf8(encodeMenu(*menu, resources_));
+}
+
+uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
+                                const QList<QByteArray>& selection) {
+  noteActivity();
+  selectOnly(selection);
+  controller_.setRequestingProgram(callerProgram());
+  NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
+  sender.tag = tag;
+  if (const auto why = whyRefused(sender)) {
+    sendErrorReply(QDBusError::AccessDenied, *why);
+    return 0;
+  }
+  const uint action = ++lastAction_;
+  runningActions_.push_back(action);
+  bool known = true;
+  runGuarded([&] { known = finderSync_.performSelector(sender.action, &sender); });
+  if (!known) {
+    runningActions_.pop_back();
+    sendErrorReply(QDBusError::UnknownMethod, "the extension has no selector " + selector);
+    return 0;
+  }
+  // The reply goes first; an action that deferred nothing is reported right after it.
+  if (runLoop_.idle()) QTimer::singleShot(0, this, [this] { finishActions(); });
+  return action;
+}
+
+std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
+  const auto selection = controller_.selectedItemURLs().value_or(std::vector<NSURL>{});
+  const auto directories = controller_.directoryURLs();
+  const bool inside =
+      !selection.empty() && std::all_of(selection.begin(), selection.end(), [&](const NSURL& item) {
+        return isInsideDirectorySet(directories, item);
+      });
+  if (!inside) return QStringLiteral("the selection is not inside a monitored folder");
+  std::shared_ptr<NSMenu> menu;
+  runGuarded([&] { menu = finderSync_.menuForMenuKind(FIMenuKind::contextualMenuForItems); });
+  if (menu && offers(*menu, entry)) return std::nullopt;
+  return "the menu for this selection has no entry \"" + QString::fromStdString(entry.title) +
+         "\" for " + QString::fromStdString(entry.action);
+}
+
+void FinderSyncService::BeginObserving(const QByteArray& path) {
+  noteActivity();
+  finderSync_.beginObservingDirectoryAtURL(urlForPath(path));
+}
+
+void FinderSyncService::EndObserving(const QByteArray& path) {
+  noteActivity();
+  finderSync_.endObservingDirectoryAtURL(urlForPath(path));
+}
+
+void FinderSyncService::RequestBadge(const QByteArray& path) {
+  noteActivity();
+  finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
+}
+
+void FinderSyncService::RequestBadges(const QList<QByteArray>& paths) {
+  noteActivity();
+  for (const auto& path : paths) finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
+}
+
+void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
+  noteActivity();
+  if (scripted_ == nullptr) {
+    sendErrorReply(QDBusError::NotSupported,
+                   "modals are answered by the person at the display, not from a script");
+    return;
+  }
+  scripted_->forgetAnswers();
+  for (const auto& answer : answers) {
+    if (!scripted_->answer(answer.toStdString())) {
+      scripted_->forgetAnswers();
+      sendErrorReply(QDBusError::InvalidArgs, "not an answer: " + QString::fromUtf8(answer));
+      return;
+    }
+  }
+}
+
+void FinderSyncService::runGuarded(const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const std::exception& failure) {
+    // One failed block must not take the extension down with it.
+    if (failure_.isEmpty()) failure_ = QString::fromUtf8(failure.what());
+  }
+}
+
+std::string FinderSyncService::callerProgram() const {
+  if (!calledFromDBus()) return {};
+  const auto pid = connection().interface()->servicePid(message().service());
+  if (!pid.isValid()) return {};
+  std::ifstream comm("/proc/" + std::to_string(pid.value()) + "/comm");
+  std::string program;
+  std::getline(comm, program);
+  return program;
+}
+
+void FinderSyncService::selectOnly(const QList<QByteArray>& selection) {
+  std::vector<NSURL> urls;
+  for (const auto& path : selection) urls.push_back(urlForPath(path));
+  controller_.setSelectedItemURLs(std::move(urls));
+}
+
+void FinderSyncService::noteActivity() {
+  if (activityHandler_) activityHandler_();
+}
+
+void FinderSyncService::finishActions() {
+  if (runningActions_.empty() || !runLoop_.idle()) return;
+  QStringList modals;
+  uint left = 0;
+  if (scripted_ != nullptr) {
+    for (const auto& shown : scripted_->takeShown()) modals << QString::fromStdString(shown);
+    left = static_cast<uint>(scripted_->answersLeft());
+  }
+  for (const uint action : runningActions_) emit ActionFinished(action, modals, failure_, left);
+  runningActions_.clear();
+  failure_.clear();
+}
+
+}  // namespace platform::desktop

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDBusContext>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "desktop/HostDirectorySet.h"
+#include "desktop/QtRunLoop.h"
+#include "platform/FIFinderSync.h"
+#include "platform/NSMenu.h"
+
+namespace platform::desktop {
+
+// Modals answered from a script rather than by a person: the extension runs this way where
+// there is no display. Each shown modal is described; a modal without an answer fails its action.
+class ScriptedModalAnswers {
+ public:
+  virtual ~ScriptedModalAnswers() = default;
+  // False when an answer cannot be read.
+  virtual bool answer(const std::string& text) = 0;
+  virtual void forgetAnswers() = 0;
+  virtual std::size_t answersLeft() const = 0;
+  // The descriptions of the modals shown since the last call.
+  virtual std::vector<std::string> takeShown() = 0;
+};
+
+// The extension's end of the bus: its slots and signal are the methods and signal of
+// FinderSyncProtocol.h, answered with the principal object (the menu for a kind and selection,
+// the chosen entry, directory observation and badge requests). The work a chosen entry defers
+// runs after the reply has gone, and ActionFinished reports when it has run out.
+class FinderSyncService : public QObject, protected QDBusContext {
+  Q_OBJECT
+  // moc takes only a literal here: finder_sync::kInterface, which the bus tests hold it to.
+  Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.FinderSync")
+
+ public:
+  FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller, QtRunLoop& runLoop,
+                    std::filesystem::path resources, ScriptedModalAnswers* scripted);
+
+  // Told of every call that arrives and of the moment the work queued so far has run.
+  void setActivityHandler(std::function<void()> handler) { activityHandler_ = std::move(handler); }
+  // An action's work has not run out yet.
+  bool busy() const { return !runningActions_.empty() || !runLoop_.idle(); }
+
+ public slots:
+  QString Menu(int kind, const QList<QByteArray>& selection);
+  uint Perform(const QString& selector, qlonglong tag, const QString& title,
+               const QList<QByteArray>& selection);
+  void BeginObserving(const QByteArray& path);
+  void EndObserving(const QByteArray& path);
+  void RequestBadge(const QByteArray& path);
+  // The badge requests of many shown items in one call, as a file manager sends them.
+  void RequestBadges(const QList<QByteArray>& paths);
+  // The answers for the modals of the next chosen entries, in place of any left over.
+  void AnswerModals(const QList<QByteArray>& answers);
+
+ signals:
+  // `failure` is empty when the action's work ran to its end.
+  void ActionFinished(uint action, const QStringList& modals, const QString& failure,
+                      uint answersLeft);
+
+ private:
+  void runGuarded(const std::function<void()>& work);
+  void selectOnly(const QList<QByteArray>& selection);
+  // The program name of the process that sent the call being answered.
+  std::string callerProgram() const;
+  // Why `entry` may not run for the selected items: the file manager asks only about items
+  // inside the directory set, and only for entries of the menu it was given for them.
+  std::optional<QString> whyRefused(const NSMenuItem& entry);
+  void finishActions();
+  void noteActivity();
+
+  FIFinderSync& finderSync_;
+  HostDirectorySet& controller_;
+  QtRunLoop& runLoop_;
+  std::filesystem::path resources_;
+  ScriptedModalAnswers* scripted_;
+  uint lastAction_ = 0;
+  std::vector<uint> runningActions_;
+  QString failure_;
+  std::function<void()> activityHandler_;
+};
+
+}  // namespace platform::desktop

@@ -1,0 +1,248 @@
+// Both ends of the extension's bus on a bus of the test's own: the service exports exactly what
+// FinderSyncProtocol.h describes, and each of the client's calls reaches it and reads its answer.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QTest>
+#include <QThread>
+#include <QXmlStreamReader>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+
+#include "desktop/HostDirectorySet.h"
+#include "desktop/QtRunLoop.h"
+#include "desktop/findersync/FinderSyncClient.h"
+#include "desktop/findersync/FinderSyncProtocol.h"
+#include "desktop/findersync/FinderSyncService.h"
+#include "platform/NSMenu.h"
+#include "support/FileTree.h"
+#include "support/PrivateSessionBus.h"
+#include "support/QtApplication.h"
+#include "support/TestEnvironment.h"
+
+namespace platform::desktop {
+namespace {
+
+namespace protocol = finder_sync;
+
+// A principal object whose menu has an entry that defers work and one whose work fails; it
+// records what the file manager told it. It runs on the service's thread, the test reads on its
+// own.
+class RecordingFinderSync final : public FIFinderSync {
+ public:
+  explicit RecordingFinderSync(RunLoop& runLoop) : runLoop_(runLoop) {}
+
+  void beginObservingDirectoryAtURL(const NSURL& url) override { record("begin " + url.path()); }
+  void endObservingDirectoryAtURL(const NSURL& url) override { record("end " + url.path()); }
+  void requestBadgeIdentifierForURL(const NSURL& url) override { record("badge " + url.path()); }
+
+  std::shared_ptr<NSMenu> menuForMenuKind(FIMenuKind kind) override {
+    record("menu " + std::to_string(static_cast<int>(kind)));
+    auto menu = std::make_shared<NSMenu>("context");
+    NSMenuItem copy("Copy", "copyClicked:", "c");
+    copy.tag = 4;
+    menu->addItem(copy);
+    menu->addItem(NSMenuItem("Fail", "failClicked:", ""));
+    return menu;
+  }
+
+  bool performSelector(const std::string& selector, const NSMenuItem* sender) override {
+    if (selector == "copyClicked:") {
+      runLoop_.dispatchAsyncMain(
+          [this, tag = sender->tag] { record("copied " + std::to_string(tag)); });
+      return true;
+    }
+    if (selector == "failClicked:") {
+      runLoop_.dispatchAsyncMain([] { throw std::runtime_error("the disk is full"); });
+      return true;
+    }
+    return false;
+  }
+
+  std::vector<std::string> calls() {
+    const std::lock_guard lock(mutex_);
+    return calls_;
+  }
+
+ private:
+  void record(std::string call) {
+    const std::lock_guard lock(mutex_);
+    calls_.push_back(std::move(call));
+  }
+
+  RunLoop& runLoop_;
+  std::mutex mutex_;
+  std::vector<std::string> calls_;
+};
+
+// The extension's end as its process runs it, but on a thread of its own, so that the client's
+// blocking calls from the test's thread are answered meanwhile. It is exported from that thread,
+// where the bus's relay of its signal must live.
+class ServedExtension {
+ public:
+  ServedExtension(QDBusConnection bus, UserDefaultsRoot& defaults, const NSURL& monitored)
+      : bus_(std::move(bus)), directories_(defaults) {
+    directories_.setDirectoryURLs({monitored});
+    context_.moveToThread(&thread_);
+    service_.moveToThread(&thread_);
+    thread_.start();
+    onServiceThread([this] {
+      registered_ = bus_.registerObject(
+                        protocol::kPath, &service_,
+                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
+                    bus_.registerService(protocol::kService);
+    });
+  }
+
+  ~ServedExtension() {
+    // Back to this thread before that one ends, so everything is destroyed where it lives.
+    QThread* here = QThread::currentThread();
+    onServiceThread([this, here] {
+      bus_.unregisterService(protocol::kService);
+      bus_.unregisterObject(protocol::kPath);
+      service_.moveToThread(here);
+      context_.moveToThread(here);
+    });
+    thread_.quit();
+    thread_.wait();
+  }
+
+  bool registered() const { return registered_; }
+  RecordingFinderSync& principal() { return principal_; }
+
+ private:
+  void onServiceThread(const std::function<void()>& work) {
+    QMetaObject::invokeMethod(&service_, work, Qt::BlockingQueuedConnection);
+  }
+
+  QDBusConnection bus_;
+  QObject context_;
+  QtRunLoop runLoop_{context_};
+  HostDirectorySet directories_;
+  RecordingFinderSync principal_{runLoop_};
+  FinderSyncService service_{principal_, directories_, runLoop_, "/srv/Resources", nullptr};
+  QThread thread_;
+  bool registered_ = false;
+};
+
+// Each method and signal of `interface` as the bus's introspection lists it, with its types as
+// GVariant tuples: "method Menu (iaay) (s)", "signal ActionFinished (uassu)".
+std::set<std::string> exportedMembers(const QString& xml, const QString& interface) {
+  std::set<std::string> members;
+  QXmlStreamReader reader(xml);
+  bool inside = false;
+  bool isSignal = false;
+  std::string member, sent, answered;
+  while (!reader.atEnd()) {
+    reader.readNext();
+    const auto element = reader.name();
+    const auto attributes = reader.attributes();
+    if (reader.isStartElement() && element == u"interface") {
+      inside = attributes.value("name") == interface;
+    } else if (inside && reader.isStartElement() &&
+               (element == u"method" || element == u"signal")) {
+      isSignal = element == u"signal";
+      member = element.toString().toStdString() + " " +
+               attributes.value("name").toString().toStdString();
+      sent.clear();
+      answered.clear();
+    } else if (inside && reader.isStartElement() && element == u"arg") {
+      const auto type = attributes.value("type").toString().toStdString();
+      // A signal's arguments are listed as going out; they are what it sends.
+      (isSignal || attributes.value("direction") != u"out" ? sent : answered) += type;
+    } else if (inside && reader.isEndElement() && (element == u"method" || element == u"signal")) {
+      members.insert(member + " (" + sent + ")" + (isSignal ? "" : " (" + answered + ")"));
+    }
+  }
+  return members;
+}
+
+class FinderSyncBusTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(extension.registered()); }
+  void TearDown() override {
+    QDBusConnection::disconnectFromBus("finder-sync-service");
+    QDBusConnection::disconnectFromBus("finder-sync-client");
+  }
+
+  QDBusConnection connection(const char* name) {
+    return QDBusConnection::connectToBus(
+        QString::fromStdString(bus.clientEnvironment().at("DBUS_SESSION_BUS_ADDRESS")), name);
+  }
+  std::vector<NSURL> selection(const std::string& name) {
+    return {NSURL::fileURLWithPath((work / name).string())};
+  }
+
+  QApplication& application = plovane::testing::qtApplication();
+  plovane::testing::TemporaryFolder folder;
+  plovane::testing::PrivateSessionBus bus{folder.path(), folder.path(), {}};
+  UserDefaultsRoot defaults{folder.path() / "store", [](const std::string&) {}};
+  std::filesystem::path work = plovane::testing::makeFolder(folder.path() / "Work", {"a.txt"});
+  ServedExtension extension{connection("finder-sync-service"), defaults,
+                            NSURL::fileURLWithPath(work.string())};
+  FinderSyncClient client{connection("finder-sync-client")};
+};
+
+TEST_F(FinderSyncBusTest, TheServiceExportsWhatTheProtocolDescribes) {
+  const auto introspect = QDBusMessage::createMethodCall(
+      protocol::kService, protocol::kPath, "org.freedesktop.DBus.Introspectable", "Introspect");
+  const auto reply = connection("finder-sync-client").call(introspect);
+  ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+
+  std::set<std::string> described = {std::string("signal ") + protocol::kActionFinished.name + " " +
+                                     protocol::kActionFinished.arguments};
+  for (const auto& method : protocol::kMethods) {
+    described.insert(std::string("method ") + method.name + " " + method.arguments + " " +
+                     method.reply);
+  }
+  EXPECT_EQ(exportedMembers(reply.arguments().at(0).toString(), protocol::kInterface), described);
+}
+
+TEST_F(FinderSyncBusTest, EachCallOfTheClientReachesTheServiceAndReadsItsAnswer) {
+  const auto menu = client.menu(FIMenuKind::contextualMenuForContainer, selection("a.txt"));
+  ASSERT_TRUE(std::holds_alternative<TransportedMenu>(menu)) << std::get<std::string>(menu);
+  const auto& transported = std::get<TransportedMenu>(menu);
+  EXPECT_EQ(transported.resources, "/srv/Resources");
+  ASSERT_EQ(transported.menu->items.size(), 2u);
+  const NSMenuItem copy = transported.menu->items[0];
+  EXPECT_EQ(copy.tag, 4);
+  EXPECT_EQ(copy.keyEquivalent, "c");
+
+  // The work the entry deferred has run by the time its report arrives.
+  const auto copied = client.performAndWait(copy, selection("a.txt"), 10'000);
+  ASSERT_TRUE(std::holds_alternative<ActionOutcome>(copied)) << std::get<std::string>(copied);
+  EXPECT_EQ(std::get<ActionOutcome>(copied).failure, "");
+  EXPECT_EQ(extension.principal().calls().back(), "copied 4");
+  const auto failed = client.performAndWait(transported.menu->items[1], selection("a.txt"), 10'000);
+  ASSERT_TRUE(std::holds_alternative<ActionOutcome>(failed)) << std::get<std::string>(failed);
+  EXPECT_EQ(std::get<ActionOutcome>(failed).failure, "the disk is full");
+
+  // An entry the menu did not offer is refused, and so are answers without a script to take them.
+  auto forged = copy;
+  forged.tag = 5;
+  const auto refused = client.perform(forged, selection("a.txt"));
+  ASSERT_TRUE(std::holds_alternative<std::string>(refused));
+  EXPECT_NE(std::get<std::string>(refused).find("no entry \"Copy\""), std::string::npos);
+  const auto answered = client.answerModals({"cancel"});
+  ASSERT_TRUE(answered);
+  EXPECT_NE(answered->find("answered by the person at the display"), std::string::npos);
+
+  // What the file manager only tells the extension arrives in the order it was sent.
+  client.beginObserving(NSURL::fileURLWithPath(work.string()));
+  client.requestBadge(selection("a.txt").front());
+  client.endObserving(NSURL::fileURLWithPath(work.string()));
+  const std::string last = "end " + work.string();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return extension.principal().calls().back() == last; }));
+  const auto calls = extension.principal().calls();
+  EXPECT_EQ(calls.front(), "menu 1");
+  EXPECT_EQ(std::vector(calls.end() - 3, calls.end()),
+            (std::vector<std::string>{"begin " + work.string(),
+                                      "badge " + (work / "a.txt").string(), last}));
+}
+
+}  // namespace
+}  // namespace platform::desktop
