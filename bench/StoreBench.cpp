@@ -2,15 +2,20 @@
 
 #include <stdlib.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <variant>
+#include <vector>
 
+#include "store/PlistCodec.h"
 #include "store/PlistDomainFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::PlistArray;
+using platform::PlistData;
 using platform::PlistDictionary;
 using platform::PlistDomainFile;
 using platform::PlistValue;
@@ -42,6 +47,97 @@ PlistValue commandList(bool firstState = true) {
   }
   return commands;
 }
+
+// A large domain: 1,000 folder entries of the kind the folder tabs keep (about 100 KB binary).
+PlistValue folderList() {
+  PlistArray folders;
+  for (int i = 0; i < 1000; ++i) {
+    PlistDictionary entry;
+    entry["path"] = PlistValue("/home/someone/Projects/folder number " + std::to_string(i));
+    entry["state"] = PlistValue(i % 3 != 0);
+    entry["order"] = PlistValue(i);
+    entry["bookmark"] = PlistValue(PlistData(40, static_cast<std::uint8_t>(i)));
+    folders.emplace_back(std::move(entry));
+  }
+  return PlistDictionary{{"folders", folders}};
+}
+
+std::vector<std::uint8_t> binaryOf(const PlistValue& value) {
+  auto encoded = platform::encodeBinaryPlist(value);
+  auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
+  return bytes != nullptr ? *bytes : std::vector<std::uint8_t>{};
+}
+
+// XML as another program writes it, for the value types these benchmarks use.
+void appendXml(const PlistValue& value, std::string& out) {
+  static const char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  if (const auto* text = value.as<std::string>()) {
+    out += "<string>" + *text + "</string>";
+  } else if (const auto* flag = value.as<bool>()) {
+    out += *flag ? "<true/>" : "<false/>";
+  } else if (const auto* number = value.as<std::int64_t>()) {
+    out += "<integer>" + std::to_string(*number) + "</integer>";
+  } else if (const auto* data = value.as<PlistData>()) {
+    out += "<data>";
+    for (std::size_t i = 0; i < data->size(); i += 3) {
+      std::uint32_t group = (*data)[i] << 16;
+      if (i + 1 < data->size()) group |= (*data)[i + 1] << 8;
+      if (i + 2 < data->size()) group |= (*data)[i + 2];
+      for (std::size_t k = 0; k < 4; ++k)
+        out += i + k <= data->size() ? kBase64[(group >> (18 - 6 * k)) & 63] : '=';
+    }
+    out += "</data>";
+  } else if (const auto* array = value.as<PlistArray>()) {
+    out += "<array>";
+    for (const PlistValue& item : *array) appendXml(item, out);
+    out += "</array>";
+  } else if (const auto* dictionary = value.as<PlistDictionary>()) {
+    out += "<dict>";
+    for (const auto& [key, item] : *dictionary) {
+      out += "<key>" + key + "</key>";
+      appendXml(item, out);
+    }
+    out += "</dict>";
+  }
+}
+
+std::vector<std::uint8_t> xmlOf(const PlistValue& value) {
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+  appendXml(value, text);
+  text += "\n</plist>\n";
+  return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
+void decodeLoop(benchmark::State& state, const std::vector<std::uint8_t>& bytes) {
+  if (!std::holds_alternative<PlistValue>(platform::decodePlist(bytes)))
+    state.SkipWithError("decode failed");
+  for (auto _ : state) benchmark::DoNotOptimize(platform::decodePlist(bytes));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
+}
+
+void BM_DecodeCommandListBinary(benchmark::State& state) {
+  decodeLoop(state, binaryOf(PlistDictionary{{"commands", commandList()}}));
+}
+BENCHMARK(BM_DecodeCommandListBinary);
+
+void BM_DecodeCommandListXml(benchmark::State& state) {
+  decodeLoop(state, xmlOf(PlistDictionary{{"commands", commandList()}}));
+}
+BENCHMARK(BM_DecodeCommandListXml);
+
+void BM_DecodeFolderListBinary(benchmark::State& state) {
+  decodeLoop(state, binaryOf(folderList()));
+}
+BENCHMARK(BM_DecodeFolderListBinary);
+
+void BM_DecodeFolderListXml(benchmark::State& state) { decodeLoop(state, xmlOf(folderList())); }
+BENCHMARK(BM_DecodeFolderListXml);
+
+void BM_EncodeFolderList(benchmark::State& state) {
+  const PlistValue value = folderList();
+  for (auto _ : state) benchmark::DoNotOptimize(platform::encodeBinaryPlist(value));
+}
+BENCHMARK(BM_EncodeFolderList);
 
 void BM_StoreReadUnchanged(benchmark::State& state) {
   ScratchFolder folder;

@@ -1,7 +1,7 @@
 # Fails when code of the system (shared/, extension/, app/) includes anything but platform
 # headers, its own project headers and the C++ standard library, or when the platform's
 # interfaces (platform/include) or its sim backend (platform/sim) include anything but each other
-# and the standard library: no Qt, D-Bus or libplist there, so every layer above can run on sim.
+# and the standard library: no Qt or D-Bus there, so every layer above can run on sim.
 # Run as: cmake -DSOURCE_DIR=<repo> -P CheckLayerIncludes.cmake
 cmake_policy(SET CMP0057 NEW)
 set(standard_headers

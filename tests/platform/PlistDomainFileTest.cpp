@@ -149,6 +149,29 @@ assert d == expected, d
   EXPECT_TRUE(log_.empty());
 }
 
+TEST_F(PlistDomainFileTest, PythonReadsEveryTypeOfABinaryFileRewritten) {
+  fs::create_directories(file_.parent_path());
+  fs::copy_file(fs::path(PLOVANE_TEST_FIXTURES) / "every-type.binary.plist", file_);
+  // Enough objects for two-byte references and enough bytes for four-byte offsets.
+  PlistArray paths;
+  for (int i = 0; i < 400; ++i) paths.emplace_back(std::to_string(i) + std::string(200, '/'));
+  ASSERT_EQ(domain().write({{"paths", PlistValue(paths)}}), std::nullopt);
+  ASSERT_GT(readBytes(file_).size(), 65536u);
+
+  const std::string script = R"(
+import plistlib, sys
+sys.dont_write_bytecode = True
+sys.path.insert(0, sys.argv[2])
+import make_fixtures
+with open(sys.argv[1], "rb") as f:
+    d = plistlib.load(f)
+expected = make_fixtures.every_type(True)
+expected["paths"] = [str(i) + "/" * 200 for i in range(400)]
+assert d == expected, d
+)";
+  EXPECT_EQ(run({PLOVANE_PYTHON3, "-c", script, file_.string(), PLOVANE_TEST_FIXTURES}), 0);
+}
+
 TEST_F(PlistDomainFileTest, SeesWritesOfOtherObjects) {
   auto reader = domain();
   auto writer = domain();

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/PlistValue.h"
+
+namespace platform {
+
+// Serialises to a binary property list. The same value always gives the same bytes: objects
+// come in depth-first order, and equal texts, numbers, dates and data are written once. Fails
+// (with a reason) for texts the format cannot carry, dates outside the store's range and
+// nesting deeper than the store reads.
+std::variant<std::vector<std::uint8_t>, std::string> writeBinaryPlist(const PlistValue& value);
+
+}  // namespace platform
