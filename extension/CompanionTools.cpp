@@ -1,61 +1,21 @@
-#include <array>
+#include "extension/CompanionTools.h"
 
-#include "extension/FinderSync.h"
+#include <algorithm>
+
 #include "platform/NSApplication.h"
-#include "shared/CommandCatalogue.h"
 
 namespace plovane {
 
-namespace {
+CompanionTools::CompanionTools(platform::Platform& platform, platform::Responder& buttonsTarget,
+                               std::array<OfferSlot, 4> offers)
+    : platform_(platform), buttonsTarget_(buttonsTarget), offers_(offers) {}
 
-struct CompanionTool {
-  std::int64_t position;
-  const char* bundleIdentifier;
-  const char* offer;
-  const char* storePage;
-  platform::NSAlert FinderSync::*alert;
-  const char* yesAction;
-  const char* noAction;
-};
-
-const std::array<CompanionTool, 4>& companionTools() {
-  static const std::array<CompanionTool, 4> tools = {{
-      {kFindDuplicateFiles, "com.quenlow.marrowfen",
-       "To scan for Duplicate Files, you need to have 'Marrowfen' installed on your System. Do you "
-       "want to install it from the Mac App Store now?",
-       "macappstore://apps.apple.com/app/marrowfen/id1480917331", &FinderSync::alertDFS,
-       "dfsDownload", "dfscancel"},
-      {kFindDuplicatePhotos, "com.quenlow.pellisade",
-       "To scan for Similar and Duplicate Photos, you need to have 'Pellisade' installed on your "
-       "System. Do you want to install it from the Mac App Store now?",
-       "macappstore://apps.apple.com/app/pellisade/id1480917342", &FinderSync::alertDPS,
-       "dpsDownload", "dpscancel"},
-      {kViewOrEditExifData, "com.quenlow.ambervane",
-       "To View or Edit Exif data, you need to have 'Ambervane' installed on your System. Do you "
-       "want to install it from the Mac App Store now?",
-       "macappstore://apps.apple.com/app/ambervane/id1480917353", &FinderSync::alertexif,
-       "exifDownload", "exifcancel"},
-      {kResizePhotos, "com.quenlow.scallotta",
-       "To Resize Photos, you need to have 'Scallotta' installed on your System. Do you want to "
-       "install it from the Mac App Store now?",
-       "macappstore://apps.apple.com/app/scallotta/id1480917364", &FinderSync::alertresizer,
-       "resizerDownload", "resizercancel"},
-  }};
-  return tools;
+void CompanionTools::open(const CompanionTool& tool) {
+  if (lookUpAndStart(tool.bundleIdentifier)) return;
+  platform_.runLoop.dispatchAsyncMain([this, &tool] { offer(tool); });
 }
 
-const CompanionTool& toolAt(std::int64_t position) {
-  return companionTools()[static_cast<std::size_t>(position - kFindDuplicateFiles)];
-}
-
-}  // namespace
-
-void FinderSync::openCompanionTool(std::int64_t position) {
-  if (lookUpAndStartTool(toolAt(position).bundleIdentifier)) return;
-  platform_.runLoop.dispatchAsyncMain([this, position] { offerCompanionTool(position); });
-}
-
-bool FinderSync::lookUpAndStartTool(const std::string& bundleIdentifier) {
+bool CompanionTools::lookUpAndStart(const std::string& bundleIdentifier) {
   const auto folders = platform_.fileManager.applicationDirectoryURLs();
   if (folders.empty()) return false;
   const auto entries =
@@ -73,35 +33,32 @@ bool FinderSync::lookUpAndStartTool(const std::string& bundleIdentifier) {
   return false;
 }
 
-void FinderSync::offerCompanionTool(std::int64_t position) {
-  const auto& tool = toolAt(position);
-  auto& offer = this->*tool.alert;
-  offer = platform::NSAlert();
-  offer.alertStyle = platform::NSAlertStyle::warning;
-  offer.messageText = tool.offer;
-  offer.informativeText = "";
-  auto& yes = offer.addButtonWithTitle("Yes");
-  yes.target = this;
-  yes.action = tool.yesAction;
-  auto& no = offer.addButtonWithTitle("No");
-  no.target = this;
-  no.action = tool.noAction;
-  platform_.modals.runModal(offer);
+void CompanionTools::offer(const CompanionTool& tool) {
+  auto* slot = offerOf(tool);
+  if (slot == nullptr) return;
+  auto& alert = *slot;
+  alert = platform::NSAlert();
+  alert.alertStyle = platform::NSAlertStyle::warning;
+  alert.messageText = tool.offer;
+  alert.informativeText = "";
+  auto& yes = alert.addButtonWithTitle("Yes");
+  yes.target = &buttonsTarget_;
+  yes.action = tool.acceptAction;
+  auto& no = alert.addButtonWithTitle("No");
+  no.target = &buttonsTarget_;
+  no.action = tool.declineAction;
+  platform_.modals.runModal(alert);
 }
 
-void FinderSync::closeCompanionOffer(std::int64_t position, bool openStorePage) {
-  const auto& tool = toolAt(position);
+void CompanionTools::closeOffer(const CompanionTool& tool, bool openStorePage) {
   if (openStorePage) platform_.workspace.openURLString(tool.storePage);
-  platform::NSApplication::endSheet((this->*tool.alert).window());
+  if (auto* alert = offerOf(tool)) platform::NSApplication::endSheet(alert->window());
 }
 
-void FinderSync::dfsDownload() { closeCompanionOffer(kFindDuplicateFiles, true); }
-void FinderSync::dfscancel() { closeCompanionOffer(kFindDuplicateFiles, false); }
-void FinderSync::dpsDownload() { closeCompanionOffer(kFindDuplicatePhotos, true); }
-void FinderSync::dpscancel() { closeCompanionOffer(kFindDuplicatePhotos, false); }
-void FinderSync::exifDownload() { closeCompanionOffer(kViewOrEditExifData, true); }
-void FinderSync::exifcancel() { closeCompanionOffer(kViewOrEditExifData, false); }
-void FinderSync::resizerDownload() { closeCompanionOffer(kResizePhotos, true); }
-void FinderSync::resizercancel() { closeCompanionOffer(kResizePhotos, false); }
+platform::NSAlert* CompanionTools::offerOf(const CompanionTool& tool) {
+  const auto slot = std::find_if(offers_.begin(), offers_.end(),
+                                 [&tool](const OfferSlot& offer) { return offer.tool == &tool; });
+  return slot == offers_.end() ? nullptr : slot->alert;
+}
 
 }  // namespace plovane

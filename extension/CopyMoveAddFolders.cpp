@@ -4,9 +4,6 @@
 namespace plovane {
 
 using platform::NSURL;
-using platform::PlistArray;
-using platform::PlistData;
-using platform::PlistDictionary;
 
 namespace {
 
@@ -36,8 +33,6 @@ void FinderSync::alertforDeleteWithProcess(const std::string& operation) {
   alert.addButtonWithTitle("OK");
   platform_.modals.runModal(alert);
 }
-
-bool FinderSync::panelShouldEnableURL(const NSURL&) const { return true; }
 
 std::optional<NSURL> FinderSync::chooseItem(const std::string& prompt, const std::string& message,
                                             const std::optional<NSURL>& directory, int mode,
@@ -75,45 +70,21 @@ void FinderSync::copyOrMove(const std::string& operation, const std::optional<NS
     showWarning(error->localizedDescription);
     return;
   }
-  scheduleRateCheck();
+  ratingPrompt_.schedule();
 }
 
-void FinderSync::addFolders(const std::optional<NSURL>& selected) {
+void FinderSync::addFolders() {
+  const auto selected = firstSelectedItem();
   platform_.runLoop.dispatchAsyncMain([this, selected] {
     const auto folder = chooseItem("Add", "Select Folder", selected, kFoldersOnly, true);
     if (!folder) return;
-    const auto bookmark = makeBookmark(*folder);
-    const auto keptBefore = arBookmarksFolders.size();
-    arrCustomFolders.push_back({*folder, false, listCustomFolderContents(*folder, tagSubfolder),
-                                bookmark.value_or(PlistData{})});
-    if (bookmark) keepBookmark(*bookmark);
-    if (sharedDefaults && !storeCustomFolderLists(bookmark.has_value())) {
-      // Not stored, the folder would vanish at the next start: it is not added at all, and the
-      // user hears why.
-      const auto reason = sharedDefaults->lastError().value_or("the settings were not saved");
-      arrCustomFolders.pop_back();
-      arBookmarksFolders.resize(keptBefore);
-      storeCustomFolderLists(bookmark.has_value());
-      platform_.log.standardOutput("Cannot add " + folder->path() + ": " + reason);
+    if (!customFolders_.add(*folder)) {
       showWarning("The folder could not be added.");
       return;
     }
     platform_.notificationCenter.postNotificationName(notifications::ReloadCustomFolders,
                                                       kExtensionBundleIdentifier);
   });
-}
-
-// Both lists in one write: a crash between two writes left them disagreeing, and the next start
-// dropped the folders missing from the shorter one. A failed write stays pending on the handle
-// until a later one replaces it, so putting the old lists back also takes the failed ones back.
-bool FinderSync::storeCustomFolderLists(bool withBookmarks) {
-  PlistDictionary lists{{keys::arrCustomFoldersUrls, customFolderPaths()}};
-  if (withBookmarks) {
-    lists.emplace(keys::arrCustomFolders,
-                  PlistArray(arBookmarksFolders.begin(), arBookmarksFolders.end()));
-  }
-  sharedDefaults->setValuesForKeysWithDictionary(std::move(lists));
-  return sharedDefaults->synchronize();
 }
 
 }  // namespace plovane

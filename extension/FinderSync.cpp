@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <functional>
 
+#include "extension/MenuBuilder.h"
 #include "shared/CommandCatalogue.h"
 #include "shared/CommandListSeeding.h"
 #include "shared/MonitoredFolders.h"
 #include "shared/SettingsKeys.h"
-#include "shared/StoreReads.h"
 
 namespace plovane {
 
@@ -17,7 +17,15 @@ using platform::NSURL;
 FinderSync::FinderSync(platform::Platform& platform)
     : sharedDefaults(platform.defaults.initWithSuiteName(kSuiteName)),
       menuItemsarr(catalogueTitles()),
-      platform_(platform) {
+      platform_(platform),
+      customFolders_(sharedDefaults.get(), platform.log,
+                     {arrCustomFolders, arBookmarksFolders, tagSubfolder}),
+      ratingPrompt_(platform, *this, alerRateAPP),
+      companionTools_(platform, *this,
+                      {{{&kMarrowfen, &alertDFS},
+                        {&kPellisade, &alertDPS},
+                        {&kAmbervane, &alertexif},
+                        {&kScallotta, &alertresizer}}}) {
   arrItemsdic = seedCommandList(
       sharedDefaults.get(),
       platform_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString"));
@@ -27,8 +35,8 @@ FinderSync::FinderSync(platform::Platform& platform)
   if (sharedDefaults && !sharedDefaults->objectForKey(keys::showinSubMenu)) {
     sharedDefaults->setBool(false, keys::showinSubMenu);
   }
-  loadCustomFolders();
-  pruneCustomFolders();
+  customFolders_.load();
+  customFolders_.prune();
   platform_.log.log(
       formatLog("FinderSync() launched from %@", {platform_.mainBundle.bundlePath().string()}));
   checkDirectoryUrl();
@@ -76,7 +84,13 @@ bool FinderSync::performSelector(const std::string& selector, const platform::NS
   return exportedMethods().perform(*this, selector, sender);
 }
 
-void FinderSync::reloadCustomFolders() { pruneCustomFolders(); }
+void FinderSync::reloadCustomFolders() { customFolders_.prune(); }
+
+std::shared_ptr<platform::NSMenu> FinderSync::menuForMenuKind(platform::FIMenuKind) {
+  customFolders_.prune();
+  return buildMenu(
+      gatherMenuInputs(platform_, sharedDefaults.get(), arrItemsdic, arrCustomFolders));
+}
 
 void FinderSync::checkDirectoryUrl() {
   platform_.finderSyncController.setDirectoryURLs(enabledMonitoredFolderURLs(sharedDefaults.get()));

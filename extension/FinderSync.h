@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "extension/CompanionTools.h"
 #include "extension/CustomFolder.h"
+#include "extension/CustomFolderList.h"
+#include "extension/RatingPrompt.h"
 #include "platform/FIFinderSync.h"
 #include "platform/NSAlert.h"
 #include "platform/NSMenu.h"
@@ -20,6 +23,9 @@ namespace plovane {
 class FinderSync final : public platform::FIFinderSync {
  public:
   explicit FinderSync(platform::Platform& platform);
+  // Its parts and the alerts on screen refer to it and to its properties.
+  FinderSync(const FinderSync&) = delete;
+  FinderSync& operator=(const FinderSync&) = delete;
 
   void beginObservingDirectoryAtURL(const platform::NSURL& url) override;
   void endObservingDirectoryAtURL(const platform::NSURL& url) override;
@@ -42,7 +48,6 @@ class FinderSync final : public platform::FIFinderSync {
   void moveToFolder();
   void copyToFolder();
   void alertforDeleteWithProcess(const std::string& operation);
-  bool panelShouldEnableURL(const platform::NSURL& url) const;
 
   // Item utilities.
   void setWallpaper();
@@ -94,36 +99,20 @@ class FinderSync final : public platform::FIFinderSync {
 
  private:
   static const platform::SelectorTable<FinderSync>& exportedMethods();
-
-  // Custom folders: loaded once at start, pruned against the stored paths before each menu.
-  void loadCustomFolders();
-  void pruneCustomFolders();
-  void storeBookmarks();
-  // Absent, with the error and "Error storing bookmarks" on standard output, when the bookmark
-  // cannot be made.
-  std::optional<platform::PlistData> makeBookmark(const platform::NSURL& url);
-  // Keeps `data` unless byte-equal data is already kept.
-  void keepBookmark(const platform::PlistData& data);
-  platform::PlistArray customFolderPaths() const;
-  // Writes the paths (and the bookmarks) of the custom folders together; false when not stored.
-  bool storeCustomFolderLists(bool withBookmarks);
-
-  // Menu building.
-  void addCatalogueEntries(platform::NSMenu& menu, bool showIcons,
-                           const std::optional<std::vector<platform::NSURL>>& selection);
-  void addCustomFolderEntries(platform::NSMenu& menu, bool showIcons);
-  platform::NSImage iconAt24Points(const std::string& path);
+  // The bodies of the catalogue commands that have no exported selector of their own.
+  static const platform::SelectorTable<FinderSync>& menuOnlyCommands();
 
   // The first selected item, when the file manager reports one.
   std::optional<platform::NSURL> firstSelectedItem() const;
 
   void openSystemPreferences();
   void configureSettings();
+  void openCompanionTool(const platform::NSMenuItem* sender);
   void launch(const std::string& bundleIdentifier);
   bool settingsAppIsRunning() const;
 
   void copyOrMove(const std::string& operation, const std::optional<platform::NSURL>& selected);
-  void addFolders(const std::optional<platform::NSURL>& selected);
+  void addFolders();
   std::optional<platform::NSURL> chooseItem(const std::string& prompt, const std::string& message,
                                             const std::optional<platform::NSURL>& directory,
                                             int mode, bool packagesAsDirectories);
@@ -131,19 +120,12 @@ class FinderSync final : public platform::FIFinderSync {
 
   void setHidden(const platform::NSURL& url, bool hidden);
 
-  void openCompanionTool(std::int64_t position);
-  bool lookUpAndStartTool(const std::string& bundleIdentifier);
-  void offerCompanionTool(std::int64_t position);
-  void closeCompanionOffer(std::int64_t position, bool openStorePage);
-
   void handOffToMail(const platform::NSURL& url);
 
-  void scheduleRateCheck();
-  void rateCheck();
-  void showRatingPrompt();
-  std::shared_ptr<platform::NSUserDefaults> ownDefaults();
-
   platform::Platform& platform_;
+  CustomFolderList customFolders_;
+  RatingPrompt ratingPrompt_;
+  CompanionTools companionTools_;
 };
 
 }  // namespace plovane

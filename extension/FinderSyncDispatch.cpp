@@ -10,53 +10,25 @@ constexpr double kSettingsAppStartSeconds = 1.0;
 
 }  // namespace
 
+const platform::SelectorTable<FinderSync>& FinderSync::menuOnlyCommands() {
+  using Sender = const platform::NSMenuItem*;
+  static const platform::SelectorTable<FinderSync> table = {
+      {"openSystemPreferences", [](FinderSync& self, Sender) { self.openSystemPreferences(); }},
+      {"openCompanionTool",
+       [](FinderSync& self, Sender sender) { self.openCompanionTool(sender); }},
+      {"configureSettings", [](FinderSync& self, Sender) { self.configureSettings(); }},
+      {"addFolders", [](FinderSync& self, Sender) { self.addFolders(); }},
+  };
+  return table;
+}
+
+// A command with an exported selector runs that selector's body.
 void FinderSync::commenAction(const platform::NSMenuItem* sender) {
   if (sender == nullptr) return;
-  switch (sender->tag) {
-    case kOpenTerminal:
-      OpenTerminal();
-      break;
-    case kOpenSystemPreferences:
-      openSystemPreferences();
-      break;
-    case kSetAsWallpaper:
-      setWallpaper();
-      break;
-    case kCreateNewTextFile:
-      createNewFile();
-      break;
-    case kCopyPathToClipboard:
-      copyFilePath();
-      break;
-    case kSendViaMail:
-      sendviamail();
-      break;
-    case kMoveToAFolder:
-      moveToFolder();
-      break;
-    case kCopyToAFolder:
-      copyToFolder();
-      break;
-    case kOpenNewFinderWindow:
-      finderInnewWindw();
-      break;
-    case kHideUnhideItem:
-      Hide_UnhideNow();
-      break;
-    case kFindDuplicateFiles:
-    case kFindDuplicatePhotos:
-    case kViewOrEditExifData:
-    case kResizePhotos:
-      openCompanionTool(sender->tag);
-      break;
-    case kConfigureSettings:
-      configureSettings();
-      break;
-    case kAddFolders:
-      addFolders(firstSelectedItem());
-      break;
-    default:
-      break;
+  const auto* command = catalogueCommand(sender->tag);
+  if (command == nullptr) return;
+  if (!exportedMethods().perform(*this, command->action, sender)) {
+    menuOnlyCommands().perform(*this, command->action, sender);
   }
 }
 
@@ -69,6 +41,38 @@ void FinderSync::utilityKitClicked() {
   platform_.notificationCenter.postNotificationName(notifications::ShowUtilityKit,
                                                     kExtensionBundleIdentifier);
 }
+
+void FinderSync::customFolderClicked(const platform::NSMenuItem* sender) {
+  if (sender == nullptr) return;
+  if (const auto folder = customFolders_.folderAt(sender->tag)) {
+    platform_.workspace.openURL(*folder);
+  }
+}
+
+void FinderSync::subFolderClicked(const platform::NSMenuItem* sender) {
+  if (sender == nullptr) return;
+  if (const auto entry = customFolders_.entryTagged(sender->tag)) {
+    platform_.workspace.openURL(*entry);
+  }
+}
+
+// Reached only through commenAction:, for a row that names its tool.
+void FinderSync::openCompanionTool(const platform::NSMenuItem* sender) {
+  companionTools_.open(*catalogueCommand(sender->tag)->companion);
+}
+
+void FinderSync::dfsDownload() { companionTools_.closeOffer(kMarrowfen, true); }
+void FinderSync::dfscancel() { companionTools_.closeOffer(kMarrowfen, false); }
+void FinderSync::dpsDownload() { companionTools_.closeOffer(kPellisade, true); }
+void FinderSync::dpscancel() { companionTools_.closeOffer(kPellisade, false); }
+void FinderSync::exifDownload() { companionTools_.closeOffer(kAmbervane, true); }
+void FinderSync::exifcancel() { companionTools_.closeOffer(kAmbervane, false); }
+void FinderSync::resizerDownload() { companionTools_.closeOffer(kScallotta, true); }
+void FinderSync::resizercancel() { companionTools_.closeOffer(kScallotta, false); }
+
+void FinderSync::alertforRateApp() { ratingPrompt_.schedule(); }
+void FinderSync::btnYes_rateus() { ratingPrompt_.accept(); }
+void FinderSync::btnCancel_rate() { ratingPrompt_.decline(); }
 
 bool FinderSync::settingsAppIsRunning() const {
   for (const auto& application : platform_.workspace.runningApplications()) {

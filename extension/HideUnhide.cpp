@@ -34,7 +34,7 @@ void FinderSync::setHidden(const NSURL& url, bool hidden) {
     platform_.log.standardOutput(error->localizedDescription);
     return;
   }
-  scheduleRateCheck();
+  ratingPrompt_.schedule();
 }
 
 void FinderSync::showhiddenfiles() {

@@ -26,14 +26,14 @@ bool isOpaquePackage(const NSURL& url) {
 
 void FinderSync::OpenTerminal() {
   launch(kTerminal);
-  scheduleRateCheck();
+  ratingPrompt_.schedule();
 }
 
 void FinderSync::OpenTerminalNewTab() { OpenTerminal(); }
 
 void FinderSync::openSystemPreferences() {
   launch(kSystemPreferences);
-  scheduleRateCheck();
+  ratingPrompt_.schedule();
 }
 
 void FinderSync::configureSettings() { launch(kAppBundleIdentifier); }
@@ -44,7 +44,7 @@ void FinderSync::setWallpaper() {
   if (const auto screen = platform_.workspace.mainScreen()) {
     platform_.workspace.setDesktopImageURL(*selected, *screen);
   }
-  scheduleRateCheck();
+  ratingPrompt_.schedule();
 }
 
 void FinderSync::createNewFile() {
@@ -63,7 +63,7 @@ void FinderSync::createNewFile() {
     }
     if (platform_.modals.runModal(panel) != platform::NSModalResponseOK) return;
     if (panel.URL) platform_.fileManager.createFileAtPath(panel.URL->path());
-    scheduleRateCheck();
+    ratingPrompt_.schedule();
   });
 }
 
@@ -80,7 +80,7 @@ void FinderSync::copyFilePath() {
   }
   platform_.runLoop.dispatchAsyncMain([this] {
     showWarning("Path copied to Clipboard");
-    scheduleRateCheck();
+    ratingPrompt_.schedule();
   });
 }
 
@@ -88,7 +88,7 @@ void FinderSync::finderInnewWindw() {
   const auto selected = firstSelectedItem();
   if (!selected) return;
   platform_.workspace.activateFileViewerSelectingURLs({*selected});
-  scheduleRateCheck();
+  ratingPrompt_.schedule();
 }
 
 void FinderSync::sampleAction() {

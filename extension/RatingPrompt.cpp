@@ -1,4 +1,5 @@
-#include "extension/FinderSync.h"
+#include "extension/RatingPrompt.h"
+
 #include "platform/NSApplication.h"
 #include "shared/SettingsKeys.h"
 
@@ -14,51 +15,53 @@ constexpr char kPlovaneMenuStorePage[] =
 
 }  // namespace
 
-void FinderSync::scheduleRateCheck() {
-  platform_.runLoop.dispatchAsyncMain([this] { rateCheck(); });
+RatingPrompt::RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget,
+                           platform::NSAlert& prompt)
+    : platform_(platform), buttonsTarget_(buttonsTarget), prompt_(prompt) {}
+
+void RatingPrompt::schedule() {
+  platform_.runLoop.dispatchAsyncMain([this] { check(); });
 }
 
-void FinderSync::alertforRateApp() { scheduleRateCheck(); }
-
-std::shared_ptr<platform::NSUserDefaults> FinderSync::ownDefaults() {
+std::shared_ptr<platform::NSUserDefaults> RatingPrompt::ownDefaults() {
   return platform_.defaults.standardUserDefaults(
       platform_.mainBundle.bundleIdentifier().value_or(kExtensionBundleIdentifier));
 }
 
-void FinderSync::rateCheck() {
+void RatingPrompt::check() {
   auto defaults = ownDefaults();
-  if (!defaults || defaults->objectForKey(rateDone)) return;
+  if (!defaults || defaults->objectForKey(keys::rateDone)) return;
   const auto now = platform_.runLoop.now();
-  const auto shown = defaults->objectForKey(alertVisibledate);
+  const auto shown = defaults->objectForKey(keys::alertVisibledate);
   if (!shown || !shown->is<platform::PlistDate>()) {
-    defaults->setObject(now, alertVisibledate);
+    defaults->setObject(now, keys::alertVisibledate);
     return;
   }
   if (platform_.calendar.isDateInSameDayAsDate(*shown->as<platform::PlistDate>(), now)) return;
-  defaults->setObject(now, alertVisibledate);
-  showRatingPrompt();
+  defaults->setObject(now, keys::alertVisibledate);
+  show();
 }
 
-void FinderSync::showRatingPrompt() {
-  alerRateAPP = platform::NSAlert();
-  alerRateAPP.alertStyle = platform::NSAlertStyle::warning;
-  alerRateAPP.messageText = kRatePromptMessage;
-  alerRateAPP.informativeText = kRatePromptInformation;
-  auto& rateNow = alerRateAPP.addButtonWithTitle("Rate Now");
-  rateNow.target = this;
+void RatingPrompt::show() {
+  prompt_ = platform::NSAlert();
+  prompt_.alertStyle = platform::NSAlertStyle::warning;
+  prompt_.messageText = kRatePromptMessage;
+  prompt_.informativeText = kRatePromptInformation;
+  auto& rateNow = prompt_.addButtonWithTitle("Rate Now");
+  rateNow.target = &buttonsTarget_;
   rateNow.action = "btnYes_rateus";
-  auto& noThanks = alerRateAPP.addButtonWithTitle("No, Thanks!");
-  noThanks.target = this;
+  auto& noThanks = prompt_.addButtonWithTitle("No, Thanks!");
+  noThanks.target = &buttonsTarget_;
   noThanks.action = "btnCancel_rate";
-  platform_.modals.runModal(alerRateAPP);
+  platform_.modals.runModal(prompt_);
 }
 
-void FinderSync::btnYes_rateus() {
-  if (auto defaults = ownDefaults()) defaults->setInteger(1, rateDone);
+void RatingPrompt::accept() {
+  if (auto defaults = ownDefaults()) defaults->setInteger(1, keys::rateDone);
   platform_.workspace.openURLString(kPlovaneMenuStorePage);
-  platform::NSApplication::endSheet(alerRateAPP.window());
+  platform::NSApplication::endSheet(prompt_.window());
 }
 
-void FinderSync::btnCancel_rate() { platform::NSApplication::endSheet(alerRateAPP.window()); }
+void RatingPrompt::decline() { platform::NSApplication::endSheet(prompt_.window()); }
 
 }  // namespace plovane

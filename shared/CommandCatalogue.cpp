@@ -4,38 +4,42 @@
 
 namespace plovane {
 
-std::vector<std::string> catalogueTitles() {
-  return {kCatalogueTitles.begin(), kCatalogueTitles.end()};
-}
-
 namespace {
+
+constexpr bool rowsSitAtTheirPositions() {
+  for (std::size_t position = 0; position < kCatalogueSize; ++position) {
+    if (kCatalogue[position].position != static_cast<std::int64_t>(position)) return false;
+  }
+  return true;
+}
+static_assert(rowsSitAtTheirPositions(), "a command's tag is its row's index");
 
 // Built once, on first use; the initialisation of a function-local static is thread-safe.
 const std::map<std::string, std::string>& commandIconTable() {
-  static const std::map<std::string, std::string> table = {
-      {"Open Terminal", "1"},
-      {"Open System Preferences", "system-preferences-icon"},
-      {"Set as Wallpaper", "4"},
-      {"Create New Text File", "5"},
-      {"Copy path to Clipboard", "6"},
-      {"Send via Mail", "7"},
-      {"Move to a folder", "9"},
-      {"Copy to a folder", "10"},
-      {"Open New Finder Window", "11"},
-      {"Hide / Unhide item", "12"},
-      {"Find Duplicate Files", "13"},
-      {"Find Duplicate Photos", "14"},
-      {"View or Edit Exif Data", "15"},
-      {"Resize Photos", "16"},
-      {"Configure Plovane Menu Settings", "NSActionTemplate"},
-      {"Add Folders", "NSAddTemplate"},
-      {kHideItemTitle, "12"},
-      {kUnhideItemTitle, "12"},
-  };
+  static const auto table = [] {
+    std::map<std::string, std::string> icons;
+    for (const auto& command : kCatalogue) {
+      icons.emplace(command.title, command.icon);
+      if (const auto* shown = command.titlesByHiddenFlag) {
+        icons.emplace(shown->visible, command.icon);
+        icons.emplace(shown->hidden, command.icon);
+      }
+    }
+    return icons;
+  }();
   return table;
 }
 
 }  // namespace
+
+const CatalogueCommand* catalogueCommand(std::int64_t position) {
+  if (position < 0 || static_cast<std::size_t>(position) >= kCatalogueSize) return nullptr;
+  return &kCatalogue[static_cast<std::size_t>(position)];
+}
+
+std::vector<std::string> catalogueTitles() {
+  return {kCatalogueTitles.begin(), kCatalogueTitles.end()};
+}
 
 std::optional<std::string> commandIconName(const std::string& title) {
   const auto& table = commandIconTable();

@@ -4,9 +4,11 @@
 #include <fstream>
 #include <vector>
 
+#include "extension/RatingPrompt.h"
 #include "shared/CommandCatalogue.h"
 #include "shared/SettingsKeys.h"
 #include "support/CommandFixture.h"
+#include "tests/extension/ButtonActions.h"
 
 namespace plovane {
 namespace {
@@ -139,6 +141,29 @@ TEST_F(RatingPromptTest, ScheduledOnlyAfterTheCommandsThatCompleteWork) {
   extension().performSelector("alertforRateApp", nullptr);
   env.runLoop.drain();
   EXPECT_TRUE(ratingPromptShown());
+}
+
+// The check never runs inside the command that scheduled it, and the prompt is kept where its
+// buttons' actions look for it: an alert they did not end would wait for another answer.
+TEST(RatingPromptAloneTest, ChecksOnTheMainQueueAndEndsThePromptItHolds) {
+  testing::TestEnvironment env;
+  testing::ButtonActions buttons;
+  platform::NSAlert held;
+  RatingPrompt prompt(env.platform, buttons, held);
+  buttons.handOn = [&prompt](const std::string& action) {
+    if (action == "btnCancel_rate") prompt.decline();
+  };
+  env.extensionDefaults()->setObject(PlistDate{-kDay}, keys::alertVisibledate);
+  env.modals.answer(ModalAnswer::button("No, Thanks!"));
+  prompt.schedule();
+  EXPECT_TRUE(env.modals.shown.empty());
+  EXPECT_EQ(env.extensionDefaults()->objectForKey(keys::alertVisibledate),
+            PlistValue(PlistDate{-kDay}));
+  env.runLoop.drain();
+  EXPECT_EQ(held.messageText, "Enjoying Plovane Menu?");
+  EXPECT_FALSE(held.window().isVisible());
+  EXPECT_EQ(buttons.performed, std::vector<std::string>{"btnCancel_rate"});
+  EXPECT_FALSE(env.extensionDefaults()->objectForKey(keys::rateDone));
 }
 
 }  // namespace

@@ -126,6 +126,18 @@ TEST_F(CommandListSeedingTest, AbsentStoreGivesTheFreshListInMemoryOnly) {
   EXPECT_FALSE(std::filesystem::exists(store->file()));
 }
 
+// Stored lists and the settings app find commands by these titles at these positions.
+TEST(CommandIconTableTest, TitlesStayWhereStoredListsHaveThem) {
+  EXPECT_EQ(
+      catalogueTitles(),
+      (std::vector<std::string>{"Open Terminal", "Open System Preferences", "Set as Wallpaper",
+                                "Create New Text File", "Copy path to Clipboard", "Send via Mail",
+                                "Move to a folder", "Copy to a folder", "Open New Finder Window",
+                                "Hide / Unhide item", "Find Duplicate Files",
+                                "Find Duplicate Photos", "View or Edit Exif Data", "Resize Photos",
+                                "Configure Plovane Menu Settings", "Add Folders"}));
+}
+
 TEST(CommandIconTableTest, KnowsTheCatalogueAndTheTwoHideTitlesOnly) {
   EXPECT_EQ(commandIconTableSize(), 18u);
   for (const char* title : kCatalogueTitles) EXPECT_TRUE(commandIconName(title)) << title;

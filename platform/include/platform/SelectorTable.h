@@ -19,7 +19,6 @@ class SelectorTable {
   SelectorTable(std::initializer_list<std::pair<const std::string, Method>> methods)
       : methods_(methods) {}
 
-  bool respondsToSelector(const std::string& selector) const { return methods_.contains(selector); }
   // False when the target exports no such selector.
   bool perform(Target& target, const std::string& selector, Sender sender) const {
     auto found = methods_.find(selector);
