@@ -110,11 +110,7 @@ class EchoService {
 // 10,000 files; the bridge of this process is the one a file manager's module would use.
 struct BridgeSession {
   BridgeSession() {
-    std::map<std::string, std::string> environment = {
-        {"PLOVANE_HOME", env.defaults.root().string()},
-        {"HOME", env.home.path().string()},
-        {"XDG_DATA_HOME", (env.home.path() / "share").string()},
-        {"QT_QPA_PLATFORM", "offscreen"}};
+    auto environment = env.sessionEnvironment();
     plovane::testing::runProcess({PLOVANE_FINDER, "install"}, environment);
     for (int index = 0; index < kFolderSize; ++index) {
       std::ofstream(work / ("file-" + std::to_string(index) + ".txt")).put('x');

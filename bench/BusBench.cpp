@@ -34,11 +34,7 @@ struct DesktopSession {
     static char name[] = "plovane_bench";
     static char* argv[] = {name, nullptr};
     static QCoreApplication application(argc, argv);
-    std::map<std::string, std::string> environment = {
-        {"PLOVANE_HOME", env.defaults.root().string()},
-        {"HOME", env.home.path().string()},
-        {"XDG_DATA_HOME", (env.home.path() / "share").string()},
-        {"QT_QPA_PLATFORM", "offscreen"}};
+    auto environment = env.sessionEnvironment();
     plovane::testing::runProcess({PLOVANE_FINDER, "install"}, environment);
     auto store = env.openSuite();
     store->setValueForKeyPath(PlistArray{work.string()}, plovane::keys::foldersArray);
