@@ -65,6 +65,7 @@ std::unique_ptr<NSView> generalView(genraltabvc& controller) {
   heading(*view, "Extension");
   controller.lblextensionstate =
       &view->addSubview<NSTextField>("", NSTextFieldStyle::wrappingLabel);
+  controller.lblrestarthint = &view->addSubview<NSTextField>("", NSTextFieldStyle::wrappingLabel);
   button(row(*view), "Open Extension Settings", controller, "btnopenSystemPrefrences:");
   text(*view,
        "It starts the extension and opens a window listing the file managers on this computer "
@@ -100,17 +101,15 @@ std::unique_ptr<NSView> menuItemsView(ViewController& controller) {
   controller.tblview = &view->addSubview<platform::NSTableView>();
   controller.tblview->setAccessibilityLabel("Menu items");
   controller.tblview->registerCell("tblcell", checkBoxCell);
-  text(*view,
-       "Changes to this list show in the menu once the extension starts again: it ends itself "
-       "after a minute without use and starts at the next right-click.");
+  text(*view, "Changes to this list show in the menu at the next right-click.");
   return view;
 }
 
 std::unique_ptr<NSView> foldersView(foldersArrvc& controller) {
   auto view = column();
   text(*view,
-       "The menu appears inside these folders. Folders switched off here are left out the next "
-       "time the extension starts.");
+       "The menu appears inside these folders. A folder switched off here is left out from the "
+       "next right-click on.");
   controller.tblview = &view->addSubview<platform::NSTableView>();
   controller.tblview->setAccessibilityLabel("Monitored folders");
   controller.tblview->registerCell("tblcell", checkBoxCell);
@@ -179,6 +178,7 @@ std::unique_ptr<NSView> firstRunView(firstRunvc& controller) {
       &button(row(*view), "Enable Plovane Menu Extension", controller, "btnsystemPrefrences:");
   heading(*view, "2. Choose folders");
   text(*view, "The menu appears for items inside the folders you grant access to.");
+  controller.lblrestarthint = &view->addSubview<NSTextField>("", NSTextFieldStyle::wrappingLabel);
   controller.btnuserfolder =
       &button(row(*view), "Choose Folders\u2026", controller, "btnselectfolder:");
   return view;

@@ -10,6 +10,10 @@ namespace plovane::app {
 
 inline constexpr char kNotSavedText[] = "Your change could not be saved.";
 
+// A warning with one "OK", as the settings' troubles are told.
+void alertSettingsTrouble(AppContext& context, const std::string& messageText,
+                          const std::string& informativeText);
+
 // Tells the user that what they did was not saved, and why (the store's reason, when known).
 void alertNotSaved(AppContext& context, const std::optional<std::string>& reason,
                    const std::string& messageText = kNotSavedText);

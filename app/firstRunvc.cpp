@@ -4,6 +4,7 @@
 
 #include "app/ExtensionRunningCheck.h"
 #include "app/GrantAccessPanel.h"
+#include "app/RestartHint.h"
 #include "app/SaveFailureAlert.h"
 #include "app/mainStartWindow.h"
 #include "platform/SelectorTable.h"
@@ -54,6 +55,7 @@ void firstRunvc::viewWillDisappear() { stopPolling(timer); }
 
 void firstRunvc::checkIsextensionrunning() {
   checkExtensionRunning(context_.platform, [this](bool running) { updateStepOne(running); });
+  showRestartHint(context_.platform, *lblrestarthint);
 }
 
 void firstRunvc::updateStepOne(bool running) {
@@ -74,10 +76,12 @@ void firstRunvc::btnselectfolder(platform::NSControl&) {
       [this, panel](platform::NSModalResponse response) {
         if (response != platform::NSModalResponseOK) return;
         takeChosenFolders(*panel);
-        if (arrurl.empty() || !saveChosenFolders()) return;
+        if (arrurl.empty()) return;
+        const auto monitored = saveChosenFolders();
+        if (!monitored) return;
         // The extension reads the folders when it starts; handed over now, the menu appears
         // in them at once, as the closing alert promises.
-        context_.platform.finderSyncController.setDirectoryURLs(directoryURLsOf(arrurl));
+        context_.platform.finderSyncController.setDirectoryURLs(directoryURLsOf(*monitored));
         secondStepDone = true;
         btnuserfolder->setEnabled(false);
         completeIfBothDone();
@@ -93,17 +97,25 @@ void firstRunvc::takeChosenFolders(const platform::NSOpenPanel& panel) {
 }
 
 // Step two is done only once the folders are stored: the extension reads them from there,
-// and a set-up reported as done without them would leave the menu nowhere to appear.
-bool firstRunvc::saveChosenFolders() {
+// and a set-up reported as done without them would leave the menu nowhere to appear. The chosen
+// folders join those already stored (another program's, or an earlier set-up's), which keep
+// their switches.
+std::optional<std::vector<std::string>> firstRunvc::saveChosenFolders() {
   auto store = context_.openSharedDefaults();
   if (!store) {
     alertNotSaved(context_, std::optional<std::string>("the shared settings could not be opened"),
                   "Your folders could not be saved.");
-    return false;
+    return std::nullopt;
   }
-  if (writeMonitoredFolders(*store, {arrurl, arrstate})) return true;
+  auto lists = readMonitoredFolders(store.get());
+  for (const auto& path : arrurl) {
+    if (std::find(lists.paths.begin(), lists.paths.end(), path) != lists.paths.end()) continue;
+    lists.paths.push_back(path);
+    lists.states.push_back(1);
+  }
+  if (writeMonitoredFolders(*store, lists)) return std::move(lists.paths);
   alertNotSaved(context_, *store, "Your folders could not be saved.");
-  return false;
+  return std::nullopt;
 }
 
 void firstRunvc::completeIfBothDone() {
@@ -112,10 +124,12 @@ void firstRunvc::completeIfBothDone() {
   completed_ = true;
   if (timer) timer->invalidate();
   auto defaults = context_.standardUserDefaults();
-  defaults->setBool(true, keys::firstRun);
+  if (defaults) defaults->setBool(true, keys::firstRun);
   // Not remembered, the set-up shows again at the next start; the folders are kept anyway.
-  if (!defaults->synchronize()) {
-    alertNotSaved(context_, *defaults, "Plovane Menu could not remember that its set-up is done.");
+  if (!defaults || !defaults->synchronize()) {
+    alertNotSaved(context_,
+                  defaults ? defaults->lastError() : context_.platform.defaults.openError(),
+                  "Plovane Menu could not remember that its set-up is done.");
   }
   context_.platform.runLoop.dispatchAfter(kAlertDelaySeconds, [this] { alertdone(); });
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,8 @@ class firstRunvc final : public platform::NSViewController, public platform::Act
 
   platform::NSButton* btnuserfolder = nullptr;
   platform::NSButton* btnpreferences = nullptr;
+  // Under step two: which file managers must be restarted to show the menu; hidden while none.
+  platform::NSTextField* lblrestarthint = nullptr;
   std::vector<std::string> arrurl;
   std::vector<std::int64_t> arrstate;
   std::string userdefaultskey;
@@ -44,7 +47,9 @@ class firstRunvc final : public platform::NSViewController, public platform::Act
  private:
   void updateStepOne(bool running);
   void takeChosenFolders(const platform::NSOpenPanel& panel);
-  bool saveChosenFolders();
+  // The stored folders once the chosen ones are among them; absent, and the user told, when
+  // they could not be saved.
+  std::optional<std::vector<std::string>> saveChosenFolders();
   void completeIfBothDone();
 
   AppContext& context_;

@@ -1,6 +1,7 @@
 #include "app/foldersArrvc.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/GrantAccessPanel.h"
 #include "app/SaveFailureAlert.h"
@@ -9,7 +10,6 @@
 #include "platform/Bookmarks.h"
 #include "platform/SelectorTable.h"
 #include "shared/SettingsKeys.h"
-#include "shared/StoreReads.h"
 
 namespace plovane::app {
 
@@ -48,12 +48,13 @@ std::string listOf(const std::vector<platform::NSURL>& urls) {
   return text + "\n)";
 }
 
-// Whether the stored path list is exactly `paths`, so that a flag list written alone lines up.
-bool storedPathsAre(platform::NSUserDefaults& store, const std::vector<std::string>& paths) {
-  const auto stored = readStringElements(&store, keys::foldersArray);
-  if (!stored || stored->size() != paths.size()) return false;
-  return std::equal(paths.begin(), paths.end(), stored->begin(),
-                    [](const std::string& path, const auto& element) { return element == path; });
+// Where `path` is in `paths`: at `row` when it is there, else its first place.
+std::optional<std::size_t> placeOf(const std::vector<std::string>& paths, const std::string& path,
+                                   std::size_t row) {
+  if (row < paths.size() && paths[row] == path) return row;
+  const auto at = std::find(paths.begin(), paths.end(), path);
+  if (at == paths.end()) return std::nullopt;
+  return static_cast<std::size_t>(at - paths.begin());
 }
 
 }  // namespace
@@ -118,33 +119,45 @@ void foldersArrvc::btnAddItems(platform::NSControl&) {
 
 void foldersArrvc::addChosenFolder(const platform::NSURL& url) {
   const std::string path = url.path();
-  if (std::find(arrurl.begin(), arrurl.end(), path) != arrurl.end()) {
-    alertFolderAlreadyAdded();
-    return;
-  }
-  const MonitoredFolderLists previous{arrurl, arrstate};
-  arrurl.push_back(path);
-  arrstate.push_back(1);
-  if (!storeLists(previous, "The folder could not be added.")) return;
+  bool listed = false;
+  const bool saved = changeStoredLists(
+      [&](MonitoredFolderLists& lists) {
+        listed = std::find(lists.paths.begin(), lists.paths.end(), path) != lists.paths.end();
+        if (listed) return false;
+        lists.paths.push_back(path);
+        lists.states.push_back(1);
+        return true;
+      },
+      "The folder could not be added.");
+  if (listed) alertFolderAlreadyAdded();
+  if (listed || !saved) return;
   storeBookmark(url, context_.openSharedDefaults().get());
   setDirectorySet();
-  tblview->reloadData();
 }
 
-bool foldersArrvc::storeLists(const MonitoredFolderLists& previous,
-                              const std::string& failureText) {
+bool foldersArrvc::changeStoredLists(const std::function<bool(MonitoredFolderLists&)>& change,
+                                     const std::string& failureText) {
   auto store = context_.openSharedDefaults();
-  // Without a store the change lives in this window only, as the user sees it.
-  if (!store || writeMonitoredFolders(*store, {arrurl, arrstate})) return true;
-  // A folder the user believes added (or removed) while the store says otherwise would
-  // mislead; both lists go back to what they were.
-  const auto reason = store->lastError();
-  writeMonitoredFolders(*store, previous);
-  arrurl = previous.paths;
-  arrstate = previous.states;
+  // Another program (a second app, a script, the extension's "Add Folders" of the custom
+  // folders) may have changed the lists since they were shown: the change applies to what is
+  // stored now. Without a store it lives in this window only, as the user sees it.
+  MonitoredFolderLists lists =
+      store ? readMonitoredFolders(store.get()) : MonitoredFolderLists{arrurl, arrstate};
+  const MonitoredFolderLists stored = lists;
+  bool saved = true;
+  std::optional<std::string> reason;
+  if (change(lists) && store && !writeMonitoredFolders(*store, lists)) {
+    // A folder the user believes added (or removed) while the store says otherwise would
+    // mislead: the tab shows what is stored.
+    saved = false;
+    reason = store->lastError();
+    lists = stored;
+  }
+  arrurl = std::move(lists.paths);
+  arrstate = std::move(lists.states);
   tblview->reloadData();
-  alertNotSaved(context_, reason, failureText);
-  return false;
+  if (!saved) alertNotSaved(context_, reason, failureText);
+  return saved;
 }
 
 void foldersArrvc::storeBookmark(const platform::NSURL& url, platform::NSUserDefaults* handle) {
@@ -191,12 +204,17 @@ void foldersArrvc::OKalert() {
   mainWindow().endSheet(alert->window());
   const auto row = tblview->selectedRow();
   if (row < 0 || static_cast<std::size_t>(row) >= arrurl.size()) return;
-  const MonitoredFolderLists previous{arrurl, arrstate};
-  arrurl.erase(arrurl.begin() + row);
-  arrstate.erase(arrstate.begin() + row);
-  if (!storeLists(previous, "The folder could not be removed.")) return;
-  setDirectorySet();
-  tblview->reloadData();
+  const std::string path = arrurl[static_cast<std::size_t>(row)];
+  const bool saved = changeStoredLists(
+      [&](MonitoredFolderLists& lists) {
+        const auto at = placeOf(lists.paths, path, static_cast<std::size_t>(row));
+        if (!at) return false;
+        lists.paths.erase(lists.paths.begin() + static_cast<std::ptrdiff_t>(*at));
+        lists.states.erase(lists.states.begin() + static_cast<std::ptrdiff_t>(*at));
+        return true;
+      },
+      "The folder could not be removed.");
+  if (saved) setDirectorySet();
 }
 
 void foldersArrvc::Cancelalert() { mainWindow().endSheet(alert->window()); }
@@ -213,23 +231,16 @@ void foldersArrvc::alertFolderAlreadyAdded() {
 void foldersArrvc::checkboxActionWithSender(platform::NSControl& sender) {
   const auto row = static_cast<std::size_t>(sender.tag());
   if (row >= arrstate.size()) return;
-  const auto before = arrstate[row];
-  arrstate[row] = before == 1 ? 0 : 1;
-  tblview->reloadData();
-  auto store = context_.openSharedDefaults();
-  if (!store) return;
-  // The flags alone are written when they line up with the stored paths; a path list that
-  // does not (another type inside, or changed meanwhile) is written with them.
-  const bool saved =
-      storedPathsAre(*store, arrurl)
-          ? (store->setValueForKeyPath(platform::PlistArray(arrstate.begin(), arrstate.end()),
-                                       keys::foldersArraystate),
-             store->synchronize())
-          : writeMonitoredFolders(*store, {arrurl, arrstate});
-  if (saved) return;
-  arrstate[row] = before;
-  tblview->reloadData();
-  alertNotSaved(context_, *store);
+  const std::string path = arrurl[row];
+  const std::int64_t wanted = arrstate[row] == 1 ? 0 : 1;
+  changeStoredLists(
+      [&](MonitoredFolderLists& lists) {
+        const auto at = placeOf(lists.paths, path, row);
+        if (!at) return false;
+        lists.states[*at] = wanted;
+        return true;
+      },
+      kNotSavedText);
 }
 
 }  // namespace plovane::app

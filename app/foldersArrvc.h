@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,8 +56,10 @@ class foldersArrvc final : public platform::NSViewController,
 
  private:
   void addChosenFolder(const platform::NSURL& url);
-  // Writes both lists; on failure the user is told and `previous` is put back.
-  bool storeLists(const MonitoredFolderLists& previous, const std::string& failureText);
+  // Applies `change` (false: nothing to change) to the lists as stored now and writes them; the
+  // tab then shows the stored lists. On failure the user is told, with `failureText`.
+  bool changeStoredLists(const std::function<bool(MonitoredFolderLists&)>& change,
+                         const std::string& failureText);
   void storeBookmark(const platform::NSURL& url, platform::NSUserDefaults* handle);
   void setDirectorySet();
   platform::NSWindow& mainWindow();

@@ -1,6 +1,7 @@
 #include "app/genraltabvc.h"
 
 #include "app/ExtensionRunningCheck.h"
+#include "app/RestartHint.h"
 #include "app/SaveFailureAlert.h"
 #include "platform/SelectorTable.h"
 #include "shared/SettingsKeys.h"
@@ -61,6 +62,7 @@ void genraltabvc::checkIsextensionrunning() {
     isextensionrunning = running;
     showExtensionState(running);
   });
+  showRestartHint(context_.platform, *lblrestarthint);
 }
 
 void genraltabvc::showExtensionState(bool running) {

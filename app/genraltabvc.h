@@ -11,13 +11,16 @@
 
 namespace plovane::app {
 
-// The General tab: whether the extension is enabled, polled every 5 seconds while the tab is on
-// screen, a button to the extensions settings, and the menu's two presentation options.
+// The General tab: whether the extension is enabled and which file managers must be restarted to
+// show the menu, polled every 5 seconds while the tab is on screen, a button to the extensions
+// settings, and the menu's two presentation options.
 class genraltabvc final : public platform::NSViewController, public platform::ActionTarget {
  public:
   explicit genraltabvc(AppContext& context);
 
   platform::NSTextField* lblextensionstate = nullptr;
+  // Which file managers must be restarted to show the menu; hidden while none.
+  platform::NSTextField* lblrestarthint = nullptr;
   platform::NSButton* checkboxShowicon = nullptr;
   platform::NSButton* checkbox_showinSubMenu = nullptr;
   std::shared_ptr<platform::NSUserDefaults> sharedDefaults;

@@ -1,6 +1,7 @@
 #include "app/mainStartWindow.h"
 
 #include "app/MailAttachmentComposer.h"
+#include "app/SettingsTrouble.h"
 #include "app/UtilityKitWindow.h"
 #include "app/firstRunvc.h"
 #include "app/tabviewcontroller.h"
@@ -13,12 +14,14 @@ void mainStartWindow::windowDidLoad() {
   chooseContent();
   showWindow(this);
   observeExtension();
+  tellOfSettingsTrouble(context_);
 }
 
 void mainStartWindow::chooseContent() {
-  // Any value at all means the first run is over, whatever its type.
-  const bool firstRunDone =
-      context_.standardUserDefaults()->objectForKey(keys::firstRun).has_value();
+  // Any value at all means the first run is over, whatever its type. Without its own settings
+  // the app cannot know, and shows the set-up.
+  auto defaults = context_.standardUserDefaults();
+  const bool firstRunDone = defaults && defaults->objectForKey(keys::firstRun).has_value();
   if (firstRunDone) {
     window()->setContentViewController(context_.tabViewController());
   } else {

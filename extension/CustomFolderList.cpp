@@ -65,7 +65,6 @@ bool CustomFolderList::add(const NSURL& folder) {
   const auto reason = store_->lastError().value_or("the settings were not saved");
   lists_.folders.pop_back();
   lists_.bookmarks.resize(keptBefore);
-  storeLists(bookmark.has_value());
   log_.standardOutput("Cannot add " + folder.path() + ": " + reason);
   return false;
 }
@@ -118,8 +117,8 @@ void CustomFolderList::storeBookmarks() {
 }
 
 // Both lists in one write: a crash between two writes left them disagreeing, and the next start
-// dropped the folders missing from the shorter one. A failed write stays pending on the handle
-// until a later one replaces it, so putting the old lists back also takes the failed ones back.
+// dropped the folders missing from the shorter one. A failed write is dropped by the handle, so
+// the store keeps the lists it had.
 bool CustomFolderList::storeLists(bool withBookmarks) {
   PlistDictionary lists{{keys::arrCustomFoldersUrls, paths()}};
   if (withBookmarks) {

@@ -26,9 +26,12 @@ FinderSync::FinderSync(platform::Platform& platform)
                         {&kPellisade, &alertDPS},
                         {&kAmbervane, &alertexif},
                         {&kScallotta, &alertresizer}}}) {
-  arrItemsdic = seedCommandList(
-      sharedDefaults.get(),
-      platform_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString"));
+  // Taken first, so that a change made while the start reads the store shows at the next menu.
+  if (sharedDefaults) settingsVersion_ = sharedDefaults->contentsVersion();
+  const auto shortVersion =
+      platform_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString");
+  keepsCommandList_ = shortVersion != kLegacyVersion;
+  arrItemsdic = seedCommandList(sharedDefaults.get(), shortVersion);
   if (sharedDefaults && !sharedDefaults->objectForKey(keys::showmenuicon)) {
     sharedDefaults->setBool(true, keys::showmenuicon);
   }
@@ -87,9 +90,21 @@ bool FinderSync::performSelector(const std::string& selector, const platform::NS
 void FinderSync::reloadCustomFolders() { customFolders_.prune(); }
 
 std::shared_ptr<platform::NSMenu> FinderSync::menuForMenuKind(platform::FIMenuKind) {
+  reloadSettingsIfChanged();
   customFolders_.prune();
   return buildMenu(
       gatherMenuInputs(platform_, sharedDefaults.get(), arrItemsdic, arrCustomFolders));
+}
+
+void FinderSync::reloadSettingsIfChanged() {
+  if (!sharedDefaults) return;
+  const auto version = sharedDefaults->contentsVersion();
+  if (version == settingsVersion_) return;
+  settingsVersion_ = version;
+  if (keepsCommandList_) {
+    if (auto stored = readStoredCommandList(sharedDefaults.get())) arrItemsdic = std::move(*stored);
+  }
+  checkDirectoryUrl();
 }
 
 void FinderSync::checkDirectoryUrl() {
@@ -108,13 +123,29 @@ void FinderSync::endObservingDirectoryAtURL(const NSURL& url) {
   platform_.log.log(formatLog("endObservingDirectoryAtURL: %@", {url.path()}));
 }
 
-void FinderSync::requestBadgeIdentifierForURL(const NSURL& url) {
+namespace {
+
+void setBadge(platform::FIFinderSyncController& controller, const NSURL& url) {
   static const char* const identifiers[] = {"", "One", "Two"};
-  platform_.log.log(formatLog("requestBadgeIdentifierForURL: %@", {url.path()}));
   const auto hash = static_cast<std::int64_t>(std::hash<std::string>{}(url.path()));
   // The absolute value of the most negative hash does not exist; its remainder does.
   const auto index = hash % 3 < 0 ? -(hash % 3) : hash % 3;
-  platform_.finderSyncController.setBadgeIdentifier(identifiers[index], url);
+  controller.setBadgeIdentifier(identifiers[index], url);
+}
+
+}  // namespace
+
+void FinderSync::requestBadgeIdentifierForURL(const NSURL& url) {
+  platform_.log.log(formatLog("requestBadgeIdentifierForURL: %@", {url.path()}));
+  setBadge(platform_.finderSyncController, url);
+}
+
+void FinderSync::requestBadgeIdentifiersForURLs(const std::vector<NSURL>& urls) {
+  if (urls.empty()) return;
+  // One line a call: a line a badge would let one large folder push the whole log away.
+  platform_.log.log(formatLog("requestBadgeIdentifiersForURLs: %@ items from %@",
+                              {std::to_string(urls.size()), urls.front().path()}));
+  for (const auto& url : urls) setBadge(platform_.finderSyncController, url);
 }
 
 }  // namespace plovane

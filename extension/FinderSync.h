@@ -30,6 +30,7 @@ class FinderSync final : public platform::FIFinderSync {
   void beginObservingDirectoryAtURL(const platform::NSURL& url) override;
   void endObservingDirectoryAtURL(const platform::NSURL& url) override;
   void requestBadgeIdentifierForURL(const platform::NSURL& url) override;
+  void requestBadgeIdentifiersForURLs(const std::vector<platform::NSURL>& urls) override;
   std::shared_ptr<platform::NSMenu> menuForMenuKind(platform::FIMenuKind kind) override;
   bool performSelector(const std::string& selector, const platform::NSMenuItem* sender) override;
 
@@ -102,6 +103,10 @@ class FinderSync final : public platform::FIFinderSync {
   // The bodies of the catalogue commands that have no exported selector of their own.
   static const platform::SelectorTable<FinderSync>& menuOnlyCommands();
 
+  // Takes the command list and the monitored folders anew when the store changed since they were
+  // last taken (one stat when it did not), and hands the new directory set to the file managers.
+  void reloadSettingsIfChanged();
+
   // The first selected item, when the file manager reports one.
   std::optional<platform::NSURL> firstSelectedItem() const;
 
@@ -123,6 +128,10 @@ class FinderSync final : public platform::FIFinderSync {
   void handOffToMail(const platform::NSURL& url);
 
   platform::Platform& platform_;
+  // The store's contents version the command list and directory set were last taken at.
+  std::uint64_t settingsVersion_ = 0;
+  // The legacy version keeps no command list; its menu offers no catalogue commands.
+  bool keepsCommandList_ = true;
   CustomFolderList customFolders_;
   RatingPrompt ratingPrompt_;
   CompanionTools companionTools_;

@@ -92,4 +92,10 @@ PlistArray seedCommandList(NSUserDefaults* sharedDefaults,
   return writeFreshList(sharedDefaults);
 }
 
+std::optional<PlistArray> readStoredCommandList(NSUserDefaults* sharedDefaults) {
+  auto stored = readObject(sharedDefaults, keys::menuArrayDic);
+  if (!stored || !isListOfDictionaries(*stored)) return std::nullopt;
+  return *stored->as<PlistArray>();
+}
+
 }  // namespace plovane

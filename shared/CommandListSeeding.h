@@ -16,4 +16,8 @@ inline constexpr char kLegacyVersion[] = "1.8";
 platform::PlistArray seedCommandList(platform::NSUserDefaults* sharedDefaults,
                                      const std::optional<std::string>& shortVersion);
 
+// The stored command list exactly as it is, when it is a list of dictionaries; absent otherwise
+// (seeding, not a re-read, decides what replaces a missing or malformed list).
+std::optional<platform::PlistArray> readStoredCommandList(platform::NSUserDefaults* sharedDefaults);
+
 }  // namespace plovane

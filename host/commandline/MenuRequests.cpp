@@ -6,9 +6,9 @@
 #include <iostream>
 
 #include "desktop/HostDirectorySet.h"
+#include "desktop/filemanagers/MenuSwitches.h"
 #include "host/commandline/MenuChoice.h"
 #include "host/commandline/MenuPrinter.h"
-#include "host/integration/MenuSwitches.h"
 
 namespace plovane::host {
 
@@ -47,7 +47,8 @@ void printMenu(const platform::NSMenu& menu, bool json) {
 bool menuSwitchedOn() {
   platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
                                       [](const std::string& line) { std::cerr << line << "\n"; });
-  if (integration::MenuSwitches(defaults).isOn(integration::kStandInProgram)) return true;
+  if (platform::desktop::MenuSwitches(defaults).isOn(platform::desktop::kStandInProgram))
+    return true;
   std::cerr << "plovane-finder: the menu is switched off in Plovane Finder; switch it on in "
                "Plovane Menu's extension settings\n";
   return false;

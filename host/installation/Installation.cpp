@@ -1,8 +1,10 @@
 #include "host/installation/Installation.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include "desktop/ProgramLauncher.h"
 #include "desktop/findersync/FinderSyncProtocol.h"
 #include "host/installation/BundlesFolder.h"
+#include "host/installation/ExecLine.h"
 #include "platform/NSUserDefaults.h"
 
 namespace plovane::host {
@@ -44,56 +47,79 @@ fs::path xdgDataHome() {
   return *home / ".local" / "share";
 }
 
-// The bus and the desktop split an Exec line into words the way a shell would (no shell runs
-// it): every word is quoted, and the characters special inside quotes are escaped.
-std::string execWord(const std::string& word) {
-  std::string quoted = "\"";
-  for (char c : word) {
-    if (c == '"' || c == '\\' || c == '$' || c == '`') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "\"";
-}
-
 // An installed program's command line; it is handed the home it was installed for.
-std::string installedCommand(const InstallPlaces& places, const char* bundle,
-                             const char* executable) {
-  std::string exec = execWord((places.applications / bundle / executable).string());
-  if (places.home) exec += " --home " + execWord(places.home->string());
-  return exec;
+std::vector<std::string> installedCommand(const InstallPlaces& places, const char* bundle,
+                                          const char* executable) {
+  std::vector<std::string> command = {(places.applications / bundle / executable).string()};
+  if (places.home) command.insert(command.end(), {"--home", places.home->string()});
+  return command;
 }
 
-std::string serviceFile(const InstallPlaces& places) {
-  const std::string exec = installedCommand(places, kExtensionBundle, kExtensionExecutable);
-  return std::string("[D-BUS Service]\nName=") + platform::desktop::finder_sync::kService +
-         "\nExec=" + exec + "\n";
+// A file with an Exec line, and how its reader splits that line.
+struct TextFile {
+  fs::path file;
+  std::string contents;
+  std::vector<std::string> command;
+  std::optional<std::vector<std::string>> (*read)(std::string_view);
+};
+
+TextFile serviceFile(const fs::path& file, const InstallPlaces& places) {
+  const auto command = installedCommand(places, kExtensionBundle, kExtensionExecutable);
+  return {file,
+          std::string("[D-BUS Service]\nName=") + platform::desktop::finder_sync::kService +
+              "\nExec=" + serviceExec(command) + "\n",
+          command, readServiceExec};
 }
 
-std::string appIcon(const InstallPlaces& places) {
-  return (places.applications / kAppBundle / "Resources" / "AppIcon.svg").string();
+std::string escapedIcon(const InstallPlaces& places) {
+  return desktopString((places.applications / kAppBundle / "Resources" / "AppIcon.svg").string());
 }
 
 // The settings app in the desktop's application menu.
-std::string appDesktopEntry(const InstallPlaces& places) {
-  return "[Desktop Entry]\nType=Application\nName=Plovane Menu\n"
-         "Comment=Choose the commands of your file manager's right-click menu\n"
-         "Exec=" +
-         installedCommand(places, kAppBundle, kAppExecutable) + "\nIcon=" + appIcon(places) +
-         "\nTerminal=false\nCategories=Utility;Settings;\n";
+TextFile appDesktopEntry(const fs::path& file, const InstallPlaces& places) {
+  const auto command = installedCommand(places, kAppBundle, kAppExecutable);
+  return {file,
+          "[Desktop Entry]\nType=Application\nName=Plovane Menu\n"
+          "Comment=Choose the commands of your file manager's right-click menu\n"
+          "Exec=" +
+              desktopExec(command) + "\nIcon=" + escapedIcon(places) +
+              "\nTerminal=false\nCategories=Utility;Settings;\n"
+              "Keywords=context menu;right-click;file manager;commands;\n",
+          command, readDesktopExec};
 }
 
-std::string desktopEntry(const InstallPlaces& places) {
-  return "[Desktop Entry]\nType=Application\nName=Plovane Finder\n"
-         "Comment=A small file manager that shows the Plovane Menu in its context menu\n"
-         "Exec=" +
-         execWord((places.programs / kFinderExecutable).string()) +
-         " --window %f\n"
-         "Icon=" +
-         appIcon(places) + "\nTerminal=false\nCategories=Utility;FileManager;\n";
+TextFile desktopEntry(const fs::path& file, const InstallPlaces& places) {
+  const std::vector<std::string> command = {(places.programs / kFinderExecutable).string(),
+                                            "--window"};
+  auto withFiles = command;
+  withFiles.emplace_back("%f");
+  return {file,
+          "[Desktop Entry]\nType=Application\nName=Plovane Finder\n"
+          "Comment=A small file manager that shows the Plovane Menu in its context menu\n"
+          "Exec=" +
+              desktopExec(command, "%f") + "\nIcon=" + escapedIcon(places) +
+              "\nTerminal=false\nCategories=Utility;FileManager;\n"
+              "Keywords=files;folders;file manager;context menu;\n",
+          withFiles, readDesktopExec};
 }
 
 fs::filesystem_error systemError(const std::string& what, const fs::path& path) {
   return fs::filesystem_error(what, path, std::error_code(errno, std::generic_category()));
+}
+
+// Creates the missing folders of `folder` readable by all, whatever the umask, and adds each one
+// to `created`, so that uninstall can remove it again.
+void makeFolders(const fs::path& folder, std::vector<fs::path>& created) {
+  fs::path made;
+  for (const auto& part : folder) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0755) == 0) {
+      if (::chmod(made.c_str(), 0755) != 0) throw systemError("cannot open up the folder", made);
+      created.push_back(made);
+    } else if (errno != EEXIST) {
+      throw systemError("cannot create the folder", made);
+    }
+  }
 }
 
 // Removes what an install killed midway left beside `target`; returns what it removed.
@@ -112,8 +138,8 @@ std::vector<fs::path> removeLeftovers(const fs::path& target) {
 // A new file is filled beside `target` and renamed over it: a program still running from the
 // old file keeps that one (writing into it fails while it runs), and nobody reads half a file.
 void replaceFile(const fs::path& target, fs::perms mode,
-                 const std::function<void(const fs::path&)>& fill) {
-  fs::create_directories(target.parent_path());
+                 const std::function<void(const fs::path&)>& fill, std::vector<fs::path>& created) {
+  makeFolders(target.parent_path(), created);
   removeLeftovers(target);
   std::string name = target.string() + ".tmp-XXXXXX";
   const int descriptor = ::mkstemp(name.data());
@@ -129,33 +155,50 @@ void replaceFile(const fs::path& target, fs::perms mode,
   }
 }
 
-void writeFile(const fs::path& file, const std::string& contents) {
-  replaceFile(file, fs::perms(0644), [&](const fs::path& fresh) {
-    std::ofstream out(fresh, std::ios::trunc);
-    out << contents;
-    out.close();
-    if (!out) throw std::runtime_error("cannot write " + file.string());
-  });
+void writeFile(const fs::path& file, const std::string& contents, std::vector<fs::path>& created) {
+  replaceFile(
+      file, fs::perms(0644),
+      [&](const fs::path& fresh) {
+        std::ofstream out(fresh, std::ios::trunc);
+        out << contents;
+        out.close();
+        if (!out) throw std::runtime_error("cannot write " + file.string());
+      },
+      created);
 }
 
-void copyProgram(const fs::path& from, const fs::path& to) {
-  replaceFile(to, fs::status(from).permissions(), [&](const fs::path& fresh) {
-    fs::copy_file(from, fresh, fs::copy_options::overwrite_existing);
-  });
+void copyProgram(const fs::path& from, const fs::path& to, std::vector<fs::path>& created) {
+  replaceFile(
+      to, fs::status(from).permissions(),
+      [&](const fs::path& fresh) {
+        fs::copy_file(from, fresh, fs::copy_options::overwrite_existing);
+      },
+      created);
+}
+
+// A copy's folders and files get their modes from the umask: they get the bundle's own instead.
+void setModesOfCopy(const fs::path& from, const fs::path& copy) {
+  for (const auto& entry : fs::recursive_directory_iterator(copy)) {
+    if (entry.is_symlink()) continue;
+    const auto original = from / entry.path().lexically_relative(copy);
+    fs::permissions(entry.path(),
+                    entry.is_directory() ? fs::perms(0755) : fs::status(original).permissions());
+  }
+  fs::permissions(copy, fs::perms(0755));
 }
 
 // The new bundle is built beside the old one and swapped in with one rename, so a launch never
 // finds half a bundle; the old one is removed afterwards (its running programs keep their files).
-void replaceBundle(const fs::path& from, const fs::path& to) {
+void replaceBundle(const fs::path& from, const fs::path& to, std::vector<fs::path>& created) {
   if (!fs::is_directory(from)) throw std::runtime_error("no bundle at " + from.string());
-  fs::create_directories(to.parent_path());
+  makeFolders(to.parent_path(), created);
   removeLeftovers(to);
   std::string name = to.string() + ".tmp-XXXXXX";
   if (::mkdtemp(name.data()) == nullptr) throw systemError("cannot create a folder beside", to);
   const fs::path fresh = name;
   try {
     fs::copy(from, fresh, fs::copy_options::recursive);
-    fs::permissions(fresh, fs::status(from).permissions());
+    setModesOfCopy(from, fresh);
     if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) != 0) {
       // No bundle yet, or a file system that cannot swap (then there is a moment without one).
       if (errno == EINVAL) {
@@ -177,12 +220,59 @@ fs::path serviceFilePath(const InstallPlaces& places) {
          (std::string(platform::desktop::finder_sync::kService) + ".service");
 }
 
-// The installed files that are not bundles, with their contents.
-std::vector<std::pair<fs::path, std::string>> textFiles(const InstallPlaces& places) {
-  const auto entries = places.data / "applications";
-  return {{serviceFilePath(places), serviceFile(places)},
-          {entries / kFinderDesktopEntry, desktopEntry(places)},
-          {entries / kAppDesktopEntry, appDesktopEntry(places)}};
+fs::path finderDesktopEntryPath(const InstallPlaces& places) {
+  return places.data / "applications" / kFinderDesktopEntry;
+}
+
+fs::path appDesktopEntryPath(const InstallPlaces& places) {
+  return places.data / "applications" / kAppDesktopEntry;
+}
+
+// The installed files that are not bundles, with their contents; throws std::runtime_error for a
+// path one of them cannot hold.
+std::vector<TextFile> textFiles(const InstallPlaces& places) {
+  return {serviceFile(serviceFilePath(places), places),
+          desktopEntry(finderDesktopEntryPath(places), places),
+          appDesktopEntry(appDesktopEntryPath(places), places)};
+}
+
+// The file as its reader finds it: its Exec line splits into the command it was written for.
+void checkWritten(const TextFile& written) {
+  std::ifstream in(written.file);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.starts_with("Exec=")) continue;
+    if (written.read(std::string_view(line).substr(5)) == written.command) return;
+    break;
+  }
+  throw std::runtime_error(written.file.string() +
+                           ": its Exec line does not read back as the command it was written for");
+}
+
+// The folders installs created, kept for uninstall beside the programs folder (in this user's own
+// folder); each name ends with a NUL, the one byte a path cannot hold.
+fs::path createdFoldersRecord(const InstallPlaces& places) {
+  return places.programs.parent_path() / "installed-folders";
+}
+
+std::vector<fs::path> recordedFolders(const InstallPlaces& places) {
+  std::ifstream in(createdFoldersRecord(places), std::ios::binary);
+  std::vector<fs::path> folders;
+  for (std::string name; std::getline(in, name, '\0');) folders.emplace_back(name);
+  return folders;
+}
+
+void recordCreatedFolders(const InstallPlaces& places, std::vector<fs::path>& created) {
+  auto folders = recordedFolders(places);
+  std::erase_if(folders, [](const fs::path& folder) { return !fs::is_directory(folder); });
+  for (const auto& folder : created) {
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+      folders.push_back(folder);
+    }
+  }
+  if (folders.empty()) return;
+  std::string text;
+  for (const auto& folder : folders) text += folder.string() + '\0';
+  writeFile(createdFoldersRecord(places), text, created);
 }
 }  // namespace
 
@@ -204,34 +294,47 @@ std::vector<fs::path> install(const InstallPlaces& places) {
       throw std::runtime_error("no bundle at " + (places.builtBundles / bundle).string());
     }
   }
+  const auto files = textFiles(places);
   std::vector<fs::path> written;
+  std::vector<fs::path> created;
   for (const char* bundle : {kExtensionBundle, kAppBundle}) {
-    replaceBundle(places.builtBundles / bundle, places.applications / bundle);
+    replaceBundle(places.builtBundles / bundle, places.applications / bundle, created);
     written.push_back(places.applications / bundle);
   }
-  copyProgram(places.finderProgram, places.programs / kFinderExecutable);
+  copyProgram(places.finderProgram, places.programs / kFinderExecutable, created);
   written.push_back(places.programs / kFinderExecutable);
-  for (const auto& [file, contents] : textFiles(places)) {
-    writeFile(file, contents);
-    written.push_back(file);
+  for (const auto& file : files) {
+    writeFile(file.file, file.contents, created);
+    written.push_back(file.file);
   }
+  recordCreatedFolders(places, created);
+  for (const auto& file : files) checkWritten(file);
   return written;
 }
 
 std::vector<fs::path> uninstall(const InstallPlaces& places) {
-  std::vector<fs::path> installed = {places.applications / kExtensionBundle,
-                                     places.applications / kAppBundle,
-                                     places.programs / kFinderExecutable};
-  for (const auto& [file, contents] : textFiles(places)) installed.push_back(file);
+  const std::vector<fs::path> installed = {
+      places.applications / kExtensionBundle, places.applications / kAppBundle,
+      places.programs / kFinderExecutable,    serviceFilePath(places),
+      finderDesktopEntryPath(places),         appDesktopEntryPath(places)};
   std::vector<fs::path> removed;
   for (const auto& path : installed) {
     for (auto& leftover : removeLeftovers(path)) removed.push_back(std::move(leftover));
     if (fs::remove_all(path) > 0) removed.push_back(path);
   }
-  // The folders that are ours alone go too once empty; the shared XDG ones stay.
-  for (const auto& folder : {places.programs, places.applications}) {
+  // The folders that are ours alone go too once empty, and so do those an install created; the
+  // shared XDG ones that were there before stay. The deepest go first.
+  auto folders = recordedFolders(places);
+  if (fs::remove(createdFoldersRecord(places))) removed.push_back(createdFoldersRecord(places));
+  folders.insert(folders.end(), {places.programs, places.applications});
+  std::sort(folders.begin(), folders.end(), [](const fs::path& a, const fs::path& b) {
+    return a.string().size() > b.string().size();
+  });
+  for (const auto& folder : folders) {
     std::error_code notEmpty;
-    if (fs::remove(folder, notEmpty)) removed.push_back(folder);
+    if (fs::is_directory(fs::symlink_status(folder)) && fs::remove(folder, notEmpty)) {
+      removed.push_back(folder);
+    }
   }
   return removed;
 }

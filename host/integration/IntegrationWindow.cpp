@@ -6,7 +6,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QVBoxLayout>
+
+#include "host/integration/FileManagerRestart.h"
 
 namespace plovane::integration {
 
@@ -42,9 +45,7 @@ IntegrationWindow::IntegrationWindow(const std::vector<FileManagerState>& manage
       this));
   auto* rows = new QGridLayout;
   rows->setHorizontalSpacing(24);
-  for (std::size_t row = 0; row < managers.size(); ++row) {
-    addRow(*rows, static_cast<int>(row), managers[row]);
-  }
+  for (const auto& state : managers) addRow(*rows, state);
   layout->addSpacing(8);
   layout->addLayout(rows);
   layout->addSpacing(8);
@@ -59,7 +60,8 @@ IntegrationWindow::IntegrationWindow(const std::vector<FileManagerState>& manage
   resize(520, sizeHint().height());
 }
 
-void IntegrationWindow::addRow(QGridLayout& rows, int row, const FileManagerState& state) {
+void IntegrationWindow::addRow(QGridLayout& rows, const FileManagerState& state) {
+  const int row = rows.rowCount();
   const QString name = QString::fromStdString(state.manager.name);
   auto* title = new QLabel(name, this);
   QFont bold = title->font();
@@ -80,6 +82,44 @@ void IntegrationWindow::addRow(QGridLayout& rows, int row, const FileManagerStat
   rows.addWidget(title, row, 0);
   rows.addWidget(installed, row, 1);
   rows.addWidget(box, row, 2);
+  if (state.installed) addRunningRow(rows, state);
+}
+
+// Below a file manager whose module is installed, when it runs: whether it loaded the module.
+void IntegrationWindow::addRunningRow(QGridLayout& rows, const FileManagerState& state) {
+  const auto processes = platform::desktop::runningProcessesOf(state.manager);
+  if (processes.empty()) return;
+  const QString name = QString::fromStdString(state.manager.name);
+  const int row = rows.rowCount();
+  if (!platform::desktop::mustRestart(state)) {
+    rows.addWidget(wrappingText(tr("%1 is running with the menu.").arg(name), this), row, 1);
+    return;
+  }
+  auto* line = wrappingText(tr("%1 must be restarted to show the menu.").arg(name), this);
+  auto* button = new QPushButton(tr("Restart %1").arg(name), this);
+  button->setAccessibleName(tr("Restart %1").arg(name));
+  connect(button, &QPushButton::clicked, this,
+          [this, manager = state.manager, line, button] { restart(manager, *line, *button); });
+  rows.addWidget(line, row, 1);
+  rows.addWidget(button, row, 2);
+}
+
+void IntegrationWindow::restart(const FileManager& manager, QLabel& line, QPushButton& button) {
+  button.setEnabled(false);
+  const QString name = QString::fromStdString(manager.name);
+  line.setText(tr("Restarting %1\u2026").arg(name));
+  auto* restart =
+      new FileManagerRestart(manager, platform::desktop::runningProcessesOf(manager), this);
+  connect(restart, &FileManagerRestart::finished, this,
+          [&line, &button, name](const QString& failure) {
+            if (failure.isEmpty()) {
+              line.setText(tr("%1 was started again and shows the menu.").arg(name));
+              return;
+            }
+            line.setText(failure);
+            button.setEnabled(true);
+          });
+  restart->start();
 }
 
 void IntegrationWindow::switchMenu(QCheckBox& box, const FileManager& manager, bool on) {

@@ -7,7 +7,7 @@
 #include <iostream>
 
 #include "desktop/ProgramStart.h"
-#include "host/integration/FileManagers.h"
+#include "desktop/filemanagers/FileManagers.h"
 #include "host/integration/IntegrationWindow.h"
 
 int main(int argc, char** argv) {
@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   platform::UserDefaultsRoot defaults(platform::UserDefaultsRoot::defaultRoot(),
                                       [](const std::string& line) { std::cerr << line << "\n"; });
-  plovane::integration::MenuSwitches switches(defaults);
+  platform::desktop::MenuSwitches switches(defaults);
   plovane::integration::IntegrationWindow window(
-      plovane::integration::fileManagersFound(plovane::integration::knownFileManagers(), switches),
+      platform::desktop::fileManagersFound(platform::desktop::knownFileManagers(), switches),
       switches);
   window.show();
   // A program of a session ends with it.

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "desktop/HostDirectorySet.h"
-#include "host/integration/MenuSwitches.h"
+#include "desktop/filemanagers/MenuSwitches.h"
 #include "platform/NSUserDefaults.h"
 
 namespace plovane::host {
@@ -20,12 +20,12 @@ class FinderHostState {
   void setShowsHiddenFiles(bool shown);
   std::set<platform::NSURL> directoryURLs() const { return directorySet_.directoryURLs(); }
   // Whether the user left the extension's menu on in this file manager.
-  bool showsExtensionMenu() { return switches_.isOn(integration::kStandInProgram); }
+  bool showsExtensionMenu() { return switches_.isOn(platform::desktop::kStandInProgram); }
 
  private:
   std::shared_ptr<platform::NSUserDefaults> state_;
   platform::desktop::HostDirectorySet directorySet_;
-  integration::MenuSwitches switches_;
+  platform::desktop::MenuSwitches switches_;
 };
 
 }  // namespace plovane::host

@@ -9,6 +9,7 @@ DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, con
                                  QObject& mainThread, Modals& modals, QDBusConnection bus)
     : runLoop(mainThread),
       finderSyncController(defaults),
+      failureNotices(bus, log),
       workspace(bus, BundleRegistry({applicationsFolder, BundleRegistry::systemApplicationsRoot()}),
                 log),
       notificationCenter(bus),
@@ -20,6 +21,8 @@ DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, con
       platform{defaults,       runLoop,      log,         finderSyncController,
                bundle,         workspace,    modals,      notificationCenter,
                pasteboard,     fileManager,  calendar,    appleScript,
-               keyboardEvents, windowServer, composeEmail} {}
+               keyboardEvents, windowServer, composeEmail} {
+  workspace.setFailureNotices(&failureNotices);
+}
 
 }  // namespace platform::desktop

@@ -3,6 +3,7 @@
 #include <QDBusConnection>
 #include <filesystem>
 
+#include "desktop/CommandFailureNotices.h"
 #include "desktop/DBusNotificationCenter.h"
 #include "desktop/DesktopAppleScript.h"
 #include "desktop/DesktopKeyboardEvents.h"
@@ -26,6 +27,8 @@ class DesktopPlatform {
 
   QtRunLoop runLoop;
   HostDirectorySet finderSyncController;
+  // Told by the extension which command runs; the workspace says why one failed.
+  CommandFailureNotices failureNotices;
   DesktopWorkspace workspace;
   DBusNotificationCenter notificationCenter;
   DesktopPasteboard pasteboard;

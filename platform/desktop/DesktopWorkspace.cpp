@@ -10,11 +10,15 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStringList>
+#include <algorithm>
 #include <map>
 
 #include "desktop/BusNames.h"
 #include "desktop/DesktopPicture.h"
+#include "desktop/ExtensionOnDemand.h"
 #include "desktop/RunningApplications.h"
+#include "desktop/filemanagers/FileManagers.h"
+#include "desktop/filemanagers/RunningFileManagers.h"
 #include "desktop/findersync/FinderSyncProtocol.h"
 #include "platform/NSFileManager.h"
 
@@ -32,8 +36,8 @@ constexpr char kIntegrationPane[] = "plovane-integration";
 
 const std::string kStoreScheme = "macappstore:";
 
-// What xdg-open's exit codes mean.
-std::string exitReason(int code) {
+// What xdg-open's exit codes mean; empty for one it does not document.
+std::string exitMeaning(int code) {
   static const std::map<int, std::string> reasons = {
       {1, "it was called wrongly"},
       {2, "there is no such file"},
@@ -41,8 +45,22 @@ std::string exitReason(int code) {
       {4, "the program that opens it failed"},
   };
   const auto reason = reasons.find(code);
-  return reason == reasons.end() ? "" : " (" + reason->second + ")";
+  return reason == reasons.end() ? "" : reason->second;
 }
+
+std::string exitReason(int code) {
+  const auto meaning = exitMeaning(code);
+  return meaning.empty() ? "" : " (" + meaning + ")";
+}
+
+// What a person can do something about when a program of the original platform cannot start.
+std::string missingProgram(const std::string& bundleIdentifier) {
+  if (bundleIdentifier == "com.apple.Terminal") return "No terminal program is installed.";
+  if (bundleIdentifier == "com.apple.systempreferences") return "No settings program is installed.";
+  return "The program " + bundleIdentifier + " could not be started.";
+}
+
+std::string quoted(const std::string& name) { return "\u201c" + name + "\u201d"; }
 
 }  // namespace
 
@@ -71,15 +89,22 @@ bool DesktopWorkspace::open(const std::string& target) {
       if (outcome.code == 0) return true;
       log_.log("cannot open " + target + ": xdg-open exited with code " +
                std::to_string(outcome.code) + exitReason(outcome.code));
+      if (const auto meaning = exitMeaning(outcome.code); !meaning.empty()) {
+        tellPerson(quoted(target) + " could not be opened: " + meaning + ".");
+      } else {
+        tellPerson(quoted(target) + " could not be opened.");
+      }
       return false;
     case EarlyOutcome::State::killed:
       log_.log("cannot open " + target + ": xdg-open was ended by signal " +
                std::to_string(outcome.code));
+      tellPerson(quoted(target) + " could not be opened.");
       return false;
     case EarlyOutcome::State::notStarted:
       break;
   }
   log_.log("cannot open " + target + ": " + outcome.failure);
+  tellPerson(quoted(target) + " could not be opened: xdg-open is not installed.");
   return false;
 }
 
@@ -98,6 +123,7 @@ bool DesktopWorkspace::startBundle(const std::string& bundle) {
       command.arguments.empty() ? command.failure : startDetached(command.arguments).value_or("");
   if (failure.empty()) return true;
   log_.log("cannot open the application " + bundle + ": " + failure);
+  tellPerson(quoted(std::filesystem::path(bundle).filename().string()) + " could not be started.");
   return false;
 }
 
@@ -143,17 +169,41 @@ bool DesktopWorkspace::startExtension() {
 }
 
 std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const {
-  return runningApplicationsOn(connection_);
+  auto running = runningApplicationsOn(connection_);
+  const bool listed = std::any_of(running.begin(), running.end(), [](const auto& application) {
+    return application.bundleIdentifier == finder_sync::kService;
+  });
+  // Its own store handle: this runs on the global queue while the main thread uses the store.
+  UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
+                            [this](const std::string& line) { log_.log(line); });
+  MenuSwitches switches(defaults);
+  if (!listed && extensionStartsOnDemand(connection_, switches)) {
+    running.push_back({finder_sync::kService, NSApplicationActivationPolicy::accessory});
+  }
+  return running;
+}
+
+std::vector<std::string> DesktopWorkspace::fileManagersToRestart() const {
+  UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
+                            [this](const std::string& line) { log_.log(line); });
+  MenuSwitches switches(defaults);
+  std::vector<std::string> names;
+  for (const auto& state : fileManagersFound(knownFileManagers(), switches)) {
+    if (mustRestart(state)) names.push_back(state.manager.name);
+  }
+  return names;
 }
 
 bool DesktopWorkspace::launchAppWithBundleIdentifier(const std::string& bundleIdentifier) {
   const auto command = registry_.commandFor(bundleIdentifier);
   if (command.arguments.empty()) {
     log_.log("cannot launch " + bundleIdentifier + ": " + command.failure);
+    tellPerson(missingProgram(bundleIdentifier));
     return false;
   }
   if (const auto failure = startDetached(command.arguments)) {
     log_.log("cannot launch " + bundleIdentifier + ": " + *failure);
+    tellPerson("The program " + command.arguments.front() + " could not be started.");
     return false;
   }
   return true;
@@ -172,7 +222,9 @@ std::optional<NSScreen> DesktopWorkspace::mainScreen() const {
 std::optional<NSError> DesktopWorkspace::setDesktopImageURL(const NSURL& url, const NSScreen&) {
   // As on the original platform, only an image file can become the picture.
   bool isDirectory = false;
-  if (!NSFileManager().fileExistsAtPath(url.path(), &isDirectory) || isDirectory) {
+  const bool exists = NSFileManager().fileExistsAtPath(url.path(), &isDirectory);
+  if (!exists || isDirectory) {
+    tellPerson(quoted(url.lastPathComponent()) + (exists ? " is not an image." : " is gone."));
     return NSError{"The file \u201c" + url.lastPathComponent() + "\u201d is not an image."};
   }
   const auto failure = gsettings_ ? setGnomeDesktopPicture(*gsettings_, url.path())
@@ -180,7 +232,12 @@ std::optional<NSError> DesktopWorkspace::setDesktopImageURL(const NSURL& url, co
   if (!failure) return std::nullopt;
   const std::string reason = "cannot set the desktop picture to " + url.path() + ": " + *failure;
   log_.log(reason);
+  tellPerson("The desktop picture did not change: " + *failure + ".");
   return NSError{reason};
+}
+
+void DesktopWorkspace::tellPerson(const std::string& reason) {
+  if (notices_ != nullptr) notices_->tell(reason);
 }
 
 void DesktopWorkspace::activateFileViewerSelectingURLs(const std::vector<NSURL>& urls) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "desktop/CommandFailureNotices.h"
 #include "desktop/ProgramLauncher.h"
 #include "platform/NSWorkspace.h"
 #include "platform/SystemLog.h"
@@ -29,6 +30,9 @@ class DesktopWorkspace final : public NSWorkspace {
                    std::optional<std::filesystem::path> gsettings = findOnPath({"gsettings"}),
                    std::optional<std::filesystem::path> integrationPane = integrationPaneBeside());
 
+  // Where the person learns why a command they chose failed; nobody is told without it.
+  void setFailureNotices(CommandFailureNotices* notices) { notices_ = notices; }
+
   // The integration pane where the settings app's bundle carries it: beside the running program.
   static std::optional<std::filesystem::path> integrationPaneBeside();
 
@@ -38,7 +42,10 @@ class DesktopWorkspace final : public NSWorkspace {
   bool openURL(const NSURL& url) override;
   bool openURLString(const std::string& url) override;
   NSImage iconForFile(const std::string& path) override { return NSImage::iconOfItem(path); }
+  // The programs on the bus, and the extension as a running accessory also where the bus starts
+  // it at the next right-click: the original platform keeps an enabled extension running.
   std::vector<NSRunningApplication> runningApplications() const override;
+  std::vector<std::string> fileManagersToRestart() const override;
   bool launchAppWithBundleIdentifier(const std::string& bundleIdentifier) override;
   // The desktop picture is one setting for all screens here, so any screen will do.
   std::optional<NSScreen> mainScreen() const override;
@@ -53,12 +60,14 @@ class DesktopWorkspace final : public NSWorkspace {
   bool startExtension();
   bool showIntegrationPane();
   bool startBundle(const std::string& bundle);
+  void tellPerson(const std::string& reason);
 
   QDBusConnection connection_;
   BundleRegistry registry_;
   SystemLog& log_;
   std::optional<std::filesystem::path> gsettings_;
   std::optional<std::filesystem::path> integrationPane_;
+  CommandFailureNotices* notices_ = nullptr;
   // Parent of the calls still waiting for an answer, so none outlives the workspace.
   QObject pendingCalls_;
 };

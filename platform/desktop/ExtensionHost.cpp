@@ -1,6 +1,7 @@
 #include "desktop/ExtensionHost.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDBusConnection>
 #include <QTimer>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "desktop/ProgramStart.h"
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/ScriptedModals.h"
+#include "desktop/SettingsFolderWatch.h"
 #include "desktop/StreamSystemLog.h"
 #include "desktop/findersync/FinderSyncProtocol.h"
 #include "desktop/findersync/FinderSyncService.h"
@@ -57,20 +59,28 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   const auto principal = makePrincipal(services.platform);
   FinderSyncService service(*principal, services.finderSyncController, services.runLoop,
                             bundle.bundlePath() / "Resources", scripted);
+  service.setFailureNotices(&services.failureNotices);
+  // A folder switched on in the settings app reaches the file managers' directory set at once,
+  // before any of them asks for a menu.
+  SettingsFolderWatch settings(defaults.fileForDomain(finder_sync::kService).parent_path(),
+                               [&] { principal->performSelector("checkDirectoryUrl", nullptr); });
   auto* registration = publish(bus, service);
   if (registration == nullptr) {
     std::cerr << "plovane-menu-extension: another instance already serves the file manager\n";
     return 1;
   }
-  // The session bus starts the extension again at the next call, so an idle one need not stay.
-  IdleExit idleExit(
-      services.runLoop, log, IdleExit::secondsFromEnvironment(log),
-      {.busy = [&] { return service.busy() || QApplication::activeModalWidget() != nullptr; },
-       .release = [&] { bus.unregisterService(finder_sync::kService); },
-       .quit = [&] { application.quit(); }});
+  // The session bus starts the extension again at the next call, so an idle one need not stay,
+  // unless a file manager keeps it, or what it copied would leave the clipboard with it.
+  IdleExit idleExit(services.runLoop, log, IdleExit::secondsFromEnvironment(log),
+                    {.busy =
+                         [&] {
+                           return service.busy() || service.attached() ||
+                                  QApplication::activeModalWidget() != nullptr ||
+                                  QApplication::clipboard()->ownsClipboard();
+                         },
+                     .release = [&] { bus.unregisterService(finder_sync::kService); },
+                     .quit = [&] { application.quit(); }});
   service.setActivityHandler([&] { idleExit.activity(); });
-  // The settings app polls whether the extension runs while it shows that: it stays meanwhile.
-  registration->setQuestionHandler([&] { idleExit.activity(); });
   // And it never outlives the session it serves.
   QTimer watch;
   quitWhenBusGoes(watch, bus, [&] { application.quit(); });

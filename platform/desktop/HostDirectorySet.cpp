@@ -1,6 +1,9 @@
 #include "desktop/HostDirectorySet.h"
 
+#include <algorithm>
+
 #include "desktop/BusNames.h"
+#include "files/InsideFolder.h"
 
 namespace platform::desktop {
 
@@ -17,11 +20,14 @@ HostDirectorySet::HostDirectorySet(UserDefaultsRoot& defaults)
 void HostDirectorySet::setDirectoryURLs(const std::set<NSURL>& urls) {
   PlistArray paths;
   for (const auto& url : urls) paths.emplace_back(url.path());
+  // Without a store (its folder cannot be made) they have nowhere to go; the store logged why.
+  if (!state_) return;
   state_->setObject(PlistValue(std::move(paths)), host_state::kDirectoryURLs);
 }
 
 std::set<NSURL> HostDirectorySet::directoryURLs() const {
   std::set<NSURL> urls;
+  if (!state_) return urls;
   for (const auto& path : state_->arrayForKey(host_state::kDirectoryURLs).value_or(PlistArray{})) {
     if (const auto* text = path.as<std::string>()) urls.insert(NSURL::fileURLWithPath(*text));
   }
@@ -41,13 +47,19 @@ std::optional<std::string> HostDirectorySet::badgeIdentifier(const NSURL& url) c
 }
 
 bool isInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {
-  for (const auto& directory : directories) {
-    const std::string& folder = directory.path();
-    if (item.path() == folder) return true;
-    const std::string prefix = folder == "/" ? folder : folder + "/";
-    if (item.path().starts_with(prefix)) return true;
-  }
-  return false;
+  return std::any_of(directories.begin(), directories.end(), [&](const NSURL& directory) {
+    return isInsideFolder(directory.path(), item.path());
+  });
+}
+
+bool actsInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {
+  if (!isInsideDirectorySet(directories, item)) return false;
+  const std::string resolved = resolvedPath(item.path());
+  return !resolved.empty() &&
+         std::any_of(directories.begin(), directories.end(), [&](const NSURL& directory) {
+           const std::string folder = resolvedPath(directory.path());
+           return !folder.empty() && isInsideFolder(folder, resolved);
+         });
 }
 
 }  // namespace platform::desktop

@@ -70,6 +70,22 @@ fs::path previousLogFilePath(const fs::path& file) {
   return previous;
 }
 
+std::string asOneLine(std::string_view line) {
+  while (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  std::string one;
+  one.reserve(line.size());
+  for (const char c : line) {
+    if (c == '\n') {
+      one += "\\n";
+    } else if (c == '\r') {
+      one += "\\r";
+    } else {
+      one += c;
+    }
+  }
+  return one;
+}
+
 std::string logEntry(std::chrono::system_clock::time_point time, std::string_view program,
                      std::string_view line) {
   const auto sinceEpoch = time.time_since_epoch();
@@ -82,17 +98,7 @@ std::string logEntry(std::chrono::system_clock::time_point time, std::string_vie
   const std::size_t length = std::strftime(stamp, sizeof stamp, "%Y-%m-%dT%H:%M:%S", &utc);
   std::snprintf(stamp + length, sizeof stamp - length, ".%03dZ", static_cast<int>(milliseconds));
 
-  std::string entry = std::string(stamp) + " " + std::string(program) + ": ";
-  while (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  // A line that holds line breaks stays one entry, readable line by line.
-  for (const char c : line) {
-    if (c == '\n') {
-      entry += "\\n";
-    } else {
-      entry += c;
-    }
-  }
-  return entry + "\n";
+  return std::string(stamp) + " " + std::string(program) + ": " + asOneLine(line) + "\n";
 }
 
 LogFile::LogFile(fs::path file, std::string program, std::uintmax_t limit)

@@ -16,6 +16,10 @@ std::filesystem::path defaultLogFilePath();
 // The file a full log file is renamed to when a new one starts: `<file>.1`.
 std::filesystem::path previousLogFilePath(const std::filesystem::path& file);
 
+// `line` as one line of text, each line break in it written as the two characters \n (or \r): a
+// path holding one cannot start a forged entry.
+std::string asOneLine(std::string_view line);
+
 // One entry as written: "UTC time program: line", always a single line.
 std::string logEntry(std::chrono::system_clock::time_point time, std::string_view program,
                      std::string_view line);

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "desktop/DisplayModals.h"
+#include "desktop/StreamSystemLog.h"
+#include "desktop/XDisplayReach.h"
 
 namespace platform::desktop {
 
@@ -25,7 +27,16 @@ bool takeHomeArgument(int& index, int argc, char** argv) {
 }
 
 bool prepareDisplay() {
-  const bool display = hasDisplay();
+  bool display = hasDisplay();
+  const char* x = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if (display && x != nullptr && *x != '\0' && (wayland == nullptr || *wayland == '\0')) {
+    if (const auto why = whyXDisplayUnreachable(x)) {
+      StreamSystemLog().log("the display " + std::string(x) + " cannot be reached (" + *why +
+                            "): drawing offscreen");
+      display = false;
+    }
+  }
   if (!display) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   return display;
 }

@@ -19,7 +19,8 @@ std::optional<NSBundle> runningProgramBundle(const char* program);
 // the argument is something else.
 bool takeHomeArgument(int& index, int argc, char** argv);
 
-// Whether a person sees the program's windows; without a display Qt draws offscreen.
+// Whether a person sees the program's windows; without a display, or with an X display that
+// cannot be reached (one log line says so), Qt draws offscreen.
 bool prepareDisplay();
 
 // Calls `quit` once the session's bus is gone: a program of a session ends with it.

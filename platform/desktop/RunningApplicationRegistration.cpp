@@ -40,7 +40,6 @@ bool RunningApplicationRegistration::publish(QDBusConnection connection,
 }
 
 QString RunningApplicationRegistration::activationPolicy() const {
-  if (questionHandler_) questionHandler_();
   return activationPolicyName(policy_);
 }
 

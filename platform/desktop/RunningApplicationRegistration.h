@@ -3,7 +3,6 @@
 #include <QDBusAbstractAdaptor>
 #include <QDBusConnection>
 #include <QString>
-#include <functional>
 #include <optional>
 #include <string>
 
@@ -34,12 +33,9 @@ class RunningApplicationRegistration : public QDBusAbstractAdaptor {
   QString activationPolicy() const;
   // Readers ask each time, so a change is seen at the next question.
   void setActivationPolicy(NSApplicationActivationPolicy policy) { policy_ = policy; }
-  // Called at every question: somebody is watching whether the program runs.
-  void setQuestionHandler(std::function<void()> handler) { questionHandler_ = std::move(handler); }
 
  private:
   NSApplicationActivationPolicy policy_;
-  std::function<void()> questionHandler_;
   struct Published {
     QDBusConnection connection;
     QString service;

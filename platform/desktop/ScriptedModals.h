@@ -43,6 +43,10 @@ class ScriptedModals final : public Modals, public ScriptedModalAnswers {
 
   bool answer(const std::string& text) override;
   void forgetAnswers() override { modals_.forgetAnswers(); }
+  void dropAnswers(const std::string& why) override {
+    modals_.forgetAnswers();
+    log_.log(why);
+  }
   std::size_t answersLeft() const override { return modals_.answersLeft(); }
   std::vector<std::string> takeShown() override;
 

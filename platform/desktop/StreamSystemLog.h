@@ -17,7 +17,7 @@ class StreamSystemLog final : public SystemLog {
   explicit StreamSystemLog(LogFile file) : file_(std::move(file)) {}
 
   void log(const std::string& line) override {
-    std::cerr << line << std::endl;
+    std::cerr << asOneLine(line) << std::endl;
     // Standard error has the line anyway; one note there says why the file lacks it.
     if (auto why = file_.append(line); why && !toldWhyFileFails_.exchange(true)) {
       std::cerr << "cannot write the log file " << *why << std::endl;

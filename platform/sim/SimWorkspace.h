@@ -23,6 +23,7 @@ class SimWorkspace final : public NSWorkspace {
   std::optional<NSScreen> mainScreen() const override { return screen; }
   std::optional<NSError> setDesktopImageURL(const NSURL& url, const NSScreen& onScreen) override;
   void activateFileViewerSelectingURLs(const std::vector<NSURL>& urls) override;
+  std::vector<std::string> fileManagersToRestart() const override { return runningWithoutModule; }
 
   std::vector<NSRunningApplication> running;
   std::set<std::string> installed;  // bundle identifiers that launch
@@ -32,6 +33,7 @@ class SimWorkspace final : public NSWorkspace {
   std::vector<std::string> openedURLStrings;
   std::vector<std::string> launches;
   std::optional<NSURL> desktopPicture;
+  std::vector<std::string> runningWithoutModule;  // file managers that must be restarted
 
  private:
   Transcript& transcript_;

@@ -6,6 +6,7 @@
 
 #include "store/PlistCodec.h"
 #include "store/PlistDomainFile.h"
+#include "store/SetAsideRecord.h"
 
 namespace platform {
 
@@ -17,7 +18,6 @@ NSUserDefaults::~NSUserDefaults() = default;
 const std::filesystem::path& NSUserDefaults::file() const { return domain_->file(); }
 
 std::optional<PlistValue> NSUserDefaults::objectForKey(const std::string& key) {
-  if (auto waiting = pending_.find(key); waiting != pending_.end()) return waiting->second;
   const auto& contents = domain_->contents();
   auto found = contents.find(key);
   if (found == contents.end()) return std::nullopt;
@@ -28,6 +28,11 @@ std::optional<PlistArray> NSUserDefaults::arrayForKey(const std::string& key) {
   auto value = objectForKey(key);
   if (!value || !value->is<PlistArray>()) return std::nullopt;
   return *value->as<PlistArray>();
+}
+
+std::uint64_t NSUserDefaults::contentsVersion() {
+  domain_->contents();
+  return domain_->generation();
 }
 
 void NSUserDefaults::setObject(PlistValue value, const std::string& key) {
@@ -48,50 +53,41 @@ void NSUserDefaults::setValuesForKeysWithDictionary(PlistDictionary values) {
   for (const auto& [key, value] : values) {
     if (!accepts(key, value)) return;
   }
-  for (auto& [key, value] : values) pending_[key] = std::move(value);
-  flush();
+  PlistChanges changes;
+  for (auto& [key, value] : values) changes.emplace(key, std::move(value));
+  write(changes);
 }
 
 void NSUserDefaults::removeObjectForKey(const std::string& key) { change(key, std::nullopt); }
 
 bool NSUserDefaults::synchronize() {
-  if (!flush()) return false;
   domain_->contents();
-  if (!refused_) return true;
-  lastError_ = std::exchange(refused_, std::nullopt);
+  if (!unreported_) return true;
+  lastError_ = std::exchange(unreported_, std::nullopt);
   return false;
 }
 
 void NSUserDefaults::change(const std::string& key, std::optional<PlistValue> value) {
-  if (value && !accepts(key, *value)) {
-    pending_.erase(key);
-    return;
-  }
-  pending_[key] = std::move(value);
-  flush();
+  if (value && !accepts(key, *value)) return;
+  write({{key, std::move(value)}});
 }
 
 bool NSUserDefaults::accepts(const std::string& key, const PlistValue& value) {
-  // Kept pending, a value the file cannot hold would fail every later write of this domain.
   auto encoded = encodeBinaryPlist(value);
   auto* reason = std::get_if<std::string>(&encoded);
   if (reason == nullptr) return true;
-  refused_ = "the setting \"" + key + "\" was not stored: " + *reason;
-  if (log_) log_(*refused_);
-  lastError_ = refused_;
+  lastError_ = "the setting \"" + key + "\" was not stored: " + *reason;
+  if (log_) log_(*lastError_);
+  unreported_ = lastError_;
   return false;
 }
 
-bool NSUserDefaults::flush() {
-  if (pending_.empty()) return true;
-  lastError_ = domain_->write(pending_);
-  if (lastError_) {
-    // Where nobody acted on the result, this line is what is left to tell of it.
-    if (log_) log_("settings not written to " + domain_->file().string() + ": " + *lastError_);
-    return false;
-  }
-  pending_.clear();
-  return true;
+void NSUserDefaults::write(const PlistChanges& changes) {
+  lastError_ = domain_->write(changes);
+  if (!lastError_) return;
+  unreported_ = lastError_;
+  // Where nobody acted on the result, this line is what is left to tell of it.
+  if (log_) log_("settings not written to " + domain_->file().string() + ": " + *lastError_);
 }
 
 UserDefaultsRoot::UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log)
@@ -113,7 +109,10 @@ std::filesystem::path UserDefaultsRoot::fileForDomain(const std::string& domain)
 }
 
 std::shared_ptr<NSUserDefaults> UserDefaultsRoot::initWithSuiteName(const std::string& suiteName) {
-  if (suitesUnavailable_) return nullptr;
+  if (suitesUnavailable_) {
+    openError_ = "the shared settings " + suiteName + " are not available";
+    return nullptr;
+  }
   return open(suiteName);
 }
 
@@ -131,9 +130,24 @@ std::shared_ptr<NSUserDefaults> UserDefaultsRoot::open(const std::string& domain
   if (error) {
     log_("Cannot open defaults domain " + domain + " in " + file.parent_path().string() + ": " +
          error.message());
+    openError_ = "the settings folder " + file.parent_path().string() +
+                 " cannot be made: " + error.message();
     return nullptr;
   }
+  openError_.reset();
   return std::make_shared<NSUserDefaults>(file, log_);
+}
+
+std::vector<SetAsideSettingsFile> UserDefaultsRoot::takeSetAsideFiles() {
+  const auto folder = root_ / "Preferences";
+  std::vector<SetAsideSettingsFile> files;
+  for (auto& name : takeSetAside(folder)) {
+    // "<domain>.plist.corrupt-<UTC time>", as PlistDomainFile names it.
+    const auto end = name.find(".plist.corrupt-");
+    if (end == std::string::npos || end == 0) continue;
+    files.push_back({name.substr(0, end), folder / name});
+  }
+  return files;
 }
 
 }  // namespace platform

@@ -36,11 +36,14 @@ std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::ui
 }
 
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value) {
-  if (expandedBytes(value) > kMaxPlistExpandedBytes) return std::string("expands beyond 1 MiB");
+  // The reader's bound, named: a write the store could not read back is refused, and the
+  // person told why.
+  if (expandedBytes(value) > kMaxPlistExpandedBytes)
+    return std::string("it would expand beyond 1 MiB, the most a settings file may hold");
   auto encoded = writeBinaryPlist(value);
   if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
       bytes != nullptr && bytes->size() > kMaxPlistFileBytes)
-    return std::string("larger than 1 MiB");
+    return std::string("it would take more than 1 MiB, the most a settings file may hold");
   return encoded;
 }
 

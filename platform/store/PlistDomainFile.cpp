@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "store/PlistCodec.h"
+#include "store/SetAsideRecord.h"
 
 namespace platform {
 namespace fs = std::filesystem;
@@ -218,6 +219,7 @@ PlistDomainFile::PlistDomainFile(fs::path file, LogLine log)
 void PlistDomainFile::adopt(Snapshot&& snapshot) {
   contents_ = std::move(snapshot.contents);
   loadedIdentity_ = snapshot.identity;
+  ++generation_;
   lastReadError_.clear();
 }
 
@@ -241,6 +243,11 @@ std::optional<std::string> PlistDomainFile::setAsideLocked(Snapshot& snapshot) {
       if (log_) {
         log_(file_.string() + " is unusable (" + snapshot.message + "); moved it aside to " +
              target.string());
+      }
+      // Recorded so that the person hears of it, whichever program moved it.
+      if (auto error = recordSetAside(target.parent_path(), target.filename().string());
+          error && log_) {
+        log_(*error);
       }
       snapshot = Snapshot{};
       return std::nullopt;

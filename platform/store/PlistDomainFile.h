@@ -25,7 +25,8 @@ using PlistChanges = std::map<std::string, std::optional<PlistValue>>;
 // writer left are removed by the next write.
 // A file that cannot be parsed, is larger than 1 MiB (also once the values it shares are
 // expanded, see kMaxPlistExpandedBytes) or nests deeper than 32 levels is moved aside as
-// "<file>.corrupt-<UTC time>" and the domain starts empty; `log` gets one line naming both files.
+// "<file>.corrupt-<UTC time>" and the domain starts empty; `log` gets one line naming both files,
+// and the move is recorded for the settings app to tell (SetAsideRecord).
 //
 // Not thread-safe; use one object per thread or guard it.
 class PlistDomainFile {
@@ -36,6 +37,9 @@ class PlistDomainFile {
 
   // The domain's contents as last written by anyone.
   const PlistDictionary& contents();
+  // Grows each time the contents were taken anew (read from the file or written); with
+  // `contents()` first it tells whether anything changed since a reader last looked.
+  std::uint64_t generation() const { return generation_; }
 
   // Applies `changes` under the lock. Returns an error description on failure; the file is
   // then left as it was and no temporary file remains.
@@ -63,6 +67,7 @@ class PlistDomainFile {
   LogLine log_;
   std::optional<Identity> loadedIdentity_;
   PlistDictionary contents_;
+  std::uint64_t generation_ = 0;
   std::string lastReadError_;
 };
 

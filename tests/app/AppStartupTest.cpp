@@ -1,5 +1,8 @@
 // The settings app's start, its main window's content, quitting, and the extension's requests.
+#include <fstream>
+
 #include "app/MainStoryboard.h"
+#include "app/SettingsTrouble.h"
 #include "app/UtilityKitWindow.h"
 #include "app/firstRunvc.h"
 #include "app/genraltabvc.h"
@@ -98,6 +101,54 @@ TEST_F(AppStartupTest, AboutWhileTheTabsShowMovesTheGeneralTabOffScreen) {
   application.sendMenuAction(application.mainMenu.items.front());
   EXPECT_FALSE(general.isOnScreen());
   EXPECT_TRUE(tabs().tabViewItems()[3].viewController->isOnScreen());
+}
+
+TEST_F(AppStartupTest, WithoutASettingsFolderTheAppStartsAndSaysNothingIsKept) {
+  const auto folder = env.defaults.fileForDomain(kSuiteName).parent_path();
+  std::filesystem::create_directories(folder.parent_path());
+  { std::ofstream blocker(folder); }
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));
+  launch();
+  EXPECT_NE(dynamic_cast<app::firstRunvc*>(mainWindow().contentViewController()), nullptr);
+  const auto& alert = lastAlert();
+  EXPECT_EQ(alert.messageText, "Plovane Menu cannot save its settings.");
+  EXPECT_NE(alert.informativeText.find(folder.string()), std::string::npos)
+      << alert.informativeText;
+  EXPECT_EQ(alert.alertStyle, platform::NSAlertStyle::warning);
+  ASSERT_EQ(alert.buttons.size(), 1u);
+  EXPECT_EQ(alert.buttons[0].title, "OK");
+  EXPECT_FALSE(windows.terminated);
+}
+
+TEST_F(AppStartupTest, SettingsResetForBeingUnreadableAreToldOnceWithWhereTheyWent) {
+  // The extension found the shared settings unreadable before the app ran; the app finds its
+  // own so now.
+  std::filesystem::create_directories(env.defaults.fileForDomain(kSuiteName).parent_path());
+  { std::ofstream(env.defaults.fileForDomain(kSuiteName)) << "not settings"; }
+  env.openSuite()->objectForKey(keys::menuArrayDic);
+  { std::ofstream(env.defaults.fileForDomain(kAppBundleIdentifier)) << "<plist><dict>"; }
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));
+  launch();
+  ASSERT_EQ(env.modals.shown.size(), 1u);
+  const auto& alert = lastAlert();
+  EXPECT_EQ(alert.messageText, "Some settings could not be read and were reset.");
+  const auto& text = alert.informativeText;
+  EXPECT_NE(text.find("The menu items, monitored folders, custom folders and menu options: reset"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("The record that the set-up is done: reset"), std::string::npos) << text;
+  std::size_t named = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(env.defaults.fileForDomain(kSuiteName).parent_path())) {
+    if (entry.path().string().find(".plist.corrupt-") == std::string::npos) continue;
+    EXPECT_NE(text.find(entry.path().string() + "."), std::string::npos) << entry.path();
+    ++named;
+  }
+  EXPECT_EQ(named, 2u);
+
+  // Told once: the next start has nothing to say (an alert would find no answer and throw).
+  app::tellOfSettingsTrouble(context);
+  EXPECT_EQ(env.modals.shown.size(), 1u);
 }
 
 TEST_F(AppStartupTest, TheStoryboardNamesWhatIsWrongWithAControllerAsked) {

@@ -55,6 +55,7 @@ TEST_F(GeneralTabTest, TogglingACheckBoxWritesTheNewValueAtOnce) {
 
 TEST_F(GeneralTabTest, WithoutAStoreTheDefaultsShowAndTogglingWritesNothing) {
   env.defaults.setSuitesUnavailable(true);
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));  // "cannot save its settings"
   markFirstRunDone();
   launch();
   EXPECT_EQ(general().checkboxShowicon->state(), NSControlStateValueOn);
@@ -72,6 +73,12 @@ TEST_F(GeneralTabTest, AnOptionThatCannotBeSavedIsShownAsStoredAndTheUserTold) {
   general().checkbox_showinSubMenu->performClick();
   EXPECT_EQ(general().checkbox_showinSubMenu->state(), NSControlStateValueOff);
   EXPECT_EQ(env.modals.shown.size(), 1u);
+
+  // The refused value is gone: the next change that is saved does not carry it along.
+  repairWritesOf(kSuiteName);
+  general().checkboxShowicon->performClick();
+  EXPECT_EQ(env.openSuite()->objectForKey(keys::showmenuicon), PlistValue(false));
+  EXPECT_EQ(env.openSuite()->objectForKey(keys::showinSubMenu), PlistValue(false));
 }
 
 TEST_F(GeneralTabTest, TheStateLabelSaysWhetherTheExtensionRunsAsAnAccessory) {
@@ -96,6 +103,7 @@ TEST_F(GeneralTabTest, TheStateLabelSaysWhetherTheExtensionRunsAsAnAccessory) {
     controller.setViewLoader([&controller] {
       auto view = std::make_unique<platform::NSView>();
       controller.lblextensionstate = &view->addSubview<platform::NSTextField>();
+      controller.lblrestarthint = &view->addSubview<platform::NSTextField>();
       controller.checkboxShowicon = &view->addSubview<platform::NSButton>();
       controller.checkbox_showinSubMenu = &view->addSubview<platform::NSButton>();
       return view;
@@ -129,6 +137,27 @@ TEST_F(GeneralTabTest, TheStateIsPolledEveryFiveSecondsOnlyWhileTheTabIsShown) {
   EXPECT_EQ(stateText(), kEnabled);
   env.runLoop.advanceBy(5);
   EXPECT_EQ(stateText(), kDisabled);
+}
+
+TEST_F(GeneralTabTest, FileManagersThatMustBeRestartedAreNamedUntilTheyRunWithTheModule) {
+  env.workspace.runningWithoutModule = {"Caja", "Nemo", "Thunar"};
+  markFirstRunDone();
+  launch();
+  const auto& hint = *general().lblrestarthint;
+  EXPECT_FALSE(hint.isHidden());
+  EXPECT_EQ(hint.stringValue(),
+            "Caja, Nemo and Thunar must be restarted to show the menu. Quit and open them again, "
+            "or press their Restart buttons in the window that lists the file managers.");
+  EXPECT_EQ(stateText(), kDisabled) << "the description's text stays";
+
+  env.workspace.runningWithoutModule = {"Nemo"};
+  env.runLoop.advanceBy(5);
+  EXPECT_EQ(hint.stringValue(),
+            "Nemo must be restarted to show the menu. Quit and open it again, or press its "
+            "Restart button in the window that lists the file managers.");
+  env.workspace.runningWithoutModule.clear();
+  env.runLoop.advanceBy(5);
+  EXPECT_TRUE(hint.isHidden());
 }
 
 TEST_F(GeneralTabTest, AppearingTwiceLeavesOnePollTimer) {

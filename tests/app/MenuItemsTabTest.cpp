@@ -76,6 +76,7 @@ TEST_F(MenuItemsTabTest, EntriesWithoutAStateOrWithAnUnknownTitleShowAsTheyAre) 
 
 TEST_F(MenuItemsTabTest, WithoutAStoreTogglingChangesOnlyTheShownList) {
   env.defaults.setSuitesUnavailable(true);
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));  // "cannot save its settings"
   auto& controller = open();
   ASSERT_EQ(controller.tblview->numberOfRows(), 16);
   row(3).checkbox->performClick();

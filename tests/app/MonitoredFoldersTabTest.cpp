@@ -143,6 +143,35 @@ TEST_F(MonitoredFoldersTabTest, MalformedListsShowWhatTheExtensionServesAndAreMe
             (std::set{NSURL::fileURLWithPath("/a"), NSURL::fileURLWithPath("/c")}));
 }
 
+// Another program (a second app, a script) changes the lists while the tab shows them: each
+// change here applies to the lists as stored then, and the tab shows the result.
+TEST_F(MonitoredFoldersTabTest, ChangesKeepWhatOtherProgramsStoredMeanwhile) {
+  const auto a = folder("A"), b = folder("B"), c = folder("C"), d = folder("D"), e = folder("E");
+  const auto elsewhere = [this](MonitoredFolderLists lists) {
+    ASSERT_TRUE(writeMonitoredFolders(*env.openSuite(), lists));
+  };
+  const auto storedLists = [this] { return readMonitoredFolders(env.openSuite().get()); };
+  elsewhere({{a}, {1}});
+  launch();
+  elsewhere({{a, b}, {1, 0}});
+  add({ModalAnswer::ok(c)});
+  EXPECT_EQ(storedLists(), (MonitoredFolderLists{{a, b, c}, {1, 0, 1}}));
+  EXPECT_EQ(folders().tblview->numberOfRows(), 3);
+
+  elsewhere({{a, b, c, d}, {1, 0, 1, 1}});
+  cell(0).checkbox->performClick();
+  EXPECT_EQ(storedLists(), (MonitoredFolderLists{{a, b, c, d}, {0, 0, 1, 1}}));
+
+  elsewhere({{a, c, d, e}, {0, 1, 1, 1}});
+  remove(2, "OK");  // c, shown in the third row before b went
+  EXPECT_EQ(storedLists(), (MonitoredFolderLists{{a, d, e}, {0, 1, 1}}));
+  EXPECT_EQ(directorySet().size(), 3u);
+
+  add({ModalAnswer::ok(e), ModalAnswer::button("OK")});
+  EXPECT_EQ(lastAlert().messageText, kDuplicateText);
+  EXPECT_EQ(storedLists(), (MonitoredFolderLists{{a, d, e}, {0, 1, 1}}));
+}
+
 TEST_F(MonitoredFoldersTabTest, AFolderNameThatCannotBeStoredIsRefusedAndLaterAddsStillWork) {
   launch();
   add({ModalAnswer::ok(folder("Caf\xe9")), ModalAnswer::button("OK")});
@@ -175,6 +204,7 @@ TEST_F(MonitoredFoldersTabTest, FailedWritesPutTheListBackAndSayWhy) {
 
 TEST_F(MonitoredFoldersTabTest, WithoutAStoreTheListAndTheDirectorySetStillChange) {
   env.defaults.setSuitesUnavailable(true);
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));  // "cannot save its settings"
   launch();
   const auto photos = folder("Photos");
   add({ModalAnswer::ok(photos)});

@@ -2,6 +2,7 @@
 // completion that marks the first run over, tells the user and quits.
 #include "app/firstRunvc.h"
 #include "platform/NSUserName.h"
+#include "shared/MonitoredFolders.h"
 #include "tests/app/SettingsAppFixture.h"
 
 namespace plovane {
@@ -129,6 +130,26 @@ TEST_F(OnboardingTest, StepOneFallsBackWhenTheExtensionStops) {
             "/System/Library/PreferencePanes/Extensions.prefPane");
 }
 
+TEST_F(OnboardingTest, StepTwoNamesAFileManagerThatMustBeRestartedWhileItRunsWithoutTheModule) {
+  env.workspace.runningWithoutModule = {"Thunar"};
+  launch();
+  EXPECT_FALSE(onboarding().lblrestarthint->isHidden());
+  EXPECT_EQ(onboarding().lblrestarthint->stringValue().rfind("Thunar must be restarted", 0), 0u);
+  env.workspace.runningWithoutModule.clear();
+  env.runLoop.advanceBy(5);
+  EXPECT_TRUE(onboarding().lblrestarthint->isHidden());
+}
+
+TEST_F(OnboardingTest, ChosenFoldersJoinThoseAlreadyStoredWhichKeepTheirSwitches) {
+  writeMonitoredFolders(*env.openSuite(), {{"/home/u/Kept", "/home/u/Photos"}, {1, 0}});
+  launch();
+  chooseFolders({ModalAnswer::ok({"/home/u/Photos", "/home/u/Work"})});
+  EXPECT_EQ(stored(keys::foldersArray),
+            PlistValue(PlistArray{"/home/u/Kept", "/home/u/Photos", "/home/u/Work"}));
+  EXPECT_EQ(stored(keys::foldersArraystate), PlistValue(PlistArray{1, 0, 1}));
+  EXPECT_EQ(env.finderSyncController.directoryURLs().size(), 3u);
+}
+
 TEST_F(OnboardingTest, CancelChangesNothingAndTheButtonWorksAgain) {
   launch();
   chooseFolders({ModalAnswer::cancel()});
@@ -155,6 +176,7 @@ TEST_F(OnboardingTest, FoldersThatCannotBeSavedKeepStepTwoOpenAndSayWhy) {
 
 TEST_F(OnboardingTest, WithoutAStoreStepTwoStaysOpen) {
   env.defaults.setSuitesUnavailable(true);
+  env.modals.answer(platform::sim::ModalAnswer::button("OK"));  // "cannot save its settings"
   extensionRuns(NSApplicationActivationPolicy::accessory);
   launch();
   chooseFolders({ModalAnswer::ok("/home/u/Photos"), ModalAnswer::button("OK")});

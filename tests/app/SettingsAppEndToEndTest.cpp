@@ -6,6 +6,8 @@
 #include <signal.h>
 
 #include <chrono>
+#include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -45,6 +47,7 @@ class SettingsAppEndToEndTest : public ::testing::Test {
     // Every program the bus starts shows its windows on the test's display.
     for (const auto& [name, value] : display->displayEnvironment()) environment[name] = value;
     // The user's mail client, as xdg-email finds it: a recorder of what it was given.
+    environment.insert(busEnvironment.begin(), busEnvironment.end());
     environment["MAILER"] = PLOVANE_ARGUMENT_RECORDER;
     environment["PLOVANE_RECORDED_ARGUMENTS"] = mailRecord().string();
     bus.emplace(env.home.path(), env.defaults.root() / "dbus-1" / "services", environment);
@@ -137,6 +140,8 @@ class SettingsAppEndToEndTest : public ::testing::Test {
   }
 
   testing::TestEnvironment env;
+  // What a test adds to the environment of the bus and the programs it starts.
+  std::map<std::string, std::string> busEnvironment;
   std::optional<testing::VirtualDisplay> display;
   std::optional<testing::PrivateSessionBus> bus;
   std::optional<testing::BackgroundProcess> app;
@@ -173,6 +178,39 @@ TEST_F(SettingsAppEndToEndTest, TheGeneralTabSeesTheExtensionStartedFromIt) {
          std::string("expect:label:") + kEnabled});
 }
 
+// Installed, the bus starts it at the next right-click: that is enabled, and asking starts nothing.
+TEST_F(SettingsAppEndToEndTest, TheGeneralTabSaysEnabledOfAnInstalledExtensionThatDoesNotRun) {
+  markFirstRunDone();
+  startApp();
+  drive({std::string("expect:label:") + kEnabled});
+  EXPECT_EQ(askBus("NameHasOwner", kExtensionBundleIdentifier).standardOutput, "(false,)\n")
+      << bus->log();
+}
+
+// The tab asks every 5 seconds whether the extension runs; asking is not using it.
+class IdleExtensionSettingsAppTest : public SettingsAppEndToEndTest {
+ protected:
+  IdleExtensionSettingsAppTest() { busEnvironment["PLOVANE_IDLE_EXIT_SECONDS"] = "6"; }
+};
+
+TEST_F(IdleExtensionSettingsAppTest, WithTheGeneralTabOpenAnIdleExtensionStillEnds) {
+  markFirstRunDone();
+  startApp();
+  drive({"press:push button:Open Extension Settings", std::string("expect:label:") + kEnabled});
+  const auto runs = [&] {
+    return askBus("NameHasOwner", kExtensionBundleIdentifier).standardOutput == "(true,)\n";
+  };
+  waitUntil(runs);
+  // Past its idle time, and past the tab's next checks, it has gone.
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+  while (runs() && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  EXPECT_FALSE(runs()) << bus->log();
+  EXPECT_NE(bus->log().find("idle for 6 s: exiting"), std::string::npos) << bus->log();
+  drive({std::string("expect:label:") + kEnabled});
+}
+
 TEST_F(SettingsAppEndToEndTest, TheExtensionOpensTheAppAndASecondStartOnlyBringsItForward) {
   const fs::path work = testing::makeFolder(env.home.path() / "Work", {"notes.txt"});
   auto store = env.openSuite();
@@ -194,8 +232,8 @@ TEST_F(SettingsAppEndToEndTest, TheExtensionOpensTheAppAndASecondStartOnlyBrings
 TEST_F(SettingsAppEndToEndTest, ANewUserIsLedFromTheFirstStartToTheMenuInTheirFolder) {
   const fs::path photos = testing::makeFolder(env.home.path() / "Photos", {"beach.jpg"});
   startApp();
-  drive({"press:push button:Enable Plovane Menu Extension",
-         "expect-not-state:push button:Enable Plovane Menu Extension:enabled",
+  // Installed where the bus starts it, the extension is enabled: the first step is done already.
+  drive({"expect-not-state:push button:Enable Plovane Menu Extension:enabled",
          "press:push button:Choose Folders\u2026", "expect:push button:Grant Access",
          "type:text:File name::" + photos.string(), "press:push button:Grant Access",
          "press:push button:OK"});
@@ -205,10 +243,22 @@ TEST_F(SettingsAppEndToEndTest, ANewUserIsLedFromTheFirstStartToTheMenuInTheirFo
   EXPECT_EQ(env.defaults.standardUserDefaults(kAppBundleIdentifier)->objectForKey(keys::firstRun),
             PlistValue(true));
 
-  // The extension started before the folder was chosen; the menu is there all the same.
+  // The folder chosen reaches the extension at its start, at the first right-click.
   const auto menu = finder({"menu", (photos / "beach.jpg").string()});
   EXPECT_EQ(menu.exitCode, 0) << menu.standardError << bus->log();
   EXPECT_NE(menu.standardOutput.find("Utility Kit"), std::string::npos) << menu.standardOutput;
+}
+
+// A file where the settings folder belongs: the app starts all the same, says why nothing is
+// kept, and stays.
+TEST_F(SettingsAppEndToEndTest, WithoutASettingsFolderTheAppSaysWhyAndRuns) {
+  const fs::path folder = env.defaults.fileForDomain(kSuiteName).parent_path();
+  fs::remove_all(folder);
+  { std::ofstream blocker(folder); }
+  startApp();
+  drive({"expect:label:Plovane Menu cannot save its settings.", "press:push button:OK",
+         "expect:push button:Choose Folders\u2026"});
+  EXPECT_TRUE(appRuns());
 }
 
 TEST_F(SettingsAppEndToEndTest, AFolderAddedInTheTabIsServedAndOnceSwitchedOffIsNotAfterARestart) {

@@ -57,6 +57,12 @@ class SettingsAppFixture : public ::testing::Test {
     std::filesystem::create_symlink(env.home.path() / "missing" / "lock", lock);
   }
 
+  void repairWritesOf(const std::string& domain) {
+    auto lock = env.defaults.fileForDomain(domain);
+    lock += ".lock";
+    std::filesystem::remove(lock);
+  }
+
   // The alert shown last; the test fails when there was none.
   const platform::NSAlert& lastAlert() const {
     for (auto it = env.modals.shown.rbegin(); it != env.modals.shown.rend(); ++it) {

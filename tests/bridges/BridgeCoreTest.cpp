@@ -1,9 +1,12 @@
 // What every file-manager module relies on: which items the bridge serves, and the extension's
 // menu reply turned into entries a file manager can show.
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "core/HostStateFile.h"
 #include "core/MenuReply.h"
@@ -46,6 +49,33 @@ TEST_F(BridgeCoreTest, ServesOnlyItemsInsideTheDirectorySet) {
   EXPECT_FALSE(state.containsAll({})) << "an empty selection has no menu";
   const HostState root{{"/"}, {}};
   EXPECT_TRUE(root.containsAll({"/etc/hosts"}));
+  // The extension's own rule: a path is read without "..", "." and doubled slashes first.
+  EXPECT_FALSE(state.containsAll({"/home/u/Work/../outside/x.jpg"}));
+  EXPECT_FALSE(state.containsAll({"/srv/.."}));
+  EXPECT_TRUE(state.containsAll({"/home/u//Work/./a/../b"}));
+  EXPECT_FALSE((HostState{{""}, {}}.containsAll({"/etc/hosts"})))
+      << "an empty folder holds nothing";
+}
+
+// A FIFO held the file manager in open(2) for ever; a device was read as a settings file.
+TEST_F(BridgeCoreTest, AStateFileThatIsNotARegularFileServesNothingWithoutWaiting) {
+  HostStateFile file(stateFile());
+  const struct {
+    const char* what;
+    std::function<void()> replace;
+  } replacements[] = {
+      {"a FIFO", [&] { ASSERT_EQ(::mkfifo(stateFile().c_str(), 0600), 0); }},
+      {"a link to a device", [&] { fs::create_symlink("/dev/zero", stateFile()); }},
+      {"a folder", [&] { fs::create_directory(stateFile()); }},
+  };
+  for (const auto& [what, replace] : replacements) {
+    writeHostState("<string>/w</string>", "");
+    ASSERT_EQ(file.current().directories, std::vector<std::string>{"/w"});
+    fs::remove(stateFile());
+    replace();
+    EXPECT_TRUE(file.current().directories.empty()) << what;
+    fs::remove(stateFile());
+  }
 }
 
 TEST_F(BridgeCoreTest, ReadsTheDirectorySetAndSwitchedOffManagersAgainOnlyWhenReplaced) {
@@ -127,6 +157,88 @@ TEST_F(BridgeCoreTest, AReplyThatIsNoMenuGivesNone) {
   const auto empty = entriesFromMenuReply(R"({"items":[]})");
   ASSERT_TRUE(empty);
   EXPECT_TRUE(empty->empty());
+}
+
+std::string nestedSubmenus(int levels) {
+  const std::size_t groups = static_cast<std::size_t>(levels - 1);
+  std::string reply = R"({"resources":"","items":[)";
+  for (std::size_t level = 0; level < groups; ++level) {
+    reply += R"({"title":"group","action":"","submenu":[)";
+  }
+  reply += R"({"title":"leaf","action":"commenAction:","tag":1})";
+  for (std::size_t level = 0; level < groups; ++level) reply += "]}";
+  return reply + "]}";
+}
+
+// A reply of exactly `bytes`, as many entries as fit, and how many that is.
+std::pair<std::string, std::size_t> flatReply(std::size_t bytes) {
+  const std::string entry = R"({"title":"Copy path","action":"commenAction:","tag":5},)";
+  std::string reply = R"({"resources":"","items":[)";
+  std::size_t entries = 0;
+  for (; reply.size() + entry.size() + 1 <= bytes; ++entries) reply += entry;
+  reply.back() = ']';
+  reply.resize(bytes - 1, ' ');
+  return {reply + "}", entries};
+}
+
+// Whoever owns the bus name answers: a reply too deep for json-glib's parser or our conversion
+// ended the file manager's process, and a large one held its main thread for seconds.
+TEST_F(BridgeCoreTest, AReplyBeyondTheBoundsIsRefusedBeforeItIsParsed) {
+  const auto [withinBound, entries] = flatReply(kMaxMenuReplyBytes);
+  ASSERT_EQ(withinBound.size(), kMaxMenuReplyBytes);
+  const std::string brackets = std::string(100'000, '[') + std::string(100'000, ']');
+  const struct {
+    const char* what;
+    std::string reply;
+    bool accepted;
+  } cases[] = {
+      {"100,000 nested arrays", R"({"items":[)" + brackets + "]}", false},
+      {"20,000 nested submenus", nestedSubmenus(20'000), false},
+      {"nine levels of submenus", nestedSubmenus(kMaxMenuLevels + 1), false},
+      {"eight levels of submenus", nestedSubmenus(kMaxMenuLevels), true},
+      {"brackets inside a title", R"({"items":[{"title":"\"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[["}]})",
+       true},
+      {"one byte over the size bound", withinBound + " ", false},
+      {"a flat menu as large as the bound", withinBound, true},
+  };
+  for (const auto& [what, reply, accepted] : cases) {
+    EXPECT_EQ(entriesFromMenuReply(reply).has_value(), accepted) << what;
+  }
+  EXPECT_EQ(entriesFromMenuReply(withinBound)->size(), entries);
+  EXPECT_EQ(entriesFromMenuReply(nestedSubmenus(kMaxMenuLevels))->at(0).title, "group");
+}
+
+TEST_F(BridgeCoreTest, TitlesAreValidUtf8AndIconFilesComeOnlyFromTheBundlesResources) {
+  const fs::path bundle = folder / "Own.appex";
+  const fs::path resources = bundle / "Resources";
+  fs::create_directories(resources);
+  fs::create_directories(folder / "Other.app/Resources");
+  for (const auto& file : {resources / "1.png", resources / "AppIcon.svg", folder / "secret.png",
+                           folder / "Other.app/Resources/AppIcon.svg"}) {
+    std::ofstream(file) << "<svg/>";
+  }
+  const auto image = [](const std::string& kind, const std::string& name) {
+    return R"({"title":"\ud800 x","action":"a:","image":{"kind":")" + kind + R"(","name":")" +
+           name + R"("}})";
+  };
+  const auto entries = entriesFromMenuReply(
+      R"({"resources":")" + resources.string() + "/./\",\"items\":[" + image("asset", "1") + "," +
+      image("asset", "../../secret") + "," + image("applicationIcon", bundle.string()) + "," +
+      image("applicationIcon", (folder / "Other.app").string()) + "]}");
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 4u);
+  const std::string& title = (*entries)[0].title;
+  EXPECT_TRUE(g_utf8_validate(title.c_str(), -1, nullptr));
+  EXPECT_TRUE(title.starts_with("\xEF\xBF\xBD")) << "U+FFFD in its place";
+  EXPECT_EQ((*entries)[0].icon, (resources / "1.png").string());
+  EXPECT_EQ((*entries)[1].icon, "") << "an asset's name leads out of the resources";
+  EXPECT_EQ((*entries)[2].icon, (resources / "AppIcon.svg").string()) << "the extension's own";
+  EXPECT_EQ((*entries)[3].icon, "application-x-executable") << "another bundle's file";
+
+  const auto relative =
+      entriesFromMenuReply(R"({"resources":"Resources","items":[)" + image("asset", "1") + "]}");
+  ASSERT_TRUE(relative);
+  EXPECT_EQ(relative->at(0).icon, "") << "resources that are not an absolute folder hold nothing";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "MenuHarness.h"
 
+#include "desktop/findersync/FinderSyncProtocol.h"
+
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
@@ -78,6 +80,7 @@ constexpr guint kPollMilliseconds = 100;
 struct Request {
   bool background = false;
   std::vector<std::string> paths;
+  std::vector<std::string> answers;
 };
 
 // ---- Menus -------------------------------------------------------------------------------
@@ -215,10 +218,11 @@ guint millisecondsOf(double seconds) { return static_cast<guint>(seconds * 1000)
 int usage() {
   std::cerr << "usage: HARNESS MODULE.so menu items PATH...\n"
                "       HARNESS MODULE.so menu background FOLDER\n"
-               "       HARNESS MODULE.so choose \"Title > Sub\" items PATH...\n"
+               "       HARNESS MODULE.so choose [--answer TEXT]... \"Title > Sub\" items PATH...\n"
                "       HARNESS MODULE.so menu-after-refresh SECONDS items PATH...\n"
                "       HARNESS MODULE.so menu-repeat N items PATH...\n"
-               "       HARNESS MODULE.so emblems PATH...\n";
+               "       HARNESS MODULE.so emblems PATH...\n"
+               "       HARNESS MODULE.so session\n";
   return kUsageExit;
 }
 
@@ -240,7 +244,35 @@ bool parseNumber(const char* text, double& number) {
 
 int menuExit(bool valid) { return valid ? 0 : kModuleExit; }
 
-int choose(FileManager& manager, const std::string& path, const Request& request) {
+// The extension takes answers only from the connection that then sends the chosen entry: `bus`,
+// the process's shared session connection, which the module sends on.
+bool sendAnswers(GDBusConnection* bus, const std::vector<std::string>& answers) {
+  namespace protocol = platform::desktop::finder_sync;
+  if (bus == nullptr) return false;
+  // Bytes without a terminating NUL, as the module sends paths.
+  GVariantBuilder list;
+  g_variant_builder_init(&list, G_VARIANT_TYPE("aay"));
+  for (const auto& answer : answers) {
+    g_variant_builder_add_value(
+        &list, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, answer.data(), answer.size(), 1));
+  }
+  GError* error = nullptr;
+  GVariant* reply = g_dbus_connection_call_sync(
+      bus, protocol::kService, protocol::kPath, protocol::kInterface, protocol::kAnswerModals.name,
+      g_variant_new("(aay)", &list), G_VARIANT_TYPE(protocol::kAnswerModals.reply),
+      G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, &error);
+  if (reply == nullptr) {
+    std::cerr << "the answers were refused: " << error->message << "\n";
+    g_error_free(error);
+    return false;
+  }
+  g_variant_unref(reply);
+  return true;
+}
+
+int chooseWith(GDBusConnection* bus, FileManager& manager, const std::string& path,
+               const Request& request) {
+  if (!request.answers.empty() && !sendAnswers(bus, request.answers)) return kModuleExit;
   GList* items = manager.menu(request.background, request.paths);
   GObject* item = findItem(manager, items, splitTitles(path), 0);
   freeItems(items);
@@ -253,6 +285,14 @@ int choose(FileManager& manager, const std::string& path, const Request& request
   runUntilIdle();
   flushSessionBus();
   return 0;
+}
+
+int choose(FileManager& manager, const std::string& path, const Request& request) {
+  // Held until the entry has gone: the shared connection lives only while someone holds it.
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  const int exit = chooseWith(bus, manager, path, request);
+  if (bus != nullptr) g_object_unref(bus);
+  return exit;
 }
 
 struct Refresh {
@@ -313,6 +353,54 @@ int menuAfterRefresh(FileManager& manager, double seconds, const Request& reques
   const char* signal = manager.itemsUpdatedSignal();
   return signal != nullptr ? waitForSignal(manager, signal, seconds, request)
                            : pollForMenu(manager, seconds, request);
+}
+
+// One request a line ("items<tab>PATH<tab>..." or "background<tab>FOLDER"), each answered with
+// its menu and "--"; the main loop runs in between, as in a file manager that stays open.
+struct Session {
+  FileManager& manager;
+  GMainLoop* loop;
+};
+
+gboolean answerLine(GIOChannel* input, GIOCondition, gpointer data) {
+  auto& session = *static_cast<Session*>(data);
+  gchar* line = nullptr;
+  gsize length = 0;
+  if (g_io_channel_read_line(input, &line, &length, nullptr, nullptr) != G_IO_STATUS_NORMAL) {
+    g_main_loop_quit(session.loop);
+    return G_SOURCE_REMOVE;
+  }
+  std::vector<std::string> words;
+  std::string text(line, length);
+  g_free(line);
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  for (std::string::size_type start = 0;;) {
+    const auto tab = text.find('\t', start);
+    words.push_back(text.substr(start, tab - start));
+    if (tab == std::string::npos) break;
+    start = tab + 1;
+  }
+  Request request;
+  if (words.size() >= 2 && (words[0] == "items" || words[0] == "background")) {
+    request.background = words[0] == "background";
+    request.paths.assign(words.begin() + 1, words.end());
+    printMenuOf(session.manager, request);
+  } else {
+    std::cout << "(not a request)\n";
+  }
+  std::cout << "--\n" << std::flush;
+  return G_SOURCE_CONTINUE;
+}
+
+int session(FileManager& manager) {
+  Session session{manager, g_main_loop_new(nullptr, FALSE)};
+  GIOChannel* input = g_io_channel_unix_new(0);
+  g_io_add_watch(input, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), answerLine, &session);
+  std::cout << "ready\n" << std::flush;
+  g_main_loop_run(session.loop);
+  g_io_channel_unref(input);
+  g_main_loop_unref(session.loop);
+  return 0;
 }
 
 int emblems(FileManager& manager, const std::vector<std::string>& paths) {
@@ -429,13 +517,20 @@ int runHarness(int argc, char** argv, Loader load) {
   const std::string_view command = argv[2];
   Request request;
   double number = 0;
+  int entry = 3;  // choose's entry, after its answers
   if (command == "menu") {
     if (!parseRequest(argc, argv, 3, request)) return usage();
   } else if (command == "choose") {
-    if (argc < 4 || !parseRequest(argc, argv, 4, request)) return usage();
+    while (entry + 1 < argc && std::string_view(argv[entry]) == "--answer") {
+      request.answers.emplace_back(argv[entry + 1]);
+      entry += 2;
+    }
+    if (entry >= argc || !parseRequest(argc, argv, entry + 1, request)) return usage();
   } else if (command == "menu-after-refresh" || command == "menu-repeat") {
     if (argc < 4 || !parseNumber(argv[3], number) || !parseRequest(argc, argv, 4, request))
       return usage();
+  } else if (command == "session") {
+    if (argc != 3) return usage();
   } else if (command == "emblems") {
     if (argc < 4) return usage();
     for (int index = 3; index < argc; ++index) request.paths.emplace_back(argv[index]);
@@ -450,8 +545,9 @@ int runHarness(int argc, char** argv, Loader load) {
   }
 
   if (command == "menu") return menuExit(printMenuOf(*manager, request));
-  if (command == "choose") return choose(*manager, argv[3], request);
+  if (command == "choose") return choose(*manager, argv[entry], request);
   if (command == "menu-after-refresh") return menuAfterRefresh(*manager, number, request);
+  if (command == "session") return session(*manager);
   if (command == "menu-repeat") {
     bool valid = true;
     for (int time = 0; time < static_cast<int>(number); ++time) {

@@ -4,7 +4,10 @@
 //
 //   HARNESS MODULE.so menu items PATH...          the selection's menu
 //   HARNESS MODULE.so menu background FOLDER      the folder's background menu
-//   HARNESS MODULE.so choose "A > B" items PATH... activates that entry (exit 1: not there)
+//   HARNESS MODULE.so choose [--answer TEXT]... "A > B" items PATH...
+//                                                 activates that entry (exit 1: not there); the
+//                                                 answers for its modals go first, over the bus
+//                                                 connection the module sends the entry on
 //   HARNESS MODULE.so menu-after-refresh SECONDS items PATH...
 //                                                 menu, "--", waits for items-updated (exit 2 and
 //                                                 "(no refresh)" after SECONDS), menu again;
@@ -12,6 +15,10 @@
 //                                                 100 ms until a menu shows where none did
 //   HARNESS MODULE.so menu-repeat N items PATH... asks N times, printing each menu
 //   HARNESS MODULE.so emblems PATH...             the info provider over each path
+//   HARNESS MODULE.so session                     stays, as a file manager does: prints "ready",
+//                                                 then answers each request line of its input
+//                                                 ("items<tab>PATH…", "background<tab>FOLDER")
+//                                                 with the menu and "--"; ends with its input
 //
 // A menu is printed one entry a line, two spaces of indent per submenu level, the label, then
 // " [disabled]" for an insensitive entry; "(no menu)" when the module returned nothing.

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -161,6 +162,8 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
     ASSERT_EQ(offered.exitCode, 0) << offered.standardError;
     ours = titlesOf(offered.standardOutput);
     ASSERT_FALSE(ours.empty()) << offered.standardError;
+    // As in a session where the extension never ran: no directory set yet.
+    fs::remove(env.defaults.root() / kHostStateFile);
 
     // From here on only the session's user writes to the home: a lock file of root's would
     // keep it from writing the store.
@@ -207,14 +210,12 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
     }
   }
 
-  // The driver inside a sandbox: a process namespace of its own (all its programs end with it,
-  // and it ends with this process), its own network namespace and /tmp (so its X server and
-  // buses meet nobody else's), the test's home, and the module's folder where the file manager
-  // looks.
-  ProcessResult runFileManager(const std::string& entry, const std::string& button,
-                               const fs::path& result) const {
+  // A driver (a script beside real_file_manager.py) inside a sandbox: a process namespace of its
+  // own (all its programs end with it, and it ends with this process), its own network namespace
+  // and /tmp (so its X server and buses meet nobody else's), the test's home, and the module's
+  // folder where the file manager looks.
+  ProcessResult inSandbox(const fs::path& driver, const std::vector<std::string>& options) const {
     const auto home = env.home.path().string();
-    const auto root = env.defaults.root();
     std::vector<std::string> arguments;
     const auto add = [&](std::initializer_list<std::string> more) {
       arguments.insert(arguments.end(), more);
@@ -223,8 +224,8 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
     add({"--dev-bind", "/", "/", "--proc", "/proc", "--tmpfs", "/tmp"});
     add({"--perms", "1777", "--dir", "/tmp/.X11-unix", "--bind", home, home});
     // The driver stays visible where the checkout lies under /tmp, as CI's may.
-    const auto driver = fs::path(PLOVANE_REAL_FILE_MANAGER_DRIVER).parent_path().string();
-    add({"--ro-bind", driver, driver});
+    const auto drivers = driver.parent_path().string();
+    add({"--ro-bind", drivers, drivers});
     const auto mounts = moduleMounts();
     arguments.insert(arguments.end(), mounts.begin(), mounts.end());
     auto session = environment;
@@ -239,9 +240,22 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
                     {"GIO_USE_VOLUME_MONITOR", "unix"},
                     {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1"}});
     for (const auto& [name, value] : session) add({"--setenv", name, value});
-    add({"--", kTimeout, kDriverSeconds, kPython, PLOVANE_REAL_FILE_MANAGER_DRIVER});
+    add({"--", kTimeout, kDriverSeconds, kPython, driver.string()});
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return asUser(arguments);
+  }
+
+  ProcessResult runFileManager(const std::string& entry, const std::string& button,
+                               const fs::path& result) const {
+    const auto root = env.defaults.root();
+    std::vector<std::string> arguments;
+    const auto add = [&](std::initializer_list<std::string> more) {
+      arguments.insert(arguments.end(), more);
+    };
     add({"--logs", logs.string(), "--service-folder", (root / "dbus-1/services").string()});
-    add({"--start-service", kExtensionService, "--ready", (root / kHostStateFile).string()});
+    // Nothing starts the extension but the module: the first right-click must find it anyway, and
+    // again once it was killed.
+    add({"--own-entry", manager.ownEntry, "--again-after-kill", kExtensionService});
     add({"--application", manager.application, "--entry", entry, "--dialog-button", button});
     if (manager.selectKey != nullptr) add({"--select-key", manager.selectKey});
     if (manager.status != nullptr) add({"--status", manager.status});
@@ -251,7 +265,7 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
     add({"--", manager.name});
     const auto command = manager.command(item);
     arguments.insert(arguments.end(), command.begin(), command.end());
-    return asUser(arguments);
+    return inSandbox(PLOVANE_REAL_FILE_MANAGER_DRIVER, arguments);
   }
 
   std::string logsText() const {
@@ -276,7 +290,7 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
   fs::path screenshot = env.home.path() / "menu.png";
 };
 
-TEST_P(RealFileManagerTest, ShowsTheExtensionsSubmenuAndAnEntryClickedThereCreatesAFile) {
+TEST_P(RealFileManagerTest, TheFirstRightClickAndTheOneAfterAKillShowTheSubmenuWhoseEntryWorks) {
   ASSERT_EQ(ours.front(), "Plovane Menu") << joined(ours);
   const auto created = work / "Untitled.txt";
   const auto run = runFileManager("Plovane Menu > Create New Text File", "Save", created);
@@ -292,6 +306,12 @@ TEST_P(RealFileManagerTest, ShowsTheExtensionsSubmenuAndAnEntryClickedThereCreat
   EXPECT_NE(std::find(shown.begin(), shown.end(), manager.ownEntry), shown.end()) << joined(shown);
   // The extension's save panel, answered with its proposed name, created the file.
   EXPECT_TRUE(fs::is_regular_file(created)) << logsText();
+  EXPECT_NE(run.standardOutput.find("after kill: Plovane Menu\n"), std::string::npos)
+      << run.standardOutput;
+  // From the key to our entry on screen, for the record (no test asserts a time).
+  for (const auto& line : linesOf(run.standardOutput)) {
+    if (line.starts_with("time to menu: ")) std::cout << manager.name << ": " << line << "\n";
+  }
   // The mount lived only in the sandbox.
   EXPECT_FALSE(fs::exists(fs::path(manager.extensionFolder) / moduleName));
 
@@ -302,6 +322,35 @@ TEST_P(RealFileManagerTest, ShowsTheExtensionsSubmenuAndAnEntryClickedThereCreat
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFileManager, RealFileManagerTest, ::testing::ValuesIn(kFileManagers),
+                         ::testing::PrintToStringParamName());
+
+// A file manager that was already running when its module was installed: the integration pane
+// finds it without the module and restarts it, on the folder it showed, with the module.
+class FileManagerRestartTest : public RealFileManagerTest {};
+
+TEST_P(FileManagerRestartTest, ThePaneRestartsAFileManagerRunningWithoutTheModuleWhichThenHasIt) {
+  // The driver installs the module once the file manager runs.
+  const fs::path package = testing::makeFolder(env.home.path() / "package") / moduleName;
+  fs::rename(modules / moduleName, package);
+  std::vector<std::string> options = {
+      "--logs", logs.string(), "--application", manager.application, "--program", manager.name,
+      // The pane's name for the only file manager this suite runs.
+      "--name", "Thunar", "--module", package.string(), "--installed-as",
+      (fs::path(manager.extensionFolder) / moduleName).string(), "--pane", PLOVANE_INTEGRATION_PANE,
+      "--", manager.name};
+  const auto command = manager.command(item);
+  options.insert(options.end(), command.begin(), command.end());
+  const auto driver =
+      fs::path(PLOVANE_REAL_FILE_MANAGER_DRIVER).parent_path() / "restart_file_manager.py";
+
+  const auto run = inSandbox(driver, options);
+  ASSERT_EQ(run.exitCode, 0) << run.standardError << run.standardOutput << logsText();
+  EXPECT_NE(run.standardOutput.find("restarted: "), std::string::npos) << run.standardOutput;
+  EXPECT_NE(run.standardOutput.find(" " + work.string() + "\n"), std::string::npos)
+      << run.standardOutput;
+}
+
+INSTANTIATE_TEST_SUITE_P(Thunar, FileManagerRestartTest, ::testing::Values(kFileManagers[3]),
                          ::testing::PrintToStringParamName());
 
 }  // namespace

@@ -17,6 +17,12 @@ usage: real_file_manager.py OPTION... -- FILE-MANAGER-COMMAND...
   --dialog-button TITLE a button to press in a window the click opened (any program's)
   --wait-for PATH       a file that exists once the entry has done its work
   --screenshot PNG      the screen once the entry's own menu is open
+  --own-entry TITLE     an entry of the file manager's own: a context menu that shows it but
+                        not ours failed, with no second try
+  --again-after-kill NAME
+                        then kills the program that owns the bus name NAME (the extension),
+                        waits until it runs again and opens the context menu once more: it
+                        must show the entry's first title at once
 
 Starts an X server (Xvfb), a session bus whose programs draw there, the accessibility bus, the
 service, and then the file manager, which must show the selected item (or select it with the
@@ -191,17 +197,23 @@ def find_entry(application, title):
                  visible(node)), None)
 
 
-def open_context_menu(session, application, title):
-    """Shift+F10 until the menu shows the entry: the file manager asks the extension as the
-    selection settles, and a menu opened before the answer came lacks its entries."""
+def open_context_menu(session, application, title, own_entry=None):
+    """Shift+F10 until the menu shows the entry: a key pressed before the window takes keys
+    opens nothing. A menu that opened (it shows `own_entry`) without the entry fails at once."""
     shown = []
     for _ in range(MENU_ATTEMPTS):
+        pressed = time.monotonic()
         session.run(["xdotool", "key", "shift+F10"])
         try:
-            return wait_for("", lambda: find_entry(application, title), MENU_WAIT)
+            entry = wait_for("", lambda: find_entry(application, title), MENU_WAIT)
+            print("time to menu: %.2f s" % (time.monotonic() - pressed))
+            return entry
         except StepFailed:
             shown = [node.name for node in menu_items(application) if visible(node)]
             session.run(["xdotool", "key", "Escape"])
+            if own_entry and own_entry in shown:
+                raise StepFailed("the context menu opened without %s; it had %s" %
+                                 (title, shown)) from None
     raise StepFailed("the context menu never showed %s; it had %s" % (title, shown))
 
 
@@ -239,7 +251,7 @@ def select_item(session, application, options):
 
 def use_menu(session, application, options):
     titles = options.entry.split(" > ")
-    entry = open_context_menu(session, application, titles[0])
+    entry = open_context_menu(session, application, titles[0], options.own_entry)
     menu = top_level(entry)
     for title in titles[1:]:
         entry.queryAction().doAction(0)
@@ -254,10 +266,40 @@ def use_menu(session, application, options):
     entry.queryAction().doAction(0)
 
 
+def owner_pid(session, name):
+    answer = session.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                          "--object-path", "/org/freedesktop/DBus", "--method",
+                          "org.freedesktop.DBus.GetConnectionUnixProcessID", name])
+    if answer.returncode != 0:
+        return None
+    return int(answer.stdout.decode().strip("(),\n ").split()[-1])
+
+
+def menu_after_kill(session, application, options):
+    """The extension killed while the file manager runs is back for the next right-click."""
+    killed = wait_for("nothing owns " + options.again_after_kill,
+                      lambda: owner_pid(session, options.again_after_kill))
+    os.kill(killed, signal.SIGKILL)
+    wait_for("%s was not started again" % options.again_after_kill,
+             lambda: owner_pid(session, options.again_after_kill) not in (None, killed))
+    session.run(["xdotool", "key", "Escape"])
+    title = options.entry.split(" > ")[0]
+    open_context_menu(session, application, title, options.own_entry)
+    print("after kill: " + title)
+    sys.stdout.flush()
+    session.run(["xdotool", "key", "Escape"])
+
+
 def drive(session, options):
     start_display(session)
     start_bus(session, options.service_folder)
     session.start("at-spi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    # pyatspi aborts the driver when it asks before the accessibility bus is there.
+    wait_for("the accessibility bus did not start",
+             lambda: owner_pid(session, "org.a11y.Bus") is not None)
+    # The registry up before the file manager: one started while the registry is being activated
+    # is never listed.
+    wait_for("the accessibility registry did not start", lambda: applications() is not None)
     if options.start_service:
         start_service(session, options.start_service, options.ready)
     session.start("file-manager", options.command)
@@ -272,6 +314,8 @@ def drive(session, options):
         press_button(options.dialog_button)
     if options.wait_for:
         wait_for("nothing at " + options.wait_for, lambda: os.path.exists(options.wait_for))
+    if options.again_after_kill:
+        menu_after_kill(session, application, options)
 
 
 def main(arguments):
@@ -287,11 +331,17 @@ def main(arguments):
     parser.add_argument("--dialog-button")
     parser.add_argument("--wait-for")
     parser.add_argument("--screenshot")
+    parser.add_argument("--own-entry")
+    parser.add_argument("--again-after-kill")
     parser.add_argument("command", nargs="+")
-    options = parser.parse_args(arguments)
+    return run_steps(parser.parse_args(arguments), drive)
+
+
+def run_steps(options, steps):
+    """Runs `steps(session, options)` in a session of its own, ended afterwards; the exit code."""
     session = Session(options.logs)
     try:
-        drive(session, options)
+        steps(session, options)
     except StepFailed as failed:
         print("failed: " + str(failed), file=sys.stderr)
         return 1

@@ -101,16 +101,6 @@ TEST_F(FinderSyncStartupTest, UnavailableStoreStartsEmptyAndWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(env.defaults.root()));
 }
 
-TEST_F(FinderSyncStartupTest, CommandListIsReadOnlyAtStart) {
-  FinderSync first(env.platform);
-  PlistArray changed = first.arrItemsdic;
-  changed.resize(3);
-  env.openSuite()->setObject(changed, keys::menuArrayDic);
-  EXPECT_EQ(first.arrItemsdic.size(), 16u);
-  FinderSync restarted(env.platform);
-  EXPECT_EQ(restarted.arrItemsdic, changed);
-}
-
 TEST_F(FinderSyncStartupTest, CallbacksLogTheirLineAndBadgesCarryNoImage) {
   FinderSync finderSync(env.platform);
   env.log.logLines.clear();
@@ -126,6 +116,16 @@ TEST_F(FinderSyncStartupTest, CallbacksLogTheirLineAndBadgesCarryNoImage) {
   EXPECT_TRUE(badge == "" || badge == "One" || badge == "Two");
   finderSync.requestBadgeIdentifierForURL(url);
   EXPECT_EQ(env.finderSyncController.badges().at(url), badge);
+
+  // A folder's items at once: one line for the call, whatever its length, and each item badged.
+  env.log.logLines.clear();
+  const auto other = NSURL::fileURLWithPath("/home/user/Other");
+  finderSync.requestBadgeIdentifiersForURLs({url, other, url});
+  EXPECT_EQ(env.log.logLines,
+            std::vector<std::string>{
+                "requestBadgeIdentifiersForURLs: 3 items from /home/user/Documents"});
+  EXPECT_EQ(env.finderSyncController.badges().at(url), badge);
+  EXPECT_TRUE(env.finderSyncController.badges().contains(other));
 }
 
 TEST_F(FinderSyncStartupTest, ExportedSelectorsRunAndUnknownOnesAreRefused) {

@@ -252,8 +252,8 @@ TEST_F(FinderWindowMenuTest, AsksTheExtensionOnlyWhenEverySelectedItemIsInsideTh
 
 TEST_F(FinderWindowMenuTest, ShowsOnlyItsOwnEntriesWhileTheMenuIsSwitchedOffInIt) {
   otherDirectorySet.setDirectoryURLs({urlOf(work)});
-  integration::MenuSwitches otherSwitches(otherDefaults);
-  ASSERT_EQ(otherSwitches.setOn(integration::kStandInProgram, false), std::nullopt);
+  platform::desktop::MenuSwitches otherSwitches(otherDefaults);
+  ASSERT_EQ(otherSwitches.setOn(platform::desktop::kStandInProgram, false), std::nullopt);
   auto menu = window->contextMenuFor(window->targetAt(positionOf("a.txt")));
   EXPECT_EQ(entryTitles(*menu), (std::vector<std::string>{"Open", "Show Hidden Files"}));
   ASSERT_TRUE(window->openFolder(work));
@@ -261,7 +261,7 @@ TEST_F(FinderWindowMenuTest, ShowsOnlyItsOwnEntriesWhileTheMenuIsSwitchedOffInIt
   EXPECT_TRUE(extension.told.empty());
 
   // Switched on again while the window is open, the next right-click asks.
-  ASSERT_EQ(otherSwitches.setOn(integration::kStandInProgram, true), std::nullopt);
+  ASSERT_EQ(otherSwitches.setOn(platform::desktop::kStandInProgram, true), std::nullopt);
   menu = window->contextMenuFor(window->targetAt(positionOf("a.txt")));
   EXPECT_EQ(extension.asked.size(), 1u);
 }

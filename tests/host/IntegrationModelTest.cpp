@@ -5,25 +5,24 @@
 #include <fstream>
 
 #include "desktop/BusNames.h"
-#include "host/integration/DesktopEntryProgram.h"
-#include "host/integration/FileManagers.h"
-#include "host/integration/MenuSwitches.h"
+#include "desktop/filemanagers/DesktopEntryProgram.h"
+#include "desktop/filemanagers/FileManagers.h"
+#include "desktop/filemanagers/MenuSwitches.h"
 #include "support/EnvironmentOverride.h"
 #include "support/FileTree.h"
 #include "support/TestEnvironment.h"
 
-namespace plovane::integration {
+namespace platform::desktop {
 namespace {
 
 namespace fs = std::filesystem;
-namespace host_state = platform::desktop::host_state;
 using platform::PlistArray;
 using platform::PlistValue;
-using testing::EnvironmentOverride;
-using testing::TemporaryFolder;
+using plovane::testing::EnvironmentOverride;
+using plovane::testing::TemporaryFolder;
 
 void makeProgram(const fs::path& bin, const char* name) {
-  testing::makeFolder(bin, {name});
+  plovane::testing::makeFolder(bin, {name});
   fs::permissions(bin / name, fs::perms::owner_all);
 }
 
@@ -64,7 +63,7 @@ TEST_F(MenuSwitchesTest, OnEverywhereUntilSwitchedOffAndOtherWritersKeysAreKept)
 
 TEST_F(MenuSwitchesTest, ASwitchTheStoreCannotKeepIsRefusedAndNotWrittenLater) {
   const fs::path lock = defaults.fileForDomain(host_state::kDomain).string() + ".lock";
-  testing::makeFolder(lock);
+  plovane::testing::makeFolder(lock);
   const auto refused = switches.setOn("nemo", false);
   ASSERT_TRUE(refused);
   EXPECT_NE(refused->find("not a regular file"), std::string::npos) << *refused;
@@ -89,13 +88,13 @@ class FileManagersFoundTest : public MenuSwitchesTest {
   }
   bool standInInstalled() { return found().back().installed; }
   void writeStandInEntry(const fs::path& dataFolder, const std::string& exec) {
-    testing::makeFolder(dataFolder / "applications");
+    plovane::testing::makeFolder(dataFolder / "applications");
     std::ofstream(dataFolder / "applications" / "com.quenlow.plovanefinder.desktop")
         << "[Desktop Entry]\nType=Application\nName=Plovane Finder\nExec=" << exec << "\n";
   }
 
-  fs::path bin = testing::makeFolder(home.path() / "bin");
-  fs::path modules = testing::makeFolder(home.path() / "modules");
+  fs::path bin = plovane::testing::makeFolder(home.path() / "bin");
+  fs::path modules = plovane::testing::makeFolder(home.path() / "modules");
   EnvironmentOverride path{"PATH", bin.string()};
   EnvironmentOverride plovaneHome{"PLOVANE_HOME", (home.path() / "plovane").string()};
   EnvironmentOverride dataHome{"XDG_DATA_HOME", (home.path() / "data").string()};
@@ -105,7 +104,7 @@ class FileManagersFoundTest : public MenuSwitchesTest {
 TEST_F(FileManagersFoundTest, ListsTheFileManagersOnPathWithTheirModuleAndSwitchThenTheStandIn) {
   makeProgram(bin, "nemo");
   makeProgram(bin, "thunar");
-  testing::makeFolder(modules / "nemo", {"libplovane-menu-nemo.so"});
+  plovane::testing::makeFolder(modules / "nemo", {"libplovane-menu-nemo.so"});
   ASSERT_EQ(switches.setOn("thunar", false), std::nullopt);
 
   const auto states = found();
@@ -125,7 +124,7 @@ TEST_F(FileManagersFoundTest, ListsTheFileManagersOnPathWithTheirModuleAndSwitch
 }
 
 TEST_F(FileManagersFoundTest, TheStandInIsFoundThroughTheDesktopEntryAnInstallationWrote) {
-  const fs::path build = testing::makeFolder(home.path() / "my \"build\" $dir");
+  const fs::path build = plovane::testing::makeFolder(home.path() / "my \"build\" $dir");
   makeProgram(build, kStandInProgram);
   const std::string quoted = "\"" + home.path().string() + "/my \\\"build\\\" \\$dir/" +
                              kStandInProgram + "\" --window %f";
@@ -135,7 +134,7 @@ TEST_F(FileManagersFoundTest, TheStandInIsFoundThroughTheDesktopEntryAnInstallat
 
   // An entry whose program is gone, in the first folder that has one, finds nothing.
   writeStandInEntry(home.path() / "plovane", "\"/gone/plovane-finder\" --window %f");
-  const fs::path system = testing::makeFolder(home.path() / "usr-bin");
+  const fs::path system = plovane::testing::makeFolder(home.path() / "usr-bin");
   makeProgram(system, kStandInProgram);
   writeStandInEntry(home.path() / "system", (system / kStandInProgram).string() + " --window %f");
   EXPECT_FALSE(standInInstalled());
@@ -146,4 +145,4 @@ TEST_F(FileManagersFoundTest, TheStandInIsFoundThroughTheDesktopEntryAnInstallat
 }
 
 }  // namespace
-}  // namespace plovane::integration
+}  // namespace platform::desktop

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QThread>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -39,6 +40,9 @@ class RecordingFinderSync final : public FIFinderSync {
   void beginObservingDirectoryAtURL(const NSURL& url) override { record("begin " + url.path()); }
   void endObservingDirectoryAtURL(const NSURL& url) override { record("end " + url.path()); }
   void requestBadgeIdentifierForURL(const NSURL& url) override { record("badge " + url.path()); }
+  void requestBadgeIdentifiersForURLs(const std::vector<NSURL>& urls) override {
+    record("badges " + std::to_string(urls.size()) + " from " + urls.front().path());
+  }
 
   std::shared_ptr<NSMenu> menuForMenuKind(FIMenuKind kind) override {
     record("menu " + std::to_string(static_cast<int>(kind)));
@@ -79,13 +83,47 @@ class RecordingFinderSync final : public FIFinderSync {
   std::vector<std::string> calls_;
 };
 
+// Answers as a script gives them: every text is an answer, and none is used up.
+class ListedAnswers final : public ScriptedModalAnswers {
+ public:
+  bool answer(const std::string& text) override {
+    const std::lock_guard lock(mutex_);
+    answers_.push_back(text);
+    return true;
+  }
+  void forgetAnswers() override {
+    const std::lock_guard lock(mutex_);
+    answers_.clear();
+  }
+  void dropAnswers(const std::string& why) override {
+    forgetAnswers();
+    const std::lock_guard lock(mutex_);
+    dropped_.push_back(why);
+  }
+  std::size_t answersLeft() const override {
+    const std::lock_guard lock(mutex_);
+    return answers_.size();
+  }
+  std::vector<std::string> takeShown() override { return {}; }
+  std::vector<std::string> dropped() const {
+    const std::lock_guard lock(mutex_);
+    return dropped_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> answers_;
+  std::vector<std::string> dropped_;
+};
+
 // The extension's end as its process runs it, but on a thread of its own, so that the client's
 // blocking calls from the test's thread are answered meanwhile. It is exported from that thread,
 // where the bus's relay of its signal must live.
 class ServedExtension {
  public:
-  ServedExtension(QDBusConnection bus, UserDefaultsRoot& defaults, const NSURL& monitored)
-      : bus_(std::move(bus)), directories_(defaults) {
+  ServedExtension(QDBusConnection bus, UserDefaultsRoot& defaults, const NSURL& monitored,
+                  ScriptedModalAnswers* scripted)
+      : bus_(std::move(bus)), directories_(defaults), scripted_(scripted) {
     directories_.setDirectoryURLs({monitored});
     context_.moveToThread(&thread_);
     service_.moveToThread(&thread_);
@@ -124,7 +162,8 @@ class ServedExtension {
   QtRunLoop runLoop_{context_};
   HostDirectorySet directories_;
   RecordingFinderSync principal_{runLoop_};
-  FinderSyncService service_{principal_, directories_, runLoop_, "/srv/Resources", nullptr};
+  ScriptedModalAnswers* scripted_;
+  FinderSyncService service_{principal_, directories_, runLoop_, "/srv/Resources", scripted_};
   QThread thread_;
   bool registered_ = false;
 };
@@ -163,10 +202,15 @@ std::set<std::string> exportedMembers(const QString& xml, const QString& interfa
 
 class FinderSyncBusTest : public ::testing::Test {
  protected:
+  // `scripted`: the extension runs without a display, its modals answered over the bus.
+  explicit FinderSyncBusTest(bool scripted = false)
+      : extension{connection("finder-sync-service"), defaults,
+                  NSURL::fileURLWithPath(work.string()), scripted ? &answers : nullptr} {}
   void SetUp() override { ASSERT_TRUE(extension.registered()); }
   void TearDown() override {
-    QDBusConnection::disconnectFromBus("finder-sync-service");
-    QDBusConnection::disconnectFromBus("finder-sync-client");
+    for (const char* name : {"finder-sync-service", "finder-sync-client", "finder-sync-other"}) {
+      QDBusConnection::disconnectFromBus(name);
+    }
   }
 
   QDBusConnection connection(const char* name) {
@@ -182,9 +226,20 @@ class FinderSyncBusTest : public ::testing::Test {
   plovane::testing::PrivateSessionBus bus{folder.path(), folder.path(), {}};
   UserDefaultsRoot defaults{folder.path() / "store", [](const std::string&) {}};
   std::filesystem::path work = plovane::testing::makeFolder(folder.path() / "Work", {"a.txt"});
-  ServedExtension extension{connection("finder-sync-service"), defaults,
-                            NSURL::fileURLWithPath(work.string())};
+  ListedAnswers answers;
+  ServedExtension extension;
   FinderSyncClient client{connection("finder-sync-client")};
+};
+
+class ScriptedFinderSyncBusTest : public FinderSyncBusTest {
+ protected:
+  ScriptedFinderSyncBusTest() : FinderSyncBusTest(true) {}
+
+  NSMenuItem copyEntry() {
+    const auto menu = client.menu(FIMenuKind::contextualMenuForItems, selection("a.txt"));
+    if (!std::holds_alternative<TransportedMenu>(menu)) return NSMenuItem("", "", "");
+    return std::get<TransportedMenu>(menu).menu->items.at(0);
+  }
 };
 
 TEST_F(FinderSyncBusTest, TheServiceExportsWhatTheProtocolDescribes) {
@@ -242,6 +297,51 @@ TEST_F(FinderSyncBusTest, EachCallOfTheClientReachesTheServiceAndReadsItsAnswer)
   EXPECT_EQ(std::vector(calls.end() - 3, calls.end()),
             (std::vector<std::string>{"begin " + work.string(),
                                       "badge " + (work / "a.txt").string(), last}));
+}
+
+// Another process could plant answers that the file manager's next command obeys: the answers
+// serve only the entries chosen over the connection that sent them.
+TEST_F(ScriptedFinderSyncBusTest, AnswersServeOnlyTheConnectionThatSentThem) {
+  const auto copy = copyEntry();
+  ASSERT_EQ(copy.action, "copyClicked:");
+  ASSERT_EQ(client.answerModals({"cancel", "cancel"}), std::nullopt);
+  const auto own = client.performAndWait(copy, selection("a.txt"), 10'000);
+  ASSERT_TRUE(std::holds_alternative<ActionOutcome>(own)) << std::get<std::string>(own);
+  EXPECT_EQ(std::get<ActionOutcome>(own).answersLeft, 2u);
+  EXPECT_TRUE(answers.dropped().empty());
+
+  FinderSyncClient other{connection("finder-sync-other")};
+  ASSERT_EQ(other.answerModals({"cancel"}), std::nullopt);
+  const auto planted = client.performAndWait(copy, selection("a.txt"), 10'000);
+  ASSERT_TRUE(std::holds_alternative<ActionOutcome>(planted)) << std::get<std::string>(planted);
+  EXPECT_EQ(std::get<ActionOutcome>(planted).answersLeft, 0u);
+  ASSERT_EQ(answers.dropped().size(), 1u);
+  EXPECT_NE(answers.dropped().front().find("modal answers from :"), std::string::npos)
+      << answers.dropped().front();
+}
+
+// One call names many paths; past the bound it is refused whole, and within it the extension
+// hears of them in one request.
+TEST_F(FinderSyncBusTest, ABadgeCallBeyondItsBoundIsRefusedAndOneWithinItArrivesWhole) {
+  const auto badges = [&](int count) {
+    QList<QByteArray> paths;
+    for (int i = 0; i < count; ++i) paths << QByteArray::fromStdString((work / "a.txt").string());
+    auto call = QDBusMessage::createMethodCall(protocol::kService, protocol::kPath,
+                                               protocol::kInterface, protocol::kRequestBadges.name);
+    call << QVariant::fromValue(paths);
+    return connection("finder-sync-client").call(call);
+  };
+  const auto refused = badges(protocol::kMostBadgesPerCall + 1);
+  EXPECT_EQ(refused.type(), QDBusMessage::ErrorMessage);
+  EXPECT_EQ(refused.errorName().toStdString(), "org.freedesktop.DBus.Error.InvalidArgs");
+  const auto accepted = badges(protocol::kMostBadgesPerCall);
+  EXPECT_EQ(accepted.type(), QDBusMessage::ReplyMessage) << accepted.errorMessage().toStdString();
+  const auto calls = extension.principal().calls();
+  EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                          [](const std::string& call) { return call.starts_with("badge"); }),
+            1);
+  EXPECT_EQ(calls.back(), "badges " + std::to_string(protocol::kMostBadgesPerCall) + " from " +
+                              (work / "a.txt").string());
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iostream>
 #include <regex>
+#include <sstream>
 
 #include "desktop/StreamSystemLog.h"
 #include "support/EnvironmentOverride.h"
@@ -87,11 +89,19 @@ TEST_F(LogFileTest, MakesItsFoldersPrivateAndAppendsAfterWhatIsThere) {
   EXPECT_NE(why->find((home.path() / "plain" / "x.log").string()), std::string::npos) << *why;
 }
 
-TEST_F(LogFileTest, TheSystemLogWritesEveryLineToItsFileToo) {
+TEST_F(LogFileTest, TheSystemLogWritesEveryLineToItsFileTooAndBothCopiesStayOneLine) {
   StreamSystemLog log(LogFile(file, "plovane-menu"));
+  std::ostringstream standardError;
+  auto* const previous = std::cerr.rdbuf(standardError.rdbuf());
   log.log("cannot launch com.apple.Terminal: no terminal program found");
-  EXPECT_EQ(messagesOf(file), std::vector<std::string>{
-                                  "cannot launch com.apple.Terminal: no terminal program found"});
+  // A path is any bytes: its line breaks must not forge a line of their own.
+  log.log("requestBadgeIdentifierForURL: /w/a\nforged: x\r\nb");
+  std::cerr.rdbuf(previous);
+  const std::vector<std::string> lines = {
+      "cannot launch com.apple.Terminal: no terminal program found",
+      "requestBadgeIdentifierForURL: /w/a\\nforged: x\\r\\nb"};
+  EXPECT_EQ(messagesOf(file), lines);
+  EXPECT_EQ(standardError.str(), lines[0] + "\n" + lines[1] + "\n");
 }
 
 TEST_F(LogFileTest, PastItsBoundTheFileBecomesThePreviousOneAndANewOneStarts) {

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -31,24 +32,97 @@ TEST(NSUserDefaultsTest, WriteIsSeenByAnotherHandleWithoutSynchronize) {
   EXPECT_TRUE(std::filesystem::exists(writer->file()));
 }
 
-TEST(NSUserDefaultsTest, FailedWriteStaysPendingAndSynchronizeReportsIt) {
+TEST(NSUserDefaultsTest, FailedWriteIsDroppedAndReportedByTheNextSynchronize) {
   TemporaryFolder home;
   std::vector<std::string> logged;
   UserDefaultsRoot root(home.path(), [&](const std::string& line) { logged.push_back(line); });
   auto defaults = root.initWithSuiteName("suite");
-  // A folder where the file should be makes every replace fail, also for root.
-  std::filesystem::create_directories(defaults->file());
-  defaults->setObject("kept", "key");
+  defaults->setObject("stored", "key");
+  // A folder in place of the lock file makes every write fail, also for root.
+  std::filesystem::path lock = defaults->file();
+  lock += ".lock";
+  std::filesystem::remove(lock);
+  std::filesystem::create_directories(lock);
+  defaults->setObject("refused", "key");
   EXPECT_TRUE(defaults->lastError());
   ASSERT_EQ(logged.size(), 1u);  // nobody may look at the result: the log tells of it
   EXPECT_NE(logged[0].find("settings not written"), std::string::npos) << logged[0];
-  EXPECT_EQ(defaults->objectForKey("key"), PlistValue("kept"));
+  EXPECT_EQ(defaults->objectForKey("key"), PlistValue("stored"));
+  EXPECT_FALSE(defaults->synchronize());
+  EXPECT_TRUE(defaults->synchronize()) << "reported once";
+
+  // The next write that succeeds carries only its own change.
+  std::filesystem::remove(lock);
+  defaults->setBool(true, "other");
+  EXPECT_FALSE(defaults->lastError());
+  auto reader = root.initWithSuiteName("suite");
+  EXPECT_EQ(reader->objectForKey("key"), PlistValue("stored"));
+  EXPECT_EQ(reader->objectForKey("other"), PlistValue(true));
+}
+
+// The store reads files up to 1 MiB; a write that would pass that is refused and says so, and
+// the file, still readable, takes later writes that fit.
+TEST(NSUserDefaultsTest, AWriteBeyondTheReadersBoundIsRefusedByName) {
+  TemporaryFolder home;
+  UserDefaultsRoot root(home.path(), [](const std::string&) {});
+  auto defaults = root.initWithSuiteName("suite");
+  const auto fill = [&](std::size_t bytes) {
+    defaults->setObject(PlistData(bytes, 'a'), "big");
+    return std::filesystem::file_size(defaults->file());
+  };
+  constexpr std::size_t kBound = 1024 * 1024;
+  const auto size = fill(kBound - 200);
+  ASSERT_EQ(fill(kBound - 200 + (kBound - 40 - size)), kBound - 40);
+
+  defaults->setObject(PlistData(100, 'b'), "more");
+  ASSERT_TRUE(defaults->lastError());
+  EXPECT_NE(defaults->lastError()->find("1 MiB, the most a settings file may hold"),
+            std::string::npos)
+      << *defaults->lastError();
+  EXPECT_FALSE(defaults->objectForKey("more"));
   EXPECT_FALSE(defaults->synchronize());
 
-  std::filesystem::remove(defaults->file());
-  EXPECT_TRUE(defaults->synchronize());
+  defaults->setBool(true, "fits");
   EXPECT_FALSE(defaults->lastError());
-  EXPECT_EQ(root.initWithSuiteName("suite")->objectForKey("key"), PlistValue("kept"));
+  auto reader = root.initWithSuiteName("suite");
+  EXPECT_EQ(reader->objectForKey("fits"), PlistValue(true));
+  EXPECT_TRUE(reader->objectForKey("big"));
+  EXPECT_TRUE(root.takeSetAsideFiles().empty());
+}
+
+TEST(NSUserDefaultsTest, FilesMovedAsideAreGivenOnceToWhoeverTakesThem) {
+  TemporaryFolder home;
+  UserDefaultsRoot root(home.path(), [](const std::string&) {});
+  auto suite = root.initWithSuiteName("suite");
+  auto own = root.standardUserDefaults("com.example");
+  { std::ofstream(suite->file()) << "not a property list"; }
+  { std::ofstream(own->file()) << "<plist><dict><key>a</key>"; }
+  EXPECT_FALSE(suite->objectForKey("key"));
+  EXPECT_FALSE(own->objectForKey("key"));
+
+  // Another program's root on the same folder sees the record.
+  UserDefaultsRoot other(home.path(), [](const std::string&) {});
+  const auto taken = other.takeSetAsideFiles();
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0].domain, "suite");
+  EXPECT_EQ(taken[1].domain, "com.example");
+  for (const auto& file : taken) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(file.path)) << file.path;
+    EXPECT_EQ(file.path.parent_path(), suite->file().parent_path());
+  }
+  std::ifstream kept(taken[0].path);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a property list");
+  EXPECT_TRUE(root.takeSetAsideFiles().empty());
+
+  // One removed before anyone took it is not named.
+  std::filesystem::remove(taken[0].path);
+  { std::ofstream(suite->file()) << "broken again"; }
+  EXPECT_FALSE(suite->objectForKey("key"));
+  for (const auto& entry : std::filesystem::directory_iterator(suite->file().parent_path())) {
+    if (entry.path().filename().string().starts_with("suite.plist.corrupt-"))
+      std::filesystem::remove(entry.path());
+  }
+  EXPECT_TRUE(root.takeSetAsideFiles().empty());
 }
 
 TEST(NSUserDefaultsTest, RefusedValueIsReportedOnceAndDoesNotBlockLaterWrites) {
@@ -102,6 +176,8 @@ TEST(NSUserDefaultsTest, SuiteThatCannotBeOpenedGivesNoHandle) {
                         [&](const std::string& line) { logged.push_back(line); });
   EXPECT_FALSE(root.initWithSuiteName("suite"));
   EXPECT_EQ(logged.size(), 1u);
+  ASSERT_TRUE(root.openError());
+  EXPECT_NE(root.openError()->find("root/Preferences"), std::string::npos) << *root.openError();
 
   UserDefaultsRoot forced(home.path(), [](const std::string&) {});
   forced.setSuitesUnavailable(true);

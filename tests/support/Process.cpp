@@ -147,6 +147,94 @@ std::optional<int> BackgroundProcess::waitForExit(double seconds) {
   return exitCode_;
 }
 
+namespace {
+
+pid_t spawnConversing(const std::vector<std::string>& arguments,
+                      const std::map<std::string, std::string>& environment,
+                      const std::filesystem::path& logFile, int& input, int& output) {
+  int inPipe[2], outPipe[2];
+  if (::pipe2(inPipe, O_CLOEXEC) != 0 || ::pipe2(outPipe, O_CLOEXEC) != 0) {
+    throw std::runtime_error("pipe failed");
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                   0600);
+  auto argv = std::vector<std::string>(arguments);
+  auto env = mergedEnvironment(environment);
+  auto argvPointers = pointers(argv);
+  auto envPointers = pointers(env);
+  pid_t pid = -1;
+  const int spawned = ::posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvPointers.data(),
+                                    envPointers.data());
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(inPipe[0]);
+  ::close(outPipe[1]);
+  if (spawned != 0) {
+    ::close(inPipe[1]);
+    ::close(outPipe[0]);
+    throw std::runtime_error(std::string("cannot start ") + argv[0] + ": " +
+                             std::strerror(spawned));
+  }
+  input = inPipe[1];
+  output = outPipe[0];
+  return pid;
+}
+
+}  // namespace
+
+ConversingProcess::ConversingProcess(const std::vector<std::string>& arguments,
+                                     const std::map<std::string, std::string>& environment,
+                                     const std::filesystem::path& logFile)
+    : BackgroundProcess(spawnConversing(arguments, environment, logFile, input_, output_)) {}
+
+ConversingProcess::~ConversingProcess() {
+  closeInput();
+  waitForExit(5);
+  ::close(output_);
+}
+
+void ConversingProcess::send(const std::string& line) {
+  const std::string text = line + "\n";
+  std::size_t written = 0;
+  while (input_ >= 0 && written < text.size()) {
+    const auto count = ::write(input_, text.data() + written, text.size() - written);
+    if (count <= 0) break;
+    written += static_cast<std::size_t>(count);
+  }
+}
+
+std::optional<std::string> ConversingProcess::readUntil(const std::string& end, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  for (;;) {
+    const std::string marker = end + "\n";
+    const auto at = unread_.starts_with(marker) ? 0 : unread_.find("\n" + marker);
+    if (at != std::string::npos) {
+      const auto cut = at == 0 ? 0 : at + 1;
+      std::string before = unread_.substr(0, cut);
+      unread_.erase(0, cut + marker.size());
+      return before;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return std::nullopt;
+    pollfd ready{output_, POLLIN, 0};
+    if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) continue;
+    char buffer[4096];
+    const auto got = ::read(output_, buffer, sizeof buffer);
+    if (got <= 0) return std::nullopt;
+    unread_.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+void ConversingProcess::closeInput() {
+  if (input_ < 0) return;
+  ::close(input_);
+  input_ = -1;
+}
+
 pid_t spawnProgram(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));

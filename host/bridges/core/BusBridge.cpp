@@ -14,6 +14,7 @@ namespace protocol = platform::desktop::finder_sync;
 
 static_assert(static_cast<int>(MenuKind::items) == protocol::kItemsMenu &&
               static_cast<int>(MenuKind::container) == protocol::kContainerMenu);
+static_assert(BusBridge::kBadgesPerCall <= static_cast<std::size_t>(protocol::kMostBadgesPerCall));
 
 constexpr gint64 kMicrosecondsPerMillisecond = 1000;
 // An extension that cannot be started is not tried again on every selection change.
@@ -27,8 +28,12 @@ bool isNotRunning(const GError* error) {
 bool isTimeout(const GError* error) {
   return g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT) ||
          g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_TIMEOUT) ||
-         g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_TIMED_OUT) ||
-         g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY);
+         g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_TIMED_OUT);
+}
+
+// The extension ended while the call was under way: no stall, the watch starts it again.
+bool isGoneMidCall(const GError* error) {
+  return g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY);
 }
 
 // Replies nobody waits for are checked only to say what went wrong.
@@ -44,9 +49,13 @@ void noteFailure(GObject* source, GAsyncResult* result, const char* what) {
 }  // namespace
 
 BusBridge::BusBridge(std::string manager, HostStateFile hostState)
-    : manager_(std::move(manager)), hostState_(std::move(hostState)) {}
+    : manager_(std::move(manager)), hostState_(std::move(hostState)) {
+  watchExtension();
+}
 
 BusBridge::~BusBridge() {
+  if (watch_ != 0) g_bus_unwatch_name(watch_);
+  if (restartSource_ != 0) g_source_remove(restartSource_);
   if (badgeSource_ != 0) g_source_remove(badgeSource_);
   if (bus_ != nullptr) g_object_unref(bus_);
 }
@@ -60,31 +69,99 @@ bool BusBridge::serves(const std::vector<std::string>& paths) {
   return state.enabledFor(manager_) && state.containsAll(paths);
 }
 
-bool BusBridge::reachable() const { return !starting_ && g_get_monotonic_time() >= quietUntil_; }
+bool BusBridge::reachable() const { return g_get_monotonic_time() >= quietUntil_; }
 
 GDBusConnection* BusBridge::bus() {
   if (bus_ == nullptr) bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   return bus_;
 }
 
+void BusBridge::watchExtension() {
+  if (bus() == nullptr) return;
+  // The first answer comes from the main loop: until then, whether it runs is asked once here,
+  // so a right-click straight after loading knows whether to wait for a start.
+  GVariant* owned = g_dbus_connection_call_sync(
+      bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+      g_variant_new("(s)", protocol::kService), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+      kMenuWaitMilliseconds, nullptr, nullptr);
+  if (owned != nullptr) {
+    gboolean value = FALSE;
+    g_variant_get(owned, "(b)", &value);
+    running_ = value != FALSE;
+    g_variant_unref(owned);
+  }
+  watch_ =
+      g_bus_watch_name_on_connection(bus_, protocol::kService, G_BUS_NAME_WATCHER_FLAGS_NONE,
+                                     &BusBridge::onAppeared, &BusBridge::onVanished, this, nullptr);
+}
+
+void BusBridge::onAppeared(GDBusConnection*, const gchar*, const gchar*, gpointer self) {
+  auto& bridge = *static_cast<BusBridge*>(self);
+  bridge.running_ = true;
+  g_dbus_connection_call(bridge.bus_, protocol::kService, protocol::kPath, protocol::kInterface,
+                         protocol::kAttach.name, nullptr, G_VARIANT_TYPE(protocol::kAttach.reply),
+                         G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, &BusBridge::onAttached,
+                         self);
+  if (bridge.refreshWanted_) {
+    bridge.refreshWanted_ = false;
+    if (bridge.itemsChanged_) bridge.itemsChanged_();
+  }
+}
+
+void BusBridge::onAttached(GObject* source, GAsyncResult* result, gpointer) {
+  noteFailure(source, result, "attaching to the extension");
+}
+
+void BusBridge::onVanished(GDBusConnection*, const gchar*, gpointer self) {
+  auto& bridge = *static_cast<BusBridge*>(self);
+  bridge.running_ = false;
+  // A file manager may have built a menu while it was gone (Nautilus keeps the one it built at
+  // the last selection change): once it is back, the file manager asks again.
+  bridge.refreshWanted_ = true;
+  // Only where this file manager shows the menu: a user who switched it off starts nothing.
+  if (bridge.hostState_.current().enabledFor(bridge.manager_)) bridge.restartWhenDue();
+}
+
+void BusBridge::restartWhenDue() {
+  if (starting_ || restartSource_ != 0) return;
+  const gint64 due = lastStart_ + kRestartSpacingMilliseconds * kMicrosecondsPerMillisecond;
+  const gint64 now = g_get_monotonic_time();
+  if (lastStart_ == 0 || now >= due) {
+    startInBackground();
+    return;
+  }
+  restartSource_ = g_timeout_add(static_cast<guint>((due - now) / kMicrosecondsPerMillisecond) + 1,
+                                 &BusBridge::restartNow, this);
+}
+
+gboolean BusBridge::restartNow(gpointer self) {
+  auto& bridge = *static_cast<BusBridge*>(self);
+  bridge.restartSource_ = 0;
+  if (!bridge.running_) bridge.startInBackground();
+  return G_SOURCE_REMOVE;
+}
+
 std::vector<Entry> BusBridge::menu(MenuKind kind, const std::vector<std::string>& paths) {
-  if (!serves(paths) || !reachable() || bus() == nullptr) return {};
+  if (!serves(paths)) {
+    // An extension coming up writes the directory set afresh: ask again once it is there.
+    if (!running_) refreshWanted_ = true;
+    return {};
+  }
+  if (!reachable() || bus() == nullptr) return {};
+  // A running extension is asked without starting it; one that is not is started by this call,
+  // which waits for it within the same limit: a start usually fits, and the right-click that
+  // found it gone then still shows the menu.
+  const bool running = running_;
+  const gint64 begun = g_get_monotonic_time();
   GError* error = nullptr;
-  // Not started by this call: a file manager must not wait for an extension to come up.
   GVariant* reply = g_dbus_connection_call_sync(
       bus_, protocol::kService, protocol::kPath, protocol::kInterface, protocol::kMenu.name,
       g_variant_new("(i@aay)", static_cast<gint32>(kind), pathsVariant(paths)),
-      G_VARIANT_TYPE(protocol::kMenu.reply), G_DBUS_CALL_FLAGS_NO_AUTO_START, kMenuWaitMilliseconds,
+      G_VARIANT_TYPE(protocol::kMenu.reply),
+      running ? G_DBUS_CALL_FLAGS_NO_AUTO_START : G_DBUS_CALL_FLAGS_NONE, kMenuWaitMilliseconds,
       nullptr, &error);
   if (reply == nullptr) {
-    if (isNotRunning(error)) {
-      startInBackground();
-    } else if (isTimeout(error)) {
-      quietUntil_ =
-          g_get_monotonic_time() + kQuietAfterTimeoutMilliseconds * kMicrosecondsPerMillisecond;
-    } else {
-      g_message("Plovane Menu: no menu: %s", error->message);
-    }
+    noteMissedMenu(error, !running);
     g_error_free(error);
     return {};
   }
@@ -92,11 +169,44 @@ std::vector<Entry> BusBridge::menu(MenuKind kind, const std::vector<std::string>
   g_variant_get(reply, "(&s)", &json);
   auto entries = entriesFromMenuReply(json);
   g_variant_unref(reply);
+  // A reply refused, or one that took the whole limit to read, counts as a stall: the next
+  // right-clicks do not pay for it again.
+  const bool slow =
+      g_get_monotonic_time() - begun > kMenuWaitMilliseconds * kMicrosecondsPerMillisecond;
+  if (!entries || (running && slow)) {
+    quietUntil_ =
+        g_get_monotonic_time() + kQuietAfterTimeoutMilliseconds * kMicrosecondsPerMillisecond;
+  }
   return entries.value_or(std::vector<Entry>{});
 }
 
+void BusBridge::noteMissedMenu(const GError* error, bool started) {
+  if (isNotRunning(error) && !started) {
+    // It went since the watch last said it ran.
+    refreshWanted_ = true;
+    startInBackground();
+  } else if (isGoneMidCall(error)) {
+    refreshWanted_ = true;
+  } else if (isTimeout(error) && started) {
+    // Still coming up: the file manager is asked to refresh its items once it is.
+    refreshWanted_ = true;
+  } else if (isTimeout(error)) {
+    quietUntil_ =
+        g_get_monotonic_time() + kQuietAfterTimeoutMilliseconds * kMicrosecondsPerMillisecond;
+  } else {
+    g_message("Plovane Menu: no menu: %s", error->message);
+    // An extension that cannot be started is not tried again on every selection change.
+    if (started) {
+      quietUntil_ =
+          g_get_monotonic_time() + kQuietAfterFailedStartMilliseconds * kMicrosecondsPerMillisecond;
+    }
+  }
+}
+
 void BusBridge::startInBackground() {
+  if (starting_ || bus() == nullptr) return;
   starting_ = true;
+  lastStart_ = g_get_monotonic_time();
   g_dbus_connection_call(bus_, "org.freedesktop.DBus", "/org/freedesktop/DBus",
                          "org.freedesktop.DBus", "StartServiceByName",
                          g_variant_new("(su)", protocol::kService, 0u), G_VARIANT_TYPE("(u)"),
@@ -115,8 +225,8 @@ void BusBridge::onStarted(GObject* source, GAsyncResult* result, gpointer self) 
         g_get_monotonic_time() + kQuietAfterFailedStartMilliseconds * kMicrosecondsPerMillisecond;
     return;
   }
+  // Its name appearing tells the rest (the watch attaches and refreshes).
   g_variant_unref(reply);
-  if (bridge.itemsChanged_) bridge.itemsChanged_();
 }
 
 void BusBridge::perform(const Entry& entry, const std::vector<std::string>& paths) {

@@ -17,6 +17,12 @@ class BusBridge final : public Bridge {
   // call in flight: calls stay small, and the next goes out only once the last was answered.
   static constexpr std::size_t kBadgesPerCall = 250;
 
+  // A start that follows a vanished extension this soon after the last one waits out the rest,
+  // so an extension that keeps crashing is not restarted in a tight loop.
+  static constexpr int kRestartSpacingMilliseconds = 5000;
+
+  // Starts the extension in the background unless it runs, and keeps watching it: the extension
+  // stays while a file manager is attached, and one that vanished is started again at once.
   BusBridge(std::string manager, HostStateFile hostState);
   ~BusBridge() override;
 
@@ -29,9 +35,17 @@ class BusBridge final : public Bridge {
   bool serves(const std::vector<std::string>& paths);
   bool reachable() const;
   GDBusConnection* bus();
+  void watchExtension();
   void startInBackground();
+  void restartWhenDue();
+  void noteMissedMenu(const GError* error, bool started);
   void sendBadges();
 
+  static void onAppeared(GDBusConnection* bus, const gchar* name, const gchar* owner,
+                         gpointer self);
+  static void onVanished(GDBusConnection* bus, const gchar* name, gpointer self);
+  static gboolean restartNow(gpointer self);
+  static void onAttached(GObject* source, GAsyncResult* result, gpointer self);
   static void onStarted(GObject* source, GAsyncResult* result, gpointer self);
   static void onPerformed(GObject* source, GAsyncResult* result, gpointer self);
   static void onBadgesSent(GObject* source, GAsyncResult* result, gpointer self);
@@ -41,7 +55,12 @@ class BusBridge final : public Bridge {
   HostStateFile hostState_;
   GDBusConnection* bus_ = nullptr;
   std::function<void()> itemsChanged_;
-  bool starting_ = false;
+  guint watch_ = 0;
+  bool running_ = false;        // the extension owns its bus name
+  bool starting_ = false;       // a start asked of the bus has not been answered
+  bool refreshWanted_ = false;  // a menu went without entries while the extension was coming up
+  gint64 lastStart_ = 0;        // monotonic microseconds
+  guint restartSource_ = 0;
   gint64 quietUntil_ = 0;  // monotonic microseconds
   std::vector<std::string> pendingBadges_;
   guint badgeSource_ = 0;

@@ -1,10 +1,14 @@
 #include "core/HostStateFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
 
 #include "desktop/BusNames.h"
+#include "files/InsideFolder.h"
 #include "store/PlistCodec.h"
 
 namespace plovane::bridge {
@@ -27,12 +31,32 @@ std::vector<std::string> textsOf(const PlistDictionary& domain, const char* key)
   return texts;
 }
 
+// The file's bytes, or none when it is not a regular file of a size the store could have written.
+// Opened without blocking: a FIFO or a device put in its place must not hold the file manager.
+std::vector<std::uint8_t> bytesOf(const std::filesystem::path& file) {
+  const int descriptor = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (descriptor < 0) return {};
+  std::vector<std::uint8_t> bytes;
+  struct stat status {};
+  if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+      static_cast<std::uint64_t>(status.st_size) <= platform::kMaxPlistFileBytes) {
+    // One byte past the limit is enough for the decoder to refuse a file that grew meanwhile.
+    bytes.resize(platform::kMaxPlistFileBytes + 1);
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+      const ssize_t got = ::read(descriptor, bytes.data() + filled, bytes.size() - filled);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      filled += static_cast<std::size_t>(got);
+    }
+    bytes.resize(filled);
+  }
+  ::close(descriptor);
+  return bytes;
+}
+
 HostState read(const std::filesystem::path& file) {
-  std::ifstream stream(file, std::ios::binary);
-  // One byte past the limit is enough for the decoder to refuse the file.
-  std::vector<std::uint8_t> bytes(platform::kMaxPlistFileBytes + 1);
-  stream.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<std::size_t>(stream.gcount()));
+  const auto bytes = bytesOf(file);
   const auto decoded = platform::decodePlist(bytes);
   const auto* value = std::get_if<PlistValue>(&decoded);
   const auto* domain = value ? value->as<PlistDictionary>() : nullptr;
@@ -46,9 +70,7 @@ HostState read(const std::filesystem::path& file) {
 bool HostState::containsAll(const std::vector<std::string>& paths) const {
   const auto inside = [this](const std::string& path) {
     return std::any_of(directories.begin(), directories.end(), [&](const std::string& folder) {
-      if (path == folder) return true;
-      const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
-      return path.starts_with(prefix);
+      return platform::isInsideFolder(folder, path);
     });
   };
   return !paths.empty() && std::all_of(paths.begin(), paths.end(), inside);

@@ -14,7 +14,7 @@ struct HostState {
   std::vector<std::string> directories;       // the directory set: folder paths
   std::vector<std::string> disabledManagers;  // file managers the user switched the menu off in
 
-  // Every path is one of the directory set's folders or lies inside one.
+  // Every path is one of the directory set's folders or lies inside one, by the extension's rule.
   bool containsAll(const std::vector<std::string>& paths) const;
   bool enabledFor(const std::string& manager) const;
 };

@@ -3,11 +3,13 @@
 #include <gio/gio.h>
 #include <json-glib/json-glib.h>
 
-#include <filesystem>
+#include <initializer_list>
 #include <memory>
+#include <string_view>
 
 #include "desktop/SystemImageIcons.h"
 #include "desktop/findersync/FinderSyncProtocol.h"
+#include "files/InsideFolder.h"
 
 namespace plovane::bridge {
 
@@ -17,12 +19,49 @@ namespace json = platform::desktop::finder_sync::menu_json;
 
 using Parser = std::unique_ptr<JsonParser, decltype(&g_object_unref)>;
 
+// Arrays and objects a reply may nest: the root, an array and an entry per menu level, and an
+// image drawn from an image drawn from an image, with its rectangles.
+constexpr std::size_t kMaxNesting = 1 + 2 * kMaxMenuLevels + 7;
+
+// Why a reply is not parsed at all, or nothing. One pass over the bytes: json-glib's parser
+// recurses once per nesting level, so a deep reply would end the file manager's process.
+const char* whyRefused(std::string_view json) {
+  if (json.size() > kMaxMenuReplyBytes) return "larger than the menu bound";
+  std::size_t depth = 0;
+  bool inString = false;
+  bool escaped = false;
+  for (const char c : json) {
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxNesting) return "nested deeper than a menu";
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return nullptr;
+}
+
+// JSON may spell a lone surrogate, which decodes to bytes that are not UTF-8: GTK takes only UTF-8.
 std::string textMember(JsonObject* object, const char* name) {
   JsonNode* node = json_object_get_member(object, name);
   if (node == nullptr || JSON_NODE_HOLDS_NULL(node) ||
       json_node_get_value_type(node) != G_TYPE_STRING)
     return {};
-  return json_node_get_string(node);
+  const gchar* text = json_node_get_string(node);
+  if (g_utf8_validate(text, -1, nullptr)) return text;
+  gchar* repaired = g_utf8_make_valid(text, -1);
+  std::string valid = repaired;
+  g_free(repaired);
+  return valid;
 }
 
 JsonObject* objectMember(JsonObject* object, const char* name) {
@@ -42,11 +81,14 @@ std::string systemIcon(const std::string& name) {
   return found == icons.end() ? std::string() : found->second.front();
 }
 
-std::string firstExisting(const std::filesystem::path& folder, const std::string& name,
+// The first of `name`'s files that exists inside `folder`; a name cannot lead out of it.
+std::string firstExisting(const std::string& folder, const std::string& name,
                           std::initializer_list<const char*> extensions) {
+  if (folder.empty()) return {};
   for (const char* extension : extensions) {
-    const auto file = folder / (name + extension);
-    if (g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) return file.string();
+    const std::string file = platform::normalisedPath(folder + "/" + name + extension);
+    if (!platform::isInsideFolder(folder, file)) return {};
+    if (g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) return file;
   }
   return {};
 }
@@ -62,16 +104,18 @@ std::string fileTypeIcon(const std::string& path) {
   return icon;
 }
 
-std::string iconFor(JsonObject* image, const std::filesystem::path& resources) {
+// A theme name, or a file inside `resources` (absolute and normalised, or empty): the file manager
+// loads what it is handed, and the reply may come from anyone.
+std::string iconFor(JsonObject* image, const std::string& resources) {
   const std::string kind = textMember(image, json::kKind);
   const std::string name = textMember(image, json::kName);
   if (kind == json::kAssetKind) return firstExisting(resources, name, {".png", ".svg"});
   if (kind == json::kSystemKind) return systemIcon(name);
   if (kind == json::kFileIconKind) return fileTypeIcon(name);
   if (kind == json::kApplicationIconKind) {
-    const std::string own =
-        firstExisting(std::filesystem::path(name) / "Resources", "AppIcon", {".svg", ".png"});
-    return own.empty() ? "application-x-executable" : own;
+    // The extension's own bundle holds its resources; another bundle's file is not handed over.
+    const std::string own = firstExisting(name + "/Resources", "AppIcon", {".svg", ".png"});
+    return platform::isInsideFolder(resources, own) ? own : "application-x-executable";
   }
   if (kind == json::kCanvasKind) {
     JsonObject* drawing = objectMember(image, json::kDrawing);
@@ -81,8 +125,12 @@ std::string iconFor(JsonObject* image, const std::filesystem::path& resources) {
   return {};
 }
 
-std::optional<std::vector<Entry>> entriesOf(JsonArray* items,
-                                            const std::filesystem::path& resources) {
+std::optional<std::vector<Entry>> entriesOf(JsonArray* items, const std::string& resources,
+                                            int level) {
+  if (level > kMaxMenuLevels) {
+    g_message("Plovane Menu: a menu reply was refused: more than %d levels", kMaxMenuLevels);
+    return std::nullopt;
+  }
   std::vector<Entry> entries;
   for (guint index = 0; index < json_array_get_length(items); ++index) {
     JsonNode* node = json_array_get_element(items, index);
@@ -98,7 +146,7 @@ std::optional<std::vector<Entry>> entriesOf(JsonArray* items,
       entry.icon = iconFor(image, resources);
     }
     if (JsonArray* submenu = arrayMember(object, json::kSubmenu)) {
-      auto children = entriesOf(submenu, resources);
+      auto children = entriesOf(submenu, resources, level + 1);
       if (!children) return std::nullopt;
       entry.submenu = std::move(*children);
     }
@@ -107,8 +155,8 @@ std::optional<std::vector<Entry>> entriesOf(JsonArray* items,
         (entry.title.empty() || entry.title == "-"))
       continue;
     if (!entry.action.empty() && !entry.submenu.empty()) {
-      Entry own = entry;
-      own.submenu.clear();
+      // Without its submenu: copying that too made a deep reply quadratic.
+      Entry own{entry.title, entry.action, entry.tag, entry.enabled, entry.icon, {}};
       entry.submenu.insert(entry.submenu.begin(), std::move(own));
     }
     entries.push_back(std::move(entry));
@@ -118,7 +166,12 @@ std::optional<std::vector<Entry>> entriesOf(JsonArray* items,
 
 }  // namespace
 
-std::optional<std::vector<Entry>> entriesFromMenuReply(const std::string& json) {
+std::optional<std::vector<Entry>> entriesFromMenuReply(std::string_view json) {
+  if (json.empty()) return std::nullopt;
+  if (const char* why = whyRefused(json)) {
+    g_message("Plovane Menu: a menu reply of %zu bytes was refused: %s", json.size(), why);
+    return std::nullopt;
+  }
   Parser parser(json_parser_new(), g_object_unref);
   if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()),
                                   nullptr))
@@ -128,7 +181,8 @@ std::optional<std::vector<Entry>> entriesFromMenuReply(const std::string& json) 
   JsonObject* menu = json_node_get_object(root);
   JsonArray* items = arrayMember(menu, json::kItems);
   if (items == nullptr) return std::nullopt;
-  return entriesOf(items, textMember(menu, json::kResources));
+  const std::string resources = textMember(menu, json::kResources);
+  return entriesOf(items, resources.starts_with('/') ? platform::normalisedPath(resources) : "", 1);
 }
 
 }  // namespace plovane::bridge

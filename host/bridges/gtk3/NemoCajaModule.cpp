@@ -12,6 +12,7 @@
 #include "gtk3/LocalPaths.h"
 #include "gtk3/MenuItems.h"
 #include "gtk3/NemoCajaApi.h"
+#include "gtk3/RefreshWhenNoMenuIsOpen.h"
 
 namespace {
 
@@ -68,10 +69,12 @@ void initProvider(GTypeInstance* instance, gpointer) {
   });
   g_weak_ref_init(provider.get(), instance);
   bridge().setItemsChanged([provider] {
-    if (gpointer object = g_weak_ref_get(provider.get())) {
-      fm::emitItemsUpdated(static_cast<fm::MenuProvider*>(object));
-      g_object_unref(object);
-    }
+    fm::refreshWhenNoMenuIsOpen([provider] {
+      if (gpointer object = g_weak_ref_get(provider.get())) {
+        fm::emitItemsUpdated(static_cast<fm::MenuProvider*>(object));
+        g_object_unref(object);
+      }
+    });
   });
 }
 

@@ -67,6 +67,8 @@ G_MODULE_EXPORT void thunar_extension_initialize(ThunarxProviderPlugin* plugin) 
   const GInterfaceInfo menuProvider{initMenuProvider, nullptr, nullptr};
   thunarx_provider_plugin_add_interface(plugin, providerType, THUNARX_TYPE_MENU_PROVIDER,
                                         &menuProvider);
+  // Loaded means Thunar runs: the bridge starts the extension now, not at the first right-click.
+  bridge();
 }
 
 // Required by Thunar; the module is resident, so this never runs before the process ends.

@@ -25,13 +25,17 @@ inline constexpr Method kPerform{"Perform", "(sxsaay)", "(u)"};
 inline constexpr Method kBeginObserving{"BeginObserving", "(ay)", "()"};
 inline constexpr Method kEndObserving{"EndObserving", "(ay)", "()"};
 inline constexpr Method kRequestBadge{"RequestBadge", "(ay)", "()"};
-// The badge requests of many shown items in one call.
+// The badge requests of many shown items in one call, of at most kMostBadgesPerCall paths.
 inline constexpr Method kRequestBadges{"RequestBadges", "(aay)", "()"};
+inline constexpr int kMostBadgesPerCall = 1000;
 // The answers for the modals of the next chosen entries, replacing any left over.
 inline constexpr Method kAnswerModals{"AnswerModals", "(aay)", "()"};
+// A file manager's module has loaded and keeps the extension until its bus connection closes,
+// as a file manager keeps its extensions while it runs.
+inline constexpr Method kAttach{"Attach", "()", "()"};
 
 inline constexpr Method kMethods[] = {kMenu,         kPerform,       kBeginObserving, kEndObserving,
-                                      kRequestBadge, kRequestBadges, kAnswerModals};
+                                      kRequestBadge, kRequestBadges, kAnswerModals,   kAttach};
 
 // (action, modals, failure, answersLeft): the work of a chosen entry has run out. `modals`
 // describes each modal answered by script; `failure` is empty when the work ran to its end.

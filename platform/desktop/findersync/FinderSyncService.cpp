@@ -43,6 +43,13 @@ FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet&
       resources_(std::move(resources)),
       scripted_(scripted) {
   qDBusRegisterMetaType<QList<QByteArray>>();
+  attachedModules_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
+  connect(&attachedModules_, &QDBusServiceWatcher::serviceUnregistered, this,
+          [this](const QString& module) {
+            attachedModules_.removeWatchedService(module);
+            // The idle time counts from the moment the last file manager went.
+            noteActivity();
+          });
   runLoop_.setRunner([this](const Block& block) { runGuarded(block); });
   runLoop_.setIdleHandler([this] {
     finishActions();
@@ -57,13 +64,19 @@ QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
     return {};
   }
   selectOnly(selection);
-  const auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
+  auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
+  // The menu re-read the monitored folders: a module may still ask for a folder switched off.
+  const auto directories = controller_.directoryURLs();
+  for (const auto& item : controller_.selectedItemURLs().value_or(std::vector<NSURL>{})) {
+    if (!isInsideDirectorySet(directories, item)) menu = std::make_shared<NSMenu>();
+  }
   return QString::fromUtf8(encodeMenu(*menu, resources_));
 }
 
 uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
                                 const QList<QByteArray>& selection) {
   noteActivity();
+  dropAnswersNotFrom(caller());
   selectOnly(selection);
   controller_.setRequestingProgram(callerProgram());
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
@@ -74,6 +87,7 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
   }
   const uint action = ++lastAction_;
   runningActions_.push_back(action);
+  if (notices_ != nullptr) notices_->setCommand(title.toStdString());
   bool known = true;
   runGuarded([&] { known = finderSync_.performSelector(sender.action, &sender); });
   if (!known) {
@@ -91,7 +105,7 @@ std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
   const auto directories = controller_.directoryURLs();
   const bool inside =
       !selection.empty() && std::all_of(selection.begin(), selection.end(), [&](const NSURL& item) {
-        return isInsideDirectorySet(directories, item);
+        return actsInsideDirectorySet(directories, item);
       });
   if (!inside) return QStringLiteral("the selection is not inside a monitored folder");
   std::shared_ptr<NSMenu> menu;
@@ -118,7 +132,15 @@ void FinderSyncService::RequestBadge(const QByteArray& path) {
 
 void FinderSyncService::RequestBadges(const QList<QByteArray>& paths) {
   noteActivity();
-  for (const auto& path : paths) finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
+  if (paths.size() > finder_sync::kMostBadgesPerCall) {
+    sendErrorReply(QDBusError::InvalidArgs,
+                   QStringLiteral("at most %1 paths a call").arg(finder_sync::kMostBadgesPerCall));
+    return;
+  }
+  std::vector<NSURL> urls;
+  urls.reserve(static_cast<std::size_t>(paths.size()));
+  for (const auto& path : paths) urls.push_back(urlForPath(path));
+  finderSync_.requestBadgeIdentifiersForURLs(urls);
 }
 
 void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
@@ -129,12 +151,26 @@ void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
     return;
   }
   scripted_->forgetAnswers();
+  answersFrom_ = caller();
   for (const auto& answer : answers) {
     if (!scripted_->answer(answer.toStdString())) {
       scripted_->forgetAnswers();
       sendErrorReply(QDBusError::InvalidArgs, "not an answer: " + QString::fromUtf8(answer));
       return;
     }
+  }
+}
+
+void FinderSyncService::Attach() {
+  noteActivity();
+  if (!calledFromDBus()) return;
+  const QString module = message().service();
+  if (attachedModules_.watchedServices().contains(module)) return;
+  attachedModules_.setConnection(connection());
+  attachedModules_.addWatchedService(module);
+  // It may have gone between sending the call and the watch.
+  if (!connection().interface()->isServiceRegistered(module).value()) {
+    attachedModules_.removeWatchedService(module);
   }
 }
 
@@ -145,6 +181,19 @@ void FinderSyncService::runGuarded(const std::function<void()>& work) {
     // One failed block must not take the extension down with it.
     if (failure_.isEmpty()) failure_ = QString::fromUtf8(failure.what());
   }
+}
+
+QString FinderSyncService::caller() const {
+  return calledFromDBus() ? message().service() : QString();
+}
+
+void FinderSyncService::dropAnswersNotFrom(const QString& performer) {
+  if (scripted_ == nullptr || answersFrom_.isEmpty() || answersFrom_ == performer) return;
+  if (scripted_->answersLeft() > 0) {
+    scripted_->dropAnswers("modal answers from " + answersFrom_.toStdString() +
+                           " dropped: the chosen entry comes from " + performer.toStdString());
+  }
+  answersFrom_.clear();
 }
 
 std::string FinderSyncService::callerProgram() const {
@@ -178,6 +227,7 @@ void FinderSyncService::finishActions() {
   for (const uint action : runningActions_) emit ActionFinished(action, modals, failure_, left);
   runningActions_.clear();
   failure_.clear();
+  if (notices_ != nullptr) notices_->setCommand({});
 }
 
 }  // namespace platform::desktop

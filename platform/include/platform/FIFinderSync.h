@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/NSURL.h"
 #include "platform/Responder.h"
@@ -25,6 +26,8 @@ class FIFinderSync : public Responder {
   virtual void beginObservingDirectoryAtURL(const NSURL& url) = 0;
   virtual void endObservingDirectoryAtURL(const NSURL& url) = 0;
   virtual void requestBadgeIdentifierForURL(const NSURL& url) = 0;
+  // The badges of many shown items at once, as a file manager asks for a folder's listing.
+  virtual void requestBadgeIdentifiersForURLs(const std::vector<NSURL>& urls) = 0;
   virtual std::shared_ptr<NSMenu> menuForMenuKind(FIMenuKind kind) = 0;
 };
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/PlistValue.h"
 
@@ -15,10 +16,11 @@ namespace platform {
 class PlistDomainFile;
 
 // A user-defaults domain backed by its property-list file. Every write goes to the file at
-// once (the store's prompt flush), merged key by key with what other processes wrote; a write
-// that failed stays pending, and `synchronize` retries it and reports the failure. A value the
-// file cannot hold (text that is not UTF-8) is refused at once: logged, never pending, and
-// reported by the next `synchronize`.
+// once (the store's prompt flush), merged key by key with what other processes wrote. A write
+// that failed, or a value the file cannot hold (text that is not UTF-8), is dropped: logged,
+// never kept for a later write, readers see the stored value again, and the next `synchronize`
+// reports it. Kept, a change the person was told was not saved would reach the file with the
+// next one that succeeds.
 class NSUserDefaults {
  public:
   using LogLine = std::function<void(const std::string&)>;
@@ -43,7 +45,12 @@ class NSUserDefaults {
   void setValuesForKeysWithDictionary(PlistDictionary values);
   void removeObjectForKey(const std::string& key);
 
-  // Writes what is still pending and re-reads the file; false when a write failed.
+  // Grows whenever the domain's contents were taken anew: another process's write, or one of
+  // this object's own. Costs one stat when nothing changed, so a reader can skip its work then.
+  std::uint64_t contentsVersion();
+
+  // Re-reads the file; false, with the reason in `lastError`, when a write since the last call
+  // failed or was refused.
   bool synchronize();
   // The reason of the last failed write, until a write succeeds.
   const std::optional<std::string>& lastError() const { return lastError_; }
@@ -54,13 +61,19 @@ class NSUserDefaults {
   void change(const std::string& key, std::optional<PlistValue> value);
   // False, logged and kept for the next `synchronize`, when the file cannot hold `value`.
   bool accepts(const std::string& key, const PlistValue& value);
-  bool flush();
+  void write(const std::map<std::string, std::optional<PlistValue>>& changes);
 
   LogLine log_;
   std::unique_ptr<PlistDomainFile> domain_;
-  std::map<std::string, std::optional<PlistValue>> pending_;
-  std::optional<std::string> refused_;
+  // A failure `synchronize` has not reported yet.
+  std::optional<std::string> unreported_;
   std::optional<std::string> lastError_;
+};
+
+// A settings file that could not be read, moved aside; its domain starts again empty.
+struct SetAsideSettingsFile {
+  std::string domain;
+  std::filesystem::path path;
 };
 
 // Where the defaults domains live: "<root>/Preferences/<domain>.plist".
@@ -76,6 +89,11 @@ class UserDefaultsRoot {
   // The program's own domain, named by its bundle identifier.
   std::shared_ptr<NSUserDefaults> standardUserDefaults(const std::string& bundleIdentifier);
 
+  // Why the last domain asked for could not be opened; absent once one opens.
+  const std::optional<std::string>& openError() const { return openError_; }
+  // The settings files moved aside, by any program, that no one took yet: each is given once.
+  std::vector<SetAsideSettingsFile> takeSetAsideFiles();
+
   void setSuitesUnavailable(bool unavailable) { suitesUnavailable_ = unavailable; }
   const std::filesystem::path& root() const { return root_; }
   std::filesystem::path fileForDomain(const std::string& domain) const;
@@ -86,6 +104,7 @@ class UserDefaultsRoot {
   std::filesystem::path root_;
   NSUserDefaults::LogLine log_;
   bool suitesUnavailable_ = false;
+  std::optional<std::string> openError_;
   std::map<std::string, std::shared_ptr<NSUserDefaults>> standardDomains_;
 };
 

@@ -36,6 +36,10 @@ class NSWorkspace {
   virtual std::optional<NSScreen> mainScreen() const = 0;
   virtual std::optional<NSError> setDesktopImageURL(const NSURL& url, const NSScreen& screen) = 0;
   virtual void activateFileViewerSelectingURLs(const std::vector<NSURL>& urls) = 0;
+  // The file managers (by the names their users know) that run without the extension's module
+  // although it is installed: they load it only as they start, so only a restart shows the menu
+  // there. None where the system itself hands extensions to the file manager.
+  virtual std::vector<std::string> fileManagersToRestart() const = 0;
 };
 
 }  // namespace platform

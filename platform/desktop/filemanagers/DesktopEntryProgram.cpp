@@ -1,10 +1,10 @@
-#include "host/integration/DesktopEntryProgram.h"
+#include "desktop/filemanagers/DesktopEntryProgram.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <vector>
 
-namespace plovane::integration {
+namespace platform::desktop {
 
 namespace fs = std::filesystem;
 
@@ -66,4 +66,4 @@ std::optional<fs::path> desktopEntryProgram(const std::string& fileName) {
   return std::nullopt;
 }
 
-}  // namespace plovane::integration
+}  // namespace platform::desktop

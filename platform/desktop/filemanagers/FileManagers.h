@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "host/integration/MenuSwitches.h"
+#include "desktop/filemanagers/MenuSwitches.h"
 
-namespace plovane::integration {
+namespace platform::desktop {
 
 // A file manager the menu can appear in.
 struct FileManager {
@@ -33,4 +33,4 @@ struct FileManagerState {
 std::vector<FileManagerState> fileManagersFound(const std::vector<FileManager>& known,
                                                 MenuSwitches& switches);
 
-}  // namespace plovane::integration
+}  // namespace platform::desktop

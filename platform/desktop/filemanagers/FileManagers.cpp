@@ -1,11 +1,11 @@
-#include "host/integration/FileManagers.h"
+#include "desktop/filemanagers/FileManagers.h"
 
 #include <unistd.h>
 
 #include "desktop/ProgramLauncher.h"
-#include "host/integration/DesktopEntryProgram.h"
+#include "desktop/filemanagers/DesktopEntryProgram.h"
 
-namespace plovane::integration {
+namespace platform::desktop {
 
 namespace fs = std::filesystem;
 
@@ -52,4 +52,4 @@ std::vector<FileManagerState> fileManagersFound(const std::vector<FileManager>& 
   return found;
 }
 
-}  // namespace plovane::integration
+}  // namespace platform::desktop

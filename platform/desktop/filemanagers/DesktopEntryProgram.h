@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-namespace plovane::integration {
+namespace platform::desktop {
 
 // The program a desktop entry's Exec value starts: its first word, unquoted. Absent when the
 // quotes are not closed.
@@ -15,4 +15,4 @@ std::optional<std::string> execProgram(const std::string& exec);
 // the XDG data home and the XDG data folders.
 std::optional<std::filesystem::path> desktopEntryProgram(const std::string& fileName);
 
-}  // namespace plovane::integration
+}  // namespace platform::desktop

@@ -7,7 +7,7 @@
 
 #include "platform/NSUserDefaults.h"
 
-namespace plovane::integration {
+namespace platform::desktop {
 
 // The stand-in's program, as the switches name it.
 inline constexpr char kStandInProgram[] = "plovane-finder";
@@ -29,4 +29,4 @@ class MenuSwitches {
   std::shared_ptr<platform::NSUserDefaults> state_;
 };
 
-}  // namespace plovane::integration
+}  // namespace platform::desktop

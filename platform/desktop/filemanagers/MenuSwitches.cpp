@@ -1,16 +1,16 @@
-#include "host/integration/MenuSwitches.h"
+#include "desktop/filemanagers/MenuSwitches.h"
 
 #include "desktop/BusNames.h"
 
-namespace plovane::integration {
-
-namespace host_state = platform::desktop::host_state;
+namespace platform::desktop {
 
 MenuSwitches::MenuSwitches(platform::UserDefaultsRoot& defaults)
     : state_(defaults.standardUserDefaults(host_state::kDomain)) {}
 
 std::set<std::string> MenuSwitches::switchedOff() {
   std::set<std::string> programs;
+  // Without a store (its folder cannot be made) nothing was ever switched off.
+  if (!state_) return programs;
   const auto listed = state_->arrayForKey(host_state::kDisabledFileManagers);
   for (const auto& entry : listed.value_or(platform::PlistArray{})) {
     if (const auto* program = entry.as<std::string>()) programs.insert(*program);
@@ -21,7 +21,7 @@ std::set<std::string> MenuSwitches::switchedOff() {
 bool MenuSwitches::isOn(const std::string& program) { return !switchedOff().contains(program); }
 
 std::optional<std::string> MenuSwitches::setOn(const std::string& program, bool on) {
-  const auto before = state_->objectForKey(host_state::kDisabledFileManagers);
+  if (!state_) return "the settings cannot be opened";
   auto off = switchedOff();
   if (on) {
     off.erase(program);
@@ -30,15 +30,9 @@ std::optional<std::string> MenuSwitches::setOn(const std::string& program, bool 
   }
   state_->setObject(platform::PlistValue(platform::PlistArray(off.begin(), off.end())),
                     host_state::kDisabledFileManagers);
+  // A failed write is dropped by the store: the stored list stays as it was.
   if (state_->synchronize()) return std::nullopt;
-  const auto reason = state_->lastError().value_or("the settings file could not be written");
-  // A failed write stays pending and would land with the next one: the old list replaces it.
-  if (before) {
-    state_->setObject(*before, host_state::kDisabledFileManagers);
-  } else {
-    state_->removeObjectForKey(host_state::kDisabledFileManagers);
-  }
-  return reason;
+  return state_->lastError().value_or("the settings file could not be written");
 }
 
-}  // namespace plovane::integration
+}  // namespace platform::desktop
