@@ -567,6 +567,22 @@ TEST_P(RogueReplyTest, ADeepOrHugeReplyGivesNoMenuOnceAndIsNotAskedForAgainAtOnc
   }
 }
 
+// The limit holds for the call and the reading of its reply together.
+TEST_P(RogueReplyTest, ALargeReplyThatComesLateIsNotRead) {
+  std::string items = "[" + entry("first");
+  while (items.size() < 200 * 1024) items += "," + entry("more");
+  items += "]";
+  {
+    testing::RogueExtension prompt(address(), menuOf(items));
+    ASSERT_TRUE(prompt.ownsName());
+    EXPECT_TRUE(hasLine(menu("items", {notes}), "first"));
+  }
+  // Answered after two thirds of the limit, it could not be read in the third left.
+  testing::RogueExtension late(address(), menuOf(items), 100);
+  ASSERT_TRUE(late.ownsName());
+  EXPECT_EQ(menu("items", {notes}), std::string(kNoMenu) + "\n");
+}
+
 TEST_P(RogueReplyTest, ATitleThatIsNotUtf8ReachesTheFileManagerRepaired) {
   testing::RogueExtension rogue(address(), menuOf("[" + entry(R"(caf\ud800 au lait)") + "]"));
   ASSERT_TRUE(rogue.ownsName());

@@ -18,8 +18,11 @@ constexpr char kIntrospection[] =
 
 }  // namespace
 
-RogueExtension::RogueExtension(const std::string& busAddress, std::string reply)
-    : reply_(std::move(reply)), thread_([this, busAddress] { serve(busAddress); }) {
+RogueExtension::RogueExtension(const std::string& busAddress, std::string reply,
+                               guint delayMilliseconds)
+    : reply_(std::move(reply)),
+      delayMilliseconds_(delayMilliseconds),
+      thread_([this, busAddress] { serve(busAddress); }) {
   while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
@@ -78,7 +81,23 @@ void RogueExtension::answer(GDBusConnection*, const gchar*, const gchar*, const 
     return;
   }
   ++rogue.menusAsked_;
-  g_dbus_method_invocation_return_value(invocation, g_variant_new("(s)", rogue.reply_.c_str()));
+  struct Answer {
+    GDBusMethodInvocation* invocation;
+    const std::string* reply;
+  };
+  GSource* later = g_timeout_source_new(rogue.delayMilliseconds_);
+  g_source_set_callback(
+      later,
+      [](gpointer data) {
+        auto* answer = static_cast<Answer*>(data);
+        g_dbus_method_invocation_return_value(answer->invocation,
+                                              g_variant_new("(s)", answer->reply->c_str()));
+        delete answer;
+        return G_SOURCE_REMOVE;
+      },
+      new Answer{invocation, &rogue.reply_}, nullptr);
+  g_source_attach(later, rogue.context_);
+  g_source_unref(later);
 }
 
 }  // namespace plovane::testing

@@ -12,7 +12,8 @@ namespace plovane::testing {
 // with `reply`, whatever that is. It serves on a thread and a connection of its own.
 class RogueExtension {
  public:
-  RogueExtension(const std::string& busAddress, std::string reply);
+  // Each answer goes `delayMilliseconds` after the call came.
+  RogueExtension(const std::string& busAddress, std::string reply, guint delayMilliseconds = 0);
   ~RogueExtension();
   RogueExtension(const RogueExtension&) = delete;
   RogueExtension& operator=(const RogueExtension&) = delete;
@@ -28,6 +29,7 @@ class RogueExtension {
                      gpointer self);
 
   std::string reply_;
+  guint delayMilliseconds_;
   GMainContext* context_ = g_main_context_new();
   GMainLoop* loop_ = g_main_loop_new(context_, FALSE);
   std::atomic<bool> ready_ = false;
