@@ -336,8 +336,10 @@ TEST_P(FileManagerRestartTest, ThePaneRestartsAFileManagerRunningWithoutTheModul
       "--logs", logs.string(), "--application", manager.application, "--program", manager.name,
       // The pane's name for the only file manager this suite runs.
       "--name", "Thunar", "--module", package.string(), "--installed-as",
-      (fs::path(manager.extensionFolder) / moduleName).string(), "--pane", PLOVANE_INTEGRATION_PANE,
-      "--", manager.name};
+      (fs::path(manager.extensionFolder) / moduleName).string(), "--pane",
+      // The installed pane: the sandbox's /tmp hides a build folder that lies there.
+      (env.defaults.root() / "Applications/PlovaneMenu.app/plovane-integration").string(), "--",
+      manager.name};
   const auto command = manager.command(item);
   options.insert(options.end(), command.begin(), command.end());
   const auto driver =
