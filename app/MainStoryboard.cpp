@@ -171,8 +171,9 @@ std::unique_ptr<NSView> firstRunView(firstRunvc& controller) {
        "it up; once both are done, Plovane Menu tells you and closes.");
   heading(*view, "1. Enable the extension");
   text(*view,
-       "The extension answers the file manager. This step is done as soon as it runs; it is "
-       "checked every few seconds. The button also opens a window listing the file managers on "
+       "The extension answers the file manager. This step is done as soon as it runs, or is "
+       "installed where the file manager starts it; it is checked every few seconds. The button "
+       "also opens a window listing the file managers on "
        "this computer: leave the menu on in the one you use.");
   controller.btnpreferences =
       &button(row(*view), "Enable Plovane Menu Extension", controller, "btnsystemPrefrences:");

@@ -168,24 +168,28 @@ bool DesktopWorkspace::startExtension() {
   return false;
 }
 
+UserDefaultsRoot DesktopWorkspace::storeOfItsOwn() const {
+  return UserDefaultsRoot(UserDefaultsRoot::defaultRoot(),
+                          [this](const std::string& line) { log_.log(line); });
+}
+
 std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const {
   auto running = runningApplicationsOn(connection_);
   const bool listed = std::any_of(running.begin(), running.end(), [](const auto& application) {
     return application.bundleIdentifier == finder_sync::kService;
   });
+  if (listed) return running;
   // Its own store handle: this runs on the global queue while the main thread uses the store.
-  UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
-                            [this](const std::string& line) { log_.log(line); });
+  auto defaults = storeOfItsOwn();
   MenuSwitches switches(defaults);
-  if (!listed && extensionStartsOnDemand(connection_, switches)) {
+  if (extensionStartsOnDemand(connection_, switches)) {
     running.push_back({finder_sync::kService, NSApplicationActivationPolicy::accessory});
   }
   return running;
 }
 
 std::vector<std::string> DesktopWorkspace::fileManagersToRestart() const {
-  UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
-                            [this](const std::string& line) { log_.log(line); });
+  auto defaults = storeOfItsOwn();
   MenuSwitches switches(defaults);
   std::vector<std::string> names;
   for (const auto& state : fileManagersFound(knownFileManagers(), switches)) {

@@ -10,6 +10,7 @@
 
 #include "desktop/CommandFailureNotices.h"
 #include "desktop/ProgramLauncher.h"
+#include "platform/NSUserDefaults.h"
 #include "platform/NSWorkspace.h"
 #include "platform/SystemLog.h"
 
@@ -61,6 +62,8 @@ class DesktopWorkspace final : public NSWorkspace {
   bool showIntegrationPane();
   bool startBundle(const std::string& bundle);
   void tellPerson(const std::string& reason);
+  // A store handle of this call's own, for questions asked off the main thread.
+  UserDefaultsRoot storeOfItsOwn() const;
 
   QDBusConnection connection_;
   BundleRegistry registry_;

@@ -85,6 +85,10 @@ bool BusBridge::serves(const std::vector<std::string>& paths) {
 
 bool BusBridge::reachable() const { return g_get_monotonic_time() >= quietUntil_; }
 
+void BusBridge::keepQuietFor(gint64 milliseconds) {
+  quietUntil_ = g_get_monotonic_time() + milliseconds * kMicrosecondsPerMillisecond;
+}
+
 GDBusConnection* BusBridge::bus() {
   if (bus_ == nullptr) bus_ = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   return bus_;
@@ -197,8 +201,7 @@ std::vector<Entry> BusBridge::menu(MenuKind kind, const std::vector<std::string>
   const bool slow =
       g_get_monotonic_time() - begun > kMenuWaitMilliseconds * kMicrosecondsPerMillisecond;
   if (!entries || (running && slow)) {
-    quietUntil_ =
-        g_get_monotonic_time() + kQuietAfterTimeoutMilliseconds * kMicrosecondsPerMillisecond;
+    keepQuietFor(kQuietAfterTimeoutMilliseconds);
   }
   return entries.value_or(std::vector<Entry>{});
 }
@@ -208,20 +211,16 @@ void BusBridge::noteMissedMenu(const GError* error, bool started) {
     // It went since the watch last said it ran.
     refreshWanted_ = true;
     startInBackground();
-  } else if (isGoneMidCall(error)) {
-    refreshWanted_ = true;
-  } else if (isTimeout(error) && started) {
-    // Still coming up: the file manager is asked to refresh its items once it is.
+  } else if (isGoneMidCall(error) || (isTimeout(error) && started)) {
+    // Gone under way, or still coming up: the file manager asks again once it is up.
     refreshWanted_ = true;
   } else if (isTimeout(error)) {
-    quietUntil_ =
-        g_get_monotonic_time() + kQuietAfterTimeoutMilliseconds * kMicrosecondsPerMillisecond;
+    keepQuietFor(kQuietAfterTimeoutMilliseconds);
   } else {
     g_message("Plovane Menu: no menu: %s", error->message);
     // An extension that cannot be started is not tried again on every selection change.
     if (started) {
-      quietUntil_ =
-          g_get_monotonic_time() + kQuietAfterFailedStartMilliseconds * kMicrosecondsPerMillisecond;
+      keepQuietFor(kQuietAfterFailedStartMilliseconds);
     }
   }
 }
@@ -244,8 +243,7 @@ void BusBridge::onStarted(GObject* source, GAsyncResult* result, gpointer self) 
   if (reply == nullptr) {
     g_message("Plovane Menu: the extension could not be started: %s", error->message);
     g_error_free(error);
-    bridge.quietUntil_ =
-        g_get_monotonic_time() + kQuietAfterFailedStartMilliseconds * kMicrosecondsPerMillisecond;
+    bridge.keepQuietFor(kQuietAfterFailedStartMilliseconds);
     return;
   }
   // Its name appearing tells the rest (the watch attaches and refreshes).

@@ -34,6 +34,8 @@ class BusBridge final : public Bridge {
  private:
   bool serves(const std::vector<std::string>& paths);
   bool reachable() const;
+  // The extension is left alone (no menu asked, no badges sent) for that long.
+  void keepQuietFor(gint64 milliseconds);
   GDBusConnection* bus();
   void watchExtension();
   void startInBackground();

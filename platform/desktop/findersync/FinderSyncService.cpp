@@ -64,13 +64,15 @@ QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
     return {};
   }
   selectOnly(selection);
-  auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
+  const auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
   // The menu re-read the monitored folders: a module may still ask for a folder switched off.
+  const auto selected = controller_.selectedItemURLs().value_or(std::vector<NSURL>{});
   const auto directories = controller_.directoryURLs();
-  for (const auto& item : controller_.selectedItemURLs().value_or(std::vector<NSURL>{})) {
-    if (!isInsideDirectorySet(directories, item)) menu = std::make_shared<NSMenu>();
-  }
-  return QString::fromUtf8(encodeMenu(*menu, resources_));
+  const bool inside = std::all_of(selected.begin(), selected.end(), [&](const NSURL& item) {
+    return isInsideDirectorySet(directories, item);
+  });
+  static const NSMenu none;
+  return QString::fromUtf8(encodeMenu(inside ? *menu : none, resources_));
 }
 
 uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
