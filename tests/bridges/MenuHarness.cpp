@@ -1,10 +1,8 @@
 #include "MenuHarness.h"
 
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "HarnessCommandLine.h"
 
-#include <cstdlib>
 #include <iostream>
-#include <string_view>
 #include <utility>
 
 namespace plovane::bridge::harness {
@@ -72,16 +70,8 @@ void initFileClass(gpointer klass, gpointer) { G_OBJECT_CLASS(klass)->finalize =
 // file that is not local.
 GFile* locationFor(const std::string& path) { return g_file_new_for_commandline_arg(path.c_str()); }
 
-constexpr int kUsageExit = 64;
-constexpr int kModuleExit = 70;
 constexpr guint kSettleMilliseconds = 300;
 constexpr guint kPollMilliseconds = 100;
-
-struct Request {
-  bool background = false;
-  std::vector<std::string> paths;
-  std::vector<std::string> answers;
-};
 
 // ---- Menus -------------------------------------------------------------------------------
 
@@ -137,7 +127,7 @@ bool printItems(FileManager& manager, GList* items, int depth) {
 bool printMenu(FileManager& manager, GList* items) {
   bool valid = true;
   if (items == nullptr) {
-    std::cout << "(no menu)\n";
+    std::cout << kNoMenu << "\n";
   } else {
     valid = printItems(manager, items, 0);
   }
@@ -150,17 +140,6 @@ bool printMenuOf(FileManager& manager, const Request& request) {
   const bool valid = printMenu(manager, items);
   freeItems(items);
   return valid;
-}
-
-std::vector<std::string> splitTitles(const std::string& path) {
-  std::vector<std::string> titles;
-  std::string::size_type start = 0;
-  for (auto at = path.find(" > "); at != std::string::npos; at = path.find(" > ", start)) {
-    titles.push_back(path.substr(start, at - start));
-    start = at + 3;
-  }
-  titles.push_back(path.substr(start));
-  return titles;
 }
 
 // The item at those labels, with a reference of its own; null when there is none.
@@ -215,60 +194,7 @@ guint millisecondsOf(double seconds) { return static_cast<guint>(seconds * 1000)
 
 // ---- The commands ------------------------------------------------------------------------
 
-int usage() {
-  std::cerr << "usage: HARNESS MODULE.so menu items PATH...\n"
-               "       HARNESS MODULE.so menu background FOLDER\n"
-               "       HARNESS MODULE.so choose [--answer TEXT]... \"Title > Sub\" items PATH...\n"
-               "       HARNESS MODULE.so menu-after-refresh SECONDS items PATH...\n"
-               "       HARNESS MODULE.so menu-repeat N items PATH...\n"
-               "       HARNESS MODULE.so emblems PATH...\n"
-               "       HARNESS MODULE.so session\n";
-  return kUsageExit;
-}
-
-// "items PATH..." or "background FOLDER" from argument `at` on.
-bool parseRequest(int argc, char** argv, int at, Request& request) {
-  if (at >= argc) return false;
-  const std::string_view kind = argv[at];
-  if (kind != "items" && kind != "background") return false;
-  request.background = kind == "background";
-  for (int index = at + 1; index < argc; ++index) request.paths.emplace_back(argv[index]);
-  return request.background ? request.paths.size() == 1 : !request.paths.empty();
-}
-
-bool parseNumber(const char* text, double& number) {
-  char* end = nullptr;
-  number = std::strtod(text, &end);
-  return end != text && *end == '\0' && number >= 0;
-}
-
 int menuExit(bool valid) { return valid ? 0 : kModuleExit; }
-
-// The extension takes answers only from the connection that then sends the chosen entry: `bus`,
-// the process's shared session connection, which the module sends on.
-bool sendAnswers(GDBusConnection* bus, const std::vector<std::string>& answers) {
-  namespace protocol = platform::desktop::finder_sync;
-  if (bus == nullptr) return false;
-  // Bytes without a terminating NUL, as the module sends paths.
-  GVariantBuilder list;
-  g_variant_builder_init(&list, G_VARIANT_TYPE("aay"));
-  for (const auto& answer : answers) {
-    g_variant_builder_add_value(
-        &list, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, answer.data(), answer.size(), 1));
-  }
-  GError* error = nullptr;
-  GVariant* reply = g_dbus_connection_call_sync(
-      bus, protocol::kService, protocol::kPath, protocol::kInterface, protocol::kAnswerModals.name,
-      g_variant_new("(aay)", &list), G_VARIANT_TYPE(protocol::kAnswerModals.reply),
-      G_DBUS_CALL_FLAGS_NONE, 10'000, nullptr, &error);
-  if (reply == nullptr) {
-    std::cerr << "the answers were refused: " << error->message << "\n";
-    g_error_free(error);
-    return false;
-  }
-  g_variant_unref(reply);
-  return true;
-}
 
 int chooseWith(GDBusConnection* bus, FileManager& manager, const std::string& path,
                const Request& request) {
@@ -513,49 +439,33 @@ std::vector<GObject*> FileManager::implementing(GType iface) const {
 }
 
 int runHarness(int argc, char** argv, Loader load) {
-  if (argc < 3) return usage();
-  const std::string_view command = argv[2];
-  Request request;
-  double number = 0;
-  int entry = 3;  // choose's entry, after its answers
-  if (command == "menu") {
-    if (!parseRequest(argc, argv, 3, request)) return usage();
-  } else if (command == "choose") {
-    while (entry + 1 < argc && std::string_view(argv[entry]) == "--answer") {
-      request.answers.emplace_back(argv[entry + 1]);
-      entry += 2;
-    }
-    if (entry >= argc || !parseRequest(argc, argv, entry + 1, request)) return usage();
-  } else if (command == "menu-after-refresh" || command == "menu-repeat") {
-    if (argc < 4 || !parseNumber(argv[3], number) || !parseRequest(argc, argv, 4, request))
-      return usage();
-  } else if (command == "session") {
-    if (argc != 3) return usage();
-  } else if (command == "emblems") {
-    if (argc < 4) return usage();
-    for (int index = 3; index < argc; ++index) request.paths.emplace_back(argv[index]);
-  } else {
-    return usage();
-  }
-
+  const auto line = parseCommandLine(argc, argv);
+  if (!line) return kUsageExit;
   const std::unique_ptr<FileManager> manager = load(argv[1]);
   if (manager == nullptr || !manager->hasObjects()) {
     std::cerr << "the module " << argv[1] << " could not be loaded as its file manager does\n";
     return kModuleExit;
   }
-
-  if (command == "menu") return menuExit(printMenuOf(*manager, request));
-  if (command == "choose") return choose(*manager, argv[entry], request);
-  if (command == "menu-after-refresh") return menuAfterRefresh(*manager, number, request);
-  if (command == "session") return session(*manager);
-  if (command == "menu-repeat") {
-    bool valid = true;
-    for (int time = 0; time < static_cast<int>(number); ++time) {
-      valid = printMenuOf(*manager, request) && valid;
+  switch (line->command) {
+    case Command::menu:
+      return menuExit(printMenuOf(*manager, line->request));
+    case Command::choose:
+      return choose(*manager, line->entry, line->request);
+    case Command::menuAfterRefresh:
+      return menuAfterRefresh(*manager, line->number, line->request);
+    case Command::session:
+      return session(*manager);
+    case Command::menuRepeat: {
+      bool valid = true;
+      for (int time = 0; time < static_cast<int>(line->number); ++time) {
+        valid = printMenuOf(*manager, line->request) && valid;
+      }
+      return menuExit(valid);
     }
-    return menuExit(valid);
+    case Command::emblems:
+      break;
   }
-  return emblems(*manager, request.paths);
+  return emblems(*manager, line->request.paths);
 }
 
 }  // namespace plovane::bridge::harness

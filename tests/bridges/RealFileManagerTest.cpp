@@ -58,6 +58,12 @@ struct FileManager {
   const char* selectKey;
   const char* status;  // what its status bar shows once the item is selected; it may have none
   const char* ownEntry;
+  // A bus name (its start) the file manager takes once it runs, for a Qt 5 file manager: Qt 5
+  // registers with the accessibility bus only when that bus appears after it started.
+  const char* accessibilityAfter = nullptr;
+  // Opens the context menu with the mouse on the item: keys reach it only with a window
+  // manager's focus.
+  bool rightClick = false;
 };
 
 void PrintTo(const FileManager& manager, std::ostream* out) { *out << manager.name; }
@@ -82,6 +88,12 @@ const FileManager kFileManagers[] = {
     {"thunar", PLOVANE_THUNAR_MODULE, PLOVANE_THUNAR_EXTENSION_DIR, nullptr, "thunar",
      [](const fs::path& item) { return std::vector<std::string>{item.parent_path().string()}; },
      "Home", kSelectedStatus, "Properties..."},
+    // Dolphin's two plugins come as the build's Qt plugin folder, which the variable adds.
+    {"dolphin", PLOVANE_DOLPHIN_PLUGINS, PLOVANE_DOLPHIN_PLUGIN_DIR, "QT_PLUGIN_PATH", "dolphin",
+     [](const fs::path& item) {
+       return std::vector<std::string>{"--new-window", "--select", item.string()};
+     },
+     nullptr, nullptr, "Properties", "org.kde.dolphin", true},
 };
 
 struct User {
@@ -145,7 +157,9 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
         GTEST_SKIP() << "no unprivileged user \"nobody\" to run " << manager.name << " as";
       user = User{nobody->pw_uid, nobody->pw_gid};
     }
-    fs::copy_file(manager.module, modules / moduleName);
+    // A folder of modules (Dolphin's plugin folder) is copied as it is laid out.
+    fs::copy(manager.module, fs::is_directory(manager.module) ? modules : modules / moduleName,
+             fs::copy_options::recursive);
 
     environment = env.sessionEnvironment();
     environment["DBUS_SESSION_BUS_ADDRESS"] = "";
@@ -259,6 +273,9 @@ class RealFileManagerTest : public ::testing::TestWithParam<FileManager> {
     add({"--application", manager.application, "--entry", entry, "--dialog-button", button});
     if (manager.selectKey != nullptr) add({"--select-key", manager.selectKey});
     if (manager.status != nullptr) add({"--status", manager.status});
+    if (manager.rightClick) add({"--right-click", item.filename().string()});
+    if (manager.accessibilityAfter != nullptr)
+      add({"--accessibility-after", manager.accessibilityAfter});
     add({"--wait-for", result.string()});
     // A picture of the open menu (for the README) when asked; it takes ImageMagick's import.
     if (std::getenv(kScreenshotVariable) != nullptr) add({"--screenshot", screenshot.string()});

@@ -19,6 +19,13 @@ usage: real_file_manager.py OPTION... -- FILE-MANAGER-COMMAND...
   --screenshot PNG      the screen once the entry's own menu is open
   --own-entry TITLE     an entry of the file manager's own: a context menu that shows it but
                         not ours failed, with no second try
+  --right-click NAME    opens the context menu with the mouse on the shown item of that name
+                        instead of Shift+F10, for a file manager that takes no keys without a
+                        window manager's focus
+  --accessibility-after PREFIX
+                        starts the accessibility bus only once the file manager owns a bus name
+                        that starts with PREFIX: a Qt 5 program registers only with a bus that
+                        appears after it started
   --again-after-kill NAME
                         then kills the program that owns the bus name NAME (the extension),
                         waits until it runs again and opens the context menu once more: it
@@ -39,6 +46,7 @@ import time
 from xml.sax.saxutils import escape
 
 import pyatspi
+from gi.repository import GLib
 
 TIMEOUT = 30.0
 MENU_ATTEMPTS = 4
@@ -66,9 +74,26 @@ class StepFailed(Exception):
     pass
 
 
+# Popup menus as they were shown: Qt 5 leaves them out of its application's children and tells
+# of them only by the event.
+shown_popups = []
+
+
+def remember_popup(event):
+    if event.detail1 and event.source is not None and event.source.getRoleName() == "popup menu":
+        shown_popups.append(event.source)
+
+
+def take_events():
+    context = GLib.MainContext.default()
+    while context.iteration(False):
+        pass
+
+
 def wait_for(description, probe, timeout=TIMEOUT):
     deadline = time.monotonic() + timeout
     while True:
+        take_events()
         try:
             found = probe()
         except Exception:  # the tree changes under us while a program rebuilds a view
@@ -189,7 +214,13 @@ def visible(node):
 
 
 def menu_items(application):
-    return [node for node in walk(application) if node.getRoleName() in MENU_ROLES]
+    items = [node for node in walk(application) if node.getRoleName() in MENU_ROLES]
+    for popup in shown_popups:
+        try:
+            items += [node for node in walk(popup) if node.getRoleName() in MENU_ROLES]
+        except Exception:  # closed since
+            pass
+    return items
 
 
 def find_entry(application, title):
@@ -197,13 +228,28 @@ def find_entry(application, title):
                  visible(node)), None)
 
 
-def open_context_menu(session, application, title, own_entry=None):
-    """Shift+F10 until the menu shows the entry: a key pressed before the window takes keys
-    opens nothing. A menu that opened (it shows `own_entry`) without the entry fails at once."""
+def click_on(session, node, button):
+    """Near the bottom of the node: Dolphin reports its items' cells 30-odd pixels above where
+    it draws them, and its item's name is at the bottom of the cell."""
+    extents = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    session.run(["xdotool", "mousemove", str(extents.x + extents.width // 2),
+                 str(extents.y + extents.height - 4), "click", str(button)])
+
+
+def open_context_menu(session, application, options, title):
+    """Shift+F10 (or a right-click) until the menu shows the entry: a key pressed before the
+    window takes keys opens nothing. A menu that opened (it shows the file manager's own entry)
+    without the entry fails at once."""
     shown = []
+    own_entry = options.own_entry
     for _ in range(MENU_ATTEMPTS):
         pressed = time.monotonic()
-        session.run(["xdotool", "key", "shift+F10"])
+        if options.right_click:
+            click_on(session, wait_for("no item " + options.right_click, lambda: next(
+                (node for node in walk(application)
+                 if node.name == options.right_click and visible(node)), None)), 3)
+        else:
+            session.run(["xdotool", "key", "shift+F10"])
         try:
             entry = wait_for("", lambda: find_entry(application, title), MENU_WAIT)
             print("time to menu: %.2f s" % (time.monotonic() - pressed))
@@ -251,7 +297,7 @@ def select_item(session, application, options):
 
 def use_menu(session, application, options):
     titles = options.entry.split(" > ")
-    entry = open_context_menu(session, application, titles[0], options.own_entry)
+    entry = open_context_menu(session, application, options, titles[0])
     menu = top_level(entry)
     for title in titles[1:]:
         entry.queryAction().doAction(0)
@@ -284,15 +330,13 @@ def menu_after_kill(session, application, options):
              lambda: owner_pid(session, options.again_after_kill) not in (None, killed))
     session.run(["xdotool", "key", "Escape"])
     title = options.entry.split(" > ")[0]
-    open_context_menu(session, application, title, options.own_entry)
+    open_context_menu(session, application, options, title)
     print("after kill: " + title)
     sys.stdout.flush()
     session.run(["xdotool", "key", "Escape"])
 
 
-def drive(session, options):
-    start_display(session)
-    start_bus(session, options.service_folder)
+def start_accessibility(session):
     session.start("at-spi", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
     # pyatspi aborts the driver when it asks before the accessibility bus is there.
     wait_for("the accessibility bus did not start",
@@ -300,9 +344,29 @@ def drive(session, options):
     # The registry up before the file manager: one started while the registry is being activated
     # is never listed.
     wait_for("the accessibility registry did not start", lambda: applications() is not None)
+    pyatspi.Registry.registerEventListener(remember_popup, "object:state-changed:showing")
+
+
+def bus_names(session):
+    answer = session.run(["gdbus", "call", "--session", "--dest", "org.freedesktop.DBus",
+                          "--object-path", "/org/freedesktop/DBus", "--method",
+                          "org.freedesktop.DBus.ListNames"])
+    return answer.stdout.decode().replace("'", " ").replace(",", " ").split()
+
+
+def drive(session, options):
+    start_display(session)
+    start_bus(session, options.service_folder)
+    if not options.accessibility_after:
+        start_accessibility(session)
     if options.start_service:
         start_service(session, options.start_service, options.ready)
     session.start("file-manager", options.command)
+    if options.accessibility_after:
+        wait_for("the file manager took no bus name " + options.accessibility_after,
+                 lambda: any(name.startswith(options.accessibility_after)
+                             for name in bus_names(session)))
+        start_accessibility(session)
     try:
         application = wait_for("", lambda: find_application(options.application))
     except StepFailed:
@@ -333,6 +397,8 @@ def main(arguments):
     parser.add_argument("--screenshot")
     parser.add_argument("--own-entry")
     parser.add_argument("--again-after-kill")
+    parser.add_argument("--accessibility-after")
+    parser.add_argument("--right-click")
     parser.add_argument("command", nargs="+")
     return run_steps(parser.parse_args(arguments), drive)
 
