@@ -83,6 +83,14 @@ void IntegrationWindow::addRow(QGridLayout& rows, const FileManagerState& state)
   rows.addWidget(installed, row, 1);
   rows.addWidget(box, row, 2);
   if (state.installed) addRunningRow(rows, state);
+  if (state.manager.ownSwitch) {
+    rows.addWidget(wrappingText(tr("%1 shows the menu without further settings; its %2 page can "
+                                   "switch it off, and ticking Show the menu here switches it on "
+                                   "again.")
+                                    .arg(name, QString::fromStdString(*state.manager.ownSwitch)),
+                                this),
+                   rows.rowCount(), 1, 1, 2);
+  }
 }
 
 // Below a file manager whose module is installed, when it runs: whether it loaded the module.

@@ -22,7 +22,8 @@ using platform::desktop::MenuSwitches;
 // This desktop's Extensions pane: the file managers found, whether the menu's module is
 // installed in each and loaded by its running processes, and one check box each that switches
 // the menu on or off for this user. A switch the store cannot keep goes back, and an alert says
-// why. A file manager that runs without the installed module gets a button that restarts it.
+// why. A file manager that runs without the installed module and loads modules only as it starts
+// gets a button that restarts it; one with a switch of its own gets a line saying where that is.
 class IntegrationWindow final : public QWidget {
   Q_OBJECT
 

@@ -1,15 +1,19 @@
 // The Extensions pane's model: which file managers it finds on a PATH and module folders of the
-// test's own, and the per-user switches it keeps in the stand-in's defaults domain.
+// test's own, the per-user switches it keeps in the stand-in's defaults domain and Dolphin's own,
+// and which running file managers must be restarted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "desktop/BusNames.h"
 #include "desktop/filemanagers/DesktopEntryProgram.h"
 #include "desktop/filemanagers/FileManagers.h"
 #include "desktop/filemanagers/MenuSwitches.h"
+#include "desktop/filemanagers/RunningFileManagers.h"
 #include "support/EnvironmentOverride.h"
 #include "support/FileTree.h"
+#include "support/Process.h"
 #include "support/TestEnvironment.h"
 
 namespace platform::desktop {
@@ -74,6 +78,32 @@ TEST_F(MenuSwitchesTest, ASwitchTheStoreCannotKeepIsRefusedAndNotWrittenLater) {
   EXPECT_EQ(stored(host_state::kDisabledFileManagers), PlistValue(PlistArray{"caja"}));
 }
 
+TEST_F(MenuSwitchesTest, DolphinsOwnSwitchCountsAndSwitchingOnHereClearsOnlyItsLine) {
+  const fs::path config = plovane::testing::makeFolder(home.path() / "config");
+  EnvironmentOverride configHome{"XDG_CONFIG_HOME", config.string()};
+  const fs::path file = config / "kservicemenurc";
+  EXPECT_TRUE(switches.isOn("dolphin"));
+  EXPECT_EQ(switches.setOn("dolphin", true), std::nullopt);
+  EXPECT_FALSE(fs::exists(file));
+
+  // Only group [Show] counts; the last line of the file has no line end.
+  const std::string before = "# kept\n[Show]\nother-module=false\n";
+  const std::string after = "[Other]\nplovane-menu-dolphin=false\n[Show]\r\nlast=true";
+  const std::string off = " plovane-menu-dolphin[$e] = False \n";
+  std::ofstream(file, std::ios::binary) << before << off << after;
+  const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(file, mode);
+  EXPECT_FALSE(switches.isOn("dolphin"));
+  EXPECT_TRUE(switches.isOn("nemo"));
+  EXPECT_EQ(switches.setOn("dolphin", false), std::nullopt);
+  EXPECT_EQ(plovane::testing::fileContents(file), before + off + after);
+
+  EXPECT_EQ(switches.setOn("dolphin", true), std::nullopt);
+  EXPECT_TRUE(switches.isOn("dolphin"));
+  EXPECT_EQ(plovane::testing::fileContents(file), before + after);
+  EXPECT_EQ(fs::status(file).permissions(), mode);
+}
+
 class FileManagersFoundTest : public MenuSwitchesTest {
  protected:
   FileManager manager(const char* program, const char* name) {
@@ -121,6 +151,38 @@ TEST_F(FileManagersFoundTest, ListsTheFileManagersOnPathWithTheirModuleAndSwitch
 
   makeProgram(bin, kStandInProgram);
   EXPECT_TRUE(standInInstalled());
+}
+
+TEST_F(FileManagersFoundTest, DolphinOnPathIsFoundAfterThunarWithItsModuleInKiosPluginFolder) {
+  makeProgram(bin, "dolphin");
+  makeProgram(bin, "thunar");
+  const auto states = fileManagersFound(knownFileManagers(), switches);
+  ASSERT_EQ(states.size(), 3u);
+  EXPECT_EQ(states[0].manager.name, "Thunar");
+  EXPECT_EQ(states[1].manager.name, "Dolphin");
+  EXPECT_TRUE(states[1].manager.module->string().ends_with(
+      "/qt5/plugins/kf5/kfileitemaction/libplovane-menu-dolphin.so"));
+  EXPECT_EQ(states[2].manager.program, kStandInProgram);
+}
+
+// Dolphin looks for modules at every menu: one running since before the install needs no restart,
+// though its map names the module only after its first menu.
+TEST_F(FileManagersFoundTest, ARunningDolphinWithoutTheModuleLoadedNeedsNoRestart) {
+  auto known = knownFileManagers();
+  auto dolphin = *std::find_if(known.begin(), known.end(),
+                               [](const FileManager& each) { return each.name == "Dolphin"; });
+  dolphin.module = manager("dolphin", "Dolphin").module;
+  plovane::testing::makeFolder(modules / "dolphin", {"libplovane-menu-dolphin.so"});
+  fs::copy_file("/usr/bin/sleep", bin / "dolphin");
+  plovane::testing::BackgroundProcess running({(bin / "dolphin").string(), "60"}, {},
+                                              home.path() / "dolphin.log");
+  const auto processes = runningProcessesOf(dolphin);
+  ASSERT_EQ(processes.size(), 1u);
+  EXPECT_FALSE(processes[0].moduleLoaded);
+  EXPECT_FALSE(mustRestart({dolphin, true, true}));
+  // A file manager that loads modules only as it starts would have to be.
+  dolphin.looksForModulesAtEachMenu = false;
+  EXPECT_TRUE(mustRestart({dolphin, true, true}));
 }
 
 TEST_F(FileManagersFoundTest, TheStandInIsFoundThroughTheDesktopEntryAnInstallationWrote) {

@@ -4,6 +4,7 @@
 
 #include "desktop/ProgramLauncher.h"
 #include "desktop/filemanagers/DesktopEntryProgram.h"
+#include "desktop/filemanagers/DolphinMenuSwitch.h"
 
 namespace platform::desktop {
 
@@ -33,6 +34,8 @@ std::vector<FileManager> knownFileManagers() {
       {"nemo", "Nemo", moduleIn(PLOVANE_NEMO_MODULES, "nemo")},
       {"caja", "Caja", moduleIn(PLOVANE_CAJA_MODULES, "caja")},
       {"thunar", "Thunar", moduleIn(PLOVANE_THUNAR_MODULES, "thunar")},
+      {kDolphinProgram, "Dolphin", moduleIn(PLOVANE_DOLPHIN_MODULES, kDolphinProgram), true,
+       "Configure Dolphin \u25b8 Context Menu"},
       {kStandInProgram, "Plovane Finder", std::nullopt},
   };
 }

@@ -16,10 +16,15 @@ struct FileManager {
   // The menu's module in the folder the file manager loads modules from; the stand-in has none,
   // the menu is its own.
   std::optional<std::filesystem::path> module;
+  // It looks for modules at every context menu, so one already running shows the menu once the
+  // module is installed; the others load modules only as they start.
+  bool looksForModulesAtEachMenu = false;
+  // Where its own settings can hide the menu, as its users find it; none when only ours can.
+  std::optional<std::string> ownSwitch = std::nullopt;
 };
 
-// Files, Nemo, Caja and Thunar with the module folders this build installs into, then the
-// stand-in.
+// Files, Nemo, Caja, Thunar and Dolphin with the module folders this build installs into, then
+// the stand-in.
 std::vector<FileManager> knownFileManagers();
 
 struct FileManagerState {

@@ -1,6 +1,7 @@
 #include "desktop/filemanagers/MenuSwitches.h"
 
 #include "desktop/BusNames.h"
+#include "desktop/filemanagers/DolphinMenuSwitch.h"
 
 namespace platform::desktop {
 
@@ -18,7 +19,10 @@ std::set<std::string> MenuSwitches::switchedOff() {
   return programs;
 }
 
-bool MenuSwitches::isOn(const std::string& program) { return !switchedOff().contains(program); }
+bool MenuSwitches::isOn(const std::string& program) {
+  if (switchedOff().contains(program)) return false;
+  return program != kDolphinProgram || dolphinShowsMenu();
+}
 
 std::optional<std::string> MenuSwitches::setOn(const std::string& program, bool on) {
   if (!state_) return "the settings cannot be opened";
@@ -31,8 +35,12 @@ std::optional<std::string> MenuSwitches::setOn(const std::string& program, bool 
   state_->setObject(platform::PlistValue(platform::PlistArray(off.begin(), off.end())),
                     host_state::kDisabledFileManagers);
   // A failed write is dropped by the store: the stored list stays as it was.
-  if (state_->synchronize()) return std::nullopt;
-  return state_->lastError().value_or("the settings file could not be written");
+  if (!state_->synchronize()) {
+    return state_->lastError().value_or("the settings file could not be written");
+  }
+  // Switched on here, the menu shows there, whatever Dolphin's own settings said.
+  if (on && program == kDolphinProgram) return letDolphinShowMenu();
+  return std::nullopt;
 }
 
 }  // namespace platform::desktop

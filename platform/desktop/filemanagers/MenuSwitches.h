@@ -14,7 +14,9 @@ inline constexpr char kStandInProgram[] = "plovane-finder";
 
 // Whether this user wants the menu in each file manager. The stand-in's defaults domain keeps the
 // programs in which it is switched off, where the file managers' modules and the stand-in read
-// it; every read goes to the store, since the pane changes it while file managers run.
+// it; every read goes to the store, since the pane changes it while file managers run. Dolphin has
+// a switch of its own (DolphinMenuSwitch.h): the menu is on there only when both are, and
+// switching ours on switches its own on too.
 class MenuSwitches {
  public:
   explicit MenuSwitches(platform::UserDefaultsRoot& defaults);

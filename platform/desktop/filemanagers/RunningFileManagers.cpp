@@ -74,7 +74,7 @@ std::vector<FileManagerProcess> runningProcessesOf(const FileManager& manager) {
 }
 
 bool mustRestart(const FileManagerState& state) {
-  if (!state.installed) return false;
+  if (!state.installed || state.manager.looksForModulesAtEachMenu) return false;
   const auto processes = runningProcessesOf(state.manager);
   return std::any_of(processes.begin(), processes.end(),
                      [](const FileManagerProcess& process) { return !process.moduleLoaded; });
