@@ -8,6 +8,7 @@
 #include <fstream>
 #include <variant>
 
+#include "desktop/findersync/MenuTransport.h"
 #include "extension/FinderSync.h"
 #include "extension/MenuBuilder.h"
 #include "platform/Bookmarks.h"
@@ -97,5 +98,18 @@ void BM_BuildMenu(benchmark::State& state) {
 BENCHMARK(BM_BuildMenu)
     ->ArgNames({"icons", "entriesPerFolder"})
     ->ArgsProduct({{0, 1}, {0, 50, 200, 800}});
+
+// The reply's text, as the extension writes it for the bus once the menu is built.
+void BM_EncodeMenu(benchmark::State& state) {
+  plovane::testing::TestEnvironment env;
+  prepare(env, state);
+  plovane::FinderSync finderSync(env.platform);
+  const auto menu = finderSync.menuForMenuKind(platform::FIMenuKind::contextualMenuForItems);
+  const auto resources = env.bundle.bundlePath() / "Resources";
+  for (auto _ : state) benchmark::DoNotOptimize(platform::desktop::encodeMenu(*menu, resources));
+  state.counters["bytes"] =
+      static_cast<double>(platform::desktop::encodeMenu(*menu, resources).size());
+}
+BENCHMARK(BM_EncodeMenu)->ArgNames({"icons", "entriesPerFolder"})->ArgsProduct({{1}, {0, 200}});
 
 }  // namespace

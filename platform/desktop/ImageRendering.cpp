@@ -48,9 +48,10 @@ QIcon fileTypeIcon(const std::string& path) {
 
 QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesFolder) {
   switch (image.kind()) {
-    case NSImage::Kind::asset:
-      // The same order as NSImage::imageNamed looks them up.
-      return fromFirstExisting(resourcesFolder, image.name(), {".png", ".svg"});
+    case NSImage::Kind::asset: {
+      const auto file = NSImage::assetFile(resourcesFolder, image.name());
+      return file ? QIcon(QString::fromStdString(file->string())) : QIcon();
+    }
     case NSImage::Kind::system: {
       const auto icons = systemImageIconNames().find(image.name());
       return icons == systemImageIconNames().end() ? QIcon() : firstThemeIcon(icons->second);

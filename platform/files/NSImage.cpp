@@ -1,6 +1,8 @@
 #include "platform/NSImage.h"
 
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 #include "platform/NSBundle.h"
 
@@ -18,16 +20,46 @@ constexpr NSSize kAssetSize{16, 16};
 constexpr NSSize kIconSize{32, 32};
 constexpr NSSize kApplicationIconSize{128, 128};
 
+// Each asset's file is looked for once per process, not on every menu: a bundle's files change
+// only when it is installed again, which swaps in the whole bundle together with the programs
+// that go with it. A process still running then is the earlier program; the next one decides
+// afresh.
+const std::optional<std::filesystem::path>& decidedAssetFile(const std::filesystem::path& resources,
+                                                             const std::string& name) {
+  static std::mutex mutex;
+  // Entries are never removed, so a reference handed out stays valid.
+  static std::map<std::string,
+                  std::map<std::string, std::optional<std::filesystem::path>, std::less<>>,
+                  std::less<>>
+      decided;
+  const std::lock_guard lock(mutex);
+  auto& names = decided[resources.native()];
+  auto found = names.find(name);
+  if (found == names.end()) {
+    std::optional<std::filesystem::path> file;
+    for (const char* extension : {".png", ".svg"}) {
+      auto candidate = resources / (name + extension);
+      if (std::filesystem::exists(candidate)) {
+        file = std::move(candidate);
+        break;
+      }
+    }
+    found = names.emplace(name, std::move(file)).first;
+  }
+  return found->second;
+}
+
 }  // namespace
 
 std::optional<NSImage> NSImage::imageNamed(const NSBundle& bundle, const std::string& name) {
   if (name.starts_with("NS")) return NSImage(Kind::system, name, kAssetSize);
-  for (const char* extension : {".png", ".svg"}) {
-    if (std::filesystem::exists(bundle.bundlePath() / "Resources" / (name + extension))) {
-      return NSImage(Kind::asset, name, kAssetSize);
-    }
-  }
-  return std::nullopt;
+  if (!decidedAssetFile(bundle.bundlePath() / "Resources", name)) return std::nullopt;
+  return NSImage(Kind::asset, name, kAssetSize);
+}
+
+std::optional<std::filesystem::path> NSImage::assetFile(const std::filesystem::path& resources,
+                                                        const std::string& name) {
+  return decidedAssetFile(resources, name);
 }
 
 NSImage NSImage::fileIcon(const std::string& path) {

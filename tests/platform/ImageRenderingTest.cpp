@@ -52,6 +52,26 @@ TEST_F(ImageRenderingTest, EveryImageTheMenuNamesHasArtwork) {
   EXPECT_TRUE(hasPixels(iconForImage(NSImage::applicationIcon(*bundle), resources)));
 }
 
+// A menu names its assets on every right-click: their files are looked for once a process, the
+// .png before the .svg, and the image and its pixels follow that one answer.
+TEST_F(ImageRenderingTest, AnAssetsFileIsDecidedOnceAPngBeforeAnSvg) {
+  plovane::testing::TemporaryFolder home;
+  plovane::testing::writeBundleInfo(home.path(), "");
+  const auto folder =
+      plovane::testing::makeFolder(home.path() / "Resources", {"both.png", "both.svg", "v.svg"});
+  const auto bundle = NSBundle::bundleWithPath(home.path());
+  ASSERT_TRUE(bundle);
+  EXPECT_EQ(NSImage::assetFile(folder, "both"), folder / "both.png");
+  EXPECT_EQ(NSImage::assetFile(folder, "v"), folder / "v.svg");
+  EXPECT_FALSE(NSImage::imageNamed(*bundle, "missing"));
+
+  std::filesystem::remove(folder / "v.svg");
+  plovane::testing::makeFolder(folder, {"missing.png"});
+  EXPECT_TRUE(NSImage::imageNamed(*bundle, "v"));
+  EXPECT_FALSE(NSImage::imageNamed(*bundle, "missing"));
+  EXPECT_FALSE(NSImage::assetFile(folder, "missing"));
+}
+
 TEST_F(ImageRenderingTest, FileIconsFollowTheTypeAndSurviveRedrawing) {
   plovane::testing::TemporaryFolder home;
   plovane::testing::makeFolder(home.path(), {"notes.txt"});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -48,6 +49,10 @@ class NSImage {
   // An asset of the bundle ("<bundle>/Resources/<name>.png" or ".svg") or a system image
   // ("NS…" names); absent when there is no such image.
   static std::optional<NSImage> imageNamed(const NSBundle& bundle, const std::string& name);
+  // The file an asset's pixels come from: "<resources>/<name>.png", else ".svg"; absent when
+  // there is neither. imageNamed follows the same answer.
+  static std::optional<std::filesystem::path> assetFile(const std::filesystem::path& resources,
+                                                        const std::string& name);
   static NSImage fileIcon(const std::string& path);
   static NSImage applicationIcon(const NSBundle& bundle);
   // What the workspace shows for an item: an application bundle's own icon, otherwise the
