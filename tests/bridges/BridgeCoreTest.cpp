@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -159,6 +160,72 @@ TEST_F(BridgeCoreTest, AReplyThatIsNoMenuGivesNone) {
   EXPECT_TRUE(empty->empty());
 }
 
+TEST_F(BridgeCoreTest, TheReplyIsReadAsJsonAndNothingElse) {
+  const auto entries = entriesFromMenuReply(
+      "{\"x\":{\"a\":[1,{\"b\":\"]}\\\"\"}],\"c\":null},\"items\":[{\"u\":[[],{}],"
+      "\"\\u0074itle\":\"\\\"\\\\\\/\\b\\f\\n\\r\\t\\u00e9\\u20AC\\ud83d\\ude00\","
+      "\"tag\":1.25E+2,\"enabled\":0.0e5,\"action\":\"a:\"},"
+      "{\"title\":\"b\",\"tag\":-9.9e0,\"action\":\"b:\"}],\"resources\":\"\"} \r\n\t");
+  ASSERT_TRUE(entries);
+  ASSERT_EQ(entries->size(), 2u);
+  EXPECT_EQ((*entries)[0].title, "\"\\/\b\f\n\r\t\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ((*entries)[0].tag, 125);
+  EXPECT_FALSE((*entries)[0].enabled);
+  EXPECT_EQ((*entries)[1].tag, -9);
+
+  const std::string valid = R"({"items":[{"title":"a","tag":10,"enabled":true}]})";
+  for (std::size_t length = 1; length < valid.size(); ++length) {
+    EXPECT_FALSE(entriesFromMenuReply(valid.substr(0, length))) << valid.substr(0, length);
+  }
+  for (const char* invalid : {
+           R"({"items":[{"title":"a"},]})",
+           R"({"items":[],})",
+           R"({"items":[{"title":"a","tag":01}]})",
+           R"({"items":[{"title":"a","tag":1.}]})",
+           R"({"items":[{"title":"a","tag":.5}]})",
+           R"({"items":[{"title":"a","tag":+1}]})",
+           R"({"items":[{"title":"a","tag":NaN}]})",
+           R"({"items":[{"title":'a'}]})",
+           "{\"items\":[{\"title\":\"a\tb\"}]}",
+           R"({"items":[{"title":"\x"}]})",
+           R"({"items":[{"title":"\u12"}]})",
+           R"({"items":[{"title":"a","enabled":tru}]})",
+           R"({"items":[{"title" "a"}]})",
+           R"({"items":[]} /**/)",
+           R"({"items":[]}{})",
+       }) {
+    EXPECT_FALSE(entriesFromMenuReply(invalid)) << invalid;
+  }
+}
+
+// Icon files are looked for once while the resources folder is unchanged, so one changed since
+// must be looked in again, even when its time is set back.
+TEST_F(BridgeCoreTest, AnIconFileAddedOrRemovedShowsInTheNextMenu) {
+  const fs::path resources = folder / "Resources";
+  fs::create_directories(resources);
+  std::ofstream(resources / "1.svg") << "<svg/>";
+  const auto settle = [&](int hours) {
+    fs::last_write_time(resources, fs::file_time_type::clock::now() - std::chrono::hours(hours));
+  };
+  const std::string reply = R"({"resources":")" + resources.string() + R"(","items":[
+    {"title":"1","action":"a:","image":{"kind":"asset","name":"1"}},
+    {"title":"2","action":"a:","image":{"kind":"asset","name":"2"}}]})";
+  const auto icons = [&] {
+    const auto entries = entriesFromMenuReply(reply);
+    return entries ? std::vector<std::string>{entries->at(0).icon, entries->at(1).icon}
+                   : std::vector<std::string>{};
+  };
+  settle(1);
+  EXPECT_EQ(icons(), (std::vector<std::string>{(resources / "1.svg").string(), ""}));
+  std::ofstream(resources / "2.png") << "png";
+  settle(2);
+  EXPECT_EQ(icons(), (std::vector<std::string>{(resources / "1.svg").string(),
+                                               (resources / "2.png").string()}));
+  fs::remove(resources / "1.svg");
+  settle(3);
+  EXPECT_EQ(icons(), (std::vector<std::string>{"", (resources / "2.png").string()}));
+}
+
 std::string nestedSubmenus(int levels) {
   const std::size_t groups = static_cast<std::size_t>(levels - 1);
   std::string reply = R"({"resources":"","items":[)";
@@ -181,7 +248,7 @@ std::pair<std::string, std::size_t> flatReply(std::size_t bytes) {
   return {reply + "}", entries};
 }
 
-// Whoever owns the bus name answers: a reply too deep for json-glib's parser or our conversion
+// Whoever owns the bus name answers: a reply too deep for the reader or our conversion
 // ended the file manager's process, and a large one held its main thread for seconds.
 TEST_F(BridgeCoreTest, AReplyBeyondTheBoundsIsRefusedBeforeItIsParsed) {
   const auto [withinBound, entries] = flatReply(kMaxMenuReplyBytes);

@@ -1,12 +1,14 @@
 #include "core/MenuReply.h"
 
 #include <gio/gio.h>
-#include <json-glib/json-glib.h>
 
 #include <initializer_list>
+#include <limits>
 #include <memory>
-#include <string_view>
+#include <string>
 
+#include "core/JsonReader.h"
+#include "core/ResourceFiles.h"
 #include "desktop/SystemImageIcons.h"
 #include "desktop/findersync/FinderSyncProtocol.h"
 #include "files/InsideFolder.h"
@@ -16,62 +18,125 @@ namespace plovane::bridge {
 namespace {
 
 namespace json = platform::desktop::finder_sync::menu_json;
-
-using Parser = std::unique_ptr<JsonParser, decltype(&g_object_unref)>;
+using Kind = JsonReader::Kind;
 
 // Arrays and objects a reply may nest: the root, an array and an entry per menu level, and an
-// image drawn from an image drawn from an image, with its rectangles.
+// image drawn from an image drawn from an image, with its rectangles. Checked as the text is
+// read, so a deep reply never recurses deeper than this.
 constexpr std::size_t kMaxNesting = 1 + 2 * kMaxMenuLevels + 7;
 
-// Why a reply is not parsed at all, or nothing. One pass over the bytes: json-glib's parser
-// recurses once per nesting level, so a deep reply would end the file manager's process.
-const char* whyRefused(std::string_view json) {
-  if (json.size() > kMaxMenuReplyBytes) return "larger than the menu bound";
-  std::size_t depth = 0;
-  bool inString = false;
-  bool escaped = false;
-  for (const char c : json) {
-    if (inString) {
-      if (escaped) {
-        escaped = false;
-      } else if (c == '\\') {
-        escaped = true;
-      } else if (c == '"') {
-        inString = false;
-      }
-    } else if (c == '"') {
-      inString = true;
-    } else if (c == '[' || c == '{') {
-      if (++depth > kMaxNesting) return "nested deeper than a menu";
-    } else if ((c == ']' || c == '}') && depth > 0) {
-      --depth;
+// One reply's reading of its items.
+struct Reading {
+  JsonReader reader;
+  ResourceFiles files;
+  bool tooManyLevels = false;
+};
+
+// A string member, or empty for any other value. GTK takes UTF-8 as C strings: a text ends at an
+// escaped NUL, and an escaped lone surrogate's three bytes, which are not UTF-8, become U+FFFDs.
+void readText(JsonReader& reader, std::string& text) {
+  if (reader.next() != Kind::string) {
+    text.clear();
+    reader.skip();
+    return;
+  }
+  if (!reader.string(text)) return;
+  if (const auto end = text.find('\0'); end != std::string::npos) text.resize(end);
+  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return;
+  gchar* repaired = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+  text = repaired;
+  g_free(repaired);
+}
+
+// A number's integral part (out of range, the least tag, which no command has), a truth value's
+// 0 or 1; 0 for anything else.
+std::int64_t readTag(JsonReader& reader) {
+  switch (reader.next()) {
+    case Kind::number: {
+      JsonReader::Number number;
+      if (!reader.number(number)) return 0;
+      if (number.integral) return number.integer;
+      constexpr double kBeyond = 9223372036854775808.0;  // 2^63
+      return number.real >= -kBeyond && number.real < kBeyond
+                 ? static_cast<std::int64_t>(number.real)
+                 : std::numeric_limits<std::int64_t>::min();
+    }
+    case Kind::boolean: {
+      bool value = false;
+      reader.boolean(value);
+      return value ? 1 : 0;
+    }
+    default:
+      reader.skip();
+      return 0;
+  }
+}
+
+// On unless the reply says false or 0, or gives a string; null, an array or an object leave it on.
+bool readEnabled(JsonReader& reader) {
+  switch (reader.next()) {
+    case Kind::number: {
+      JsonReader::Number number;
+      return reader.number(number) && number.real != 0;
+    }
+    case Kind::boolean: {
+      bool value = false;
+      reader.boolean(value);
+      return value;
+    }
+    case Kind::string:
+      reader.skip();
+      return false;
+    default:
+      reader.skip();
+      return true;
+  }
+}
+
+// An image as far as its icon goes: a canvas is shown as what it was drawn from.
+struct Image {
+  std::string kind;
+  std::string name;
+  std::unique_ptr<Image> source;
+};
+
+void readImage(JsonReader& reader, Image& image);
+
+void readDrawing(JsonReader& reader, std::unique_ptr<Image>& source) {
+  source.reset();
+  if (reader.next() != Kind::object) {
+    reader.skip();
+    return;
+  }
+  reader.enterObject();
+  std::string key;
+  while (reader.member(key)) {
+    if (key != json::kSource) {
+      reader.skip();
+    } else if (reader.next() == Kind::object) {
+      source = std::make_unique<Image>();
+      readImage(reader, *source);
+    } else {
+      source.reset();
+      reader.skip();
     }
   }
-  return nullptr;
 }
 
-// JSON may spell a lone surrogate, which decodes to bytes that are not UTF-8: GTK takes only UTF-8.
-std::string textMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  if (node == nullptr || JSON_NODE_HOLDS_NULL(node) ||
-      json_node_get_value_type(node) != G_TYPE_STRING)
-    return {};
-  const gchar* text = json_node_get_string(node);
-  if (g_utf8_validate(text, -1, nullptr)) return text;
-  gchar* repaired = g_utf8_make_valid(text, -1);
-  std::string valid = repaired;
-  g_free(repaired);
-  return valid;
-}
-
-JsonObject* objectMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  return node != nullptr && JSON_NODE_HOLDS_OBJECT(node) ? json_node_get_object(node) : nullptr;
-}
-
-JsonArray* arrayMember(JsonObject* object, const char* name) {
-  JsonNode* node = json_object_get_member(object, name);
-  return node != nullptr && JSON_NODE_HOLDS_ARRAY(node) ? json_node_get_array(node) : nullptr;
+void readImage(JsonReader& reader, Image& image) {
+  reader.enterObject();
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kKind) {
+      readText(reader, image.kind);
+    } else if (key == json::kName) {
+      readText(reader, image.name);
+    } else if (key == json::kDrawing) {
+      readDrawing(reader, image.source);
+    } else {
+      reader.skip();
+    }
+  }
 }
 
 // The theme's first name for a platform image: the file manager falls back on its own.
@@ -81,14 +146,18 @@ std::string systemIcon(const std::string& name) {
   return found == icons.end() ? std::string() : found->second.front();
 }
 
-// The first of `name`'s files that exists inside `folder`; a name cannot lead out of it.
-std::string firstExisting(const std::string& folder, const std::string& name,
+// The first of `name`'s files that exists inside the resources; a name cannot lead out of them.
+std::string firstExisting(ResourceFiles& files, const std::string& name,
                           std::initializer_list<const char*> extensions) {
+  const std::string& folder = files.folder();
   if (folder.empty()) return {};
+  // A name without a slash, as the bundle's are, names a file of the (normalised) folder itself.
+  const bool plain = name.find('/') == std::string::npos;
   for (const char* extension : extensions) {
-    const std::string file = platform::normalisedPath(folder + "/" + name + extension);
-    if (!platform::isInsideFolder(folder, file)) return {};
-    if (g_file_test(file.c_str(), G_FILE_TEST_EXISTS)) return file;
+    const std::string file = plain ? files.inFolder(name, extension)
+                                   : platform::normalisedPath(folder + "/" + name + extension);
+    if (!plain && !platform::isInsideFolder(folder, file)) return {};
+    if (files.exists(file)) return file;
   }
   return {};
 }
@@ -104,51 +173,92 @@ std::string fileTypeIcon(const std::string& path) {
   return icon;
 }
 
-// A theme name, or a file inside `resources` (absolute and normalised, or empty): the file manager
-// loads what it is handed, and the reply may come from anyone.
-std::string iconFor(JsonObject* image, const std::string& resources) {
-  const std::string kind = textMember(image, json::kKind);
-  const std::string name = textMember(image, json::kName);
-  if (kind == json::kAssetKind) return firstExisting(resources, name, {".png", ".svg"});
-  if (kind == json::kSystemKind) return systemIcon(name);
-  if (kind == json::kFileIconKind) return fileTypeIcon(name);
-  if (kind == json::kApplicationIconKind) {
-    // The extension's own bundle holds its resources; another bundle's file is not handed over.
-    const std::string own = firstExisting(name + "/Resources", "AppIcon", {".svg", ".png"});
-    return platform::isInsideFolder(resources, own) ? own : "application-x-executable";
+// A theme name, or a file inside the resources (absolute and normalised, or none): the file
+// manager loads what it is handed, and the reply may come from anyone.
+std::string iconFor(const Image& image, ResourceFiles& files) {
+  if (image.kind == json::kAssetKind) return firstExisting(files, image.name, {".png", ".svg"});
+  if (image.kind == json::kSystemKind) return systemIcon(image.name);
+  if (image.kind == json::kFileIconKind) return fileTypeIcon(image.name);
+  if (image.kind == json::kApplicationIconKind) {
+    // The extension's own bundle holds its resources; another bundle's file is not handed over,
+    // so it is not looked for either.
+    const std::string folder = platform::normalisedPath(image.name + "/Resources");
+    if (platform::isInsideFolder(files.folder(), folder)) {
+      for (const char* file : {"/AppIcon.svg", "/AppIcon.png"}) {
+        if (files.exists(folder + file)) return folder + file;
+      }
+    }
+    return "application-x-executable";
   }
-  if (kind == json::kCanvasKind) {
-    JsonObject* drawing = objectMember(image, json::kDrawing);
-    JsonObject* source = drawing != nullptr ? objectMember(drawing, json::kSource) : nullptr;
-    if (source != nullptr) return iconFor(source, resources);
-  }
+  if (image.kind == json::kCanvasKind && image.source) return iconFor(*image.source, files);
   return {};
 }
 
-std::optional<std::vector<Entry>> entriesOf(JsonArray* items, const std::string& resources,
-                                            int level) {
-  if (level > kMaxMenuLevels) {
-    g_message("Plovane Menu: a menu reply was refused: more than %d levels", kMaxMenuLevels);
-    return std::nullopt;
-  }
-  std::vector<Entry> entries;
-  for (guint index = 0; index < json_array_get_length(items); ++index) {
-    JsonNode* node = json_array_get_element(items, index);
-    if (!JSON_NODE_HOLDS_OBJECT(node)) return std::nullopt;
-    JsonObject* object = json_node_get_object(node);
-    if (!json_object_has_member(object, json::kTitle)) return std::nullopt;
-    Entry entry;
-    entry.title = textMember(object, json::kTitle);
-    entry.action = textMember(object, json::kAction);
-    entry.tag = json_object_get_int_member_with_default(object, json::kTag, 0);
-    entry.enabled = json_object_get_boolean_member_with_default(object, json::kEnabled, TRUE);
-    if (JsonObject* image = objectMember(object, json::kImage)) {
-      entry.icon = iconFor(image, resources);
+bool readEntries(Reading& reading, int level, std::vector<Entry>& entries);
+
+// One entry; false when it is none: without a title, or with a submenu that is no menu. Read to
+// its end either way: a later member of the same name replaces an earlier one.
+bool readEntry(Reading& reading, int level, Entry& entry) {
+  JsonReader& reader = reading.reader;
+  reader.enterObject();
+  bool titled = false;
+  bool submenuIsMenu = true;
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kTitle) {
+      titled = true;
+      readText(reader, entry.title);
+    } else if (key == json::kAction) {
+      readText(reader, entry.action);
+    } else if (key == json::kTag) {
+      entry.tag = readTag(reader);
+    } else if (key == json::kEnabled) {
+      entry.enabled = readEnabled(reader);
+    } else if (key == json::kImage) {
+      entry.icon.clear();
+      if (reader.next() == Kind::object) {
+        Image image;
+        readImage(reader, image);
+        if (!reader.failed()) entry.icon = iconFor(image, reading.files);
+      } else {
+        reader.skip();
+      }
+    } else if (key == json::kSubmenu) {
+      entry.submenu.clear();
+      submenuIsMenu = true;
+      if (reader.next() == Kind::array) {
+        submenuIsMenu = readEntries(reading, level + 1, entry.submenu);
+      } else {
+        reader.skip();
+      }
+    } else {
+      reader.skip();
     }
-    if (JsonArray* submenu = arrayMember(object, json::kSubmenu)) {
-      auto children = entriesOf(submenu, resources, level + 1);
-      if (!children) return std::nullopt;
-      entry.submenu = std::move(*children);
+  }
+  return titled && submenuIsMenu;
+}
+
+// The array ahead as entries; false when it is no menu: an element is no entry, or it lies
+// deeper than the menu levels. Read to its end either way, without converting what follows.
+bool readEntries(Reading& reading, int level, std::vector<Entry>& entries) {
+  JsonReader& reader = reading.reader;
+  if (level > kMaxMenuLevels) {
+    reading.tooManyLevels = true;
+    reader.skip();
+    return false;
+  }
+  bool menu = true;
+  reader.enterArray();
+  while (reader.element()) {
+    if (!menu || reader.next() != Kind::object) {
+      menu = false;
+      reader.skip();
+      continue;
+    }
+    Entry entry;
+    if (!readEntry(reading, level, entry)) {
+      menu = false;
+      continue;
     }
     // A separator of the stand-in's menu has no counterpart in a file manager's item list.
     if (entry.action.empty() && entry.submenu.empty() &&
@@ -161,28 +271,57 @@ std::optional<std::vector<Entry>> entriesOf(JsonArray* items, const std::string&
     }
     entries.push_back(std::move(entry));
   }
-  return entries;
+  return menu && !reader.failed();
 }
 
 }  // namespace
 
 std::optional<std::vector<Entry>> entriesFromMenuReply(std::string_view json) {
   if (json.empty()) return std::nullopt;
-  if (const char* why = whyRefused(json)) {
-    g_message("Plovane Menu: a menu reply of %zu bytes was refused: %s", json.size(), why);
+  if (json.size() > kMaxMenuReplyBytes) {
+    g_message("Plovane Menu: a menu reply of %zu bytes was refused: larger than the menu bound",
+              json.size());
     return std::nullopt;
   }
-  Parser parser(json_parser_new(), g_object_unref);
-  if (!json_parser_load_from_data(parser.get(), json.data(), static_cast<gssize>(json.size()),
-                                  nullptr))
+  if (!g_utf8_validate(json.data(), static_cast<gssize>(json.size()), nullptr)) return std::nullopt;
+  // The whole text first: whether it is JSON, where its items start and the resources folder the
+  // icons need, which the extension writes after the items.
+  JsonReader reader(json, kMaxNesting);
+  if (reader.next() != Kind::object) return std::nullopt;
+  reader.enterObject();
+  std::optional<std::size_t> items;
+  std::string resources;
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kItems) {
+      items.reset();
+      if (reader.next() == Kind::array) items = reader.offset();
+      reader.skip();
+    } else if (key == json::kResources) {
+      readText(reader, resources);
+    } else {
+      reader.skip();
+    }
+  }
+  if (!reader.finished()) {
+    if (reader.tooDeep()) {
+      g_message("Plovane Menu: a menu reply of %zu bytes was refused: nested deeper than a menu",
+                json.size());
+    }
     return std::nullopt;
-  JsonNode* root = json_parser_get_root(parser.get());
-  if (root == nullptr || !JSON_NODE_HOLDS_OBJECT(root)) return std::nullopt;
-  JsonObject* menu = json_node_get_object(root);
-  JsonArray* items = arrayMember(menu, json::kItems);
-  if (items == nullptr) return std::nullopt;
-  const std::string resources = textMember(menu, json::kResources);
-  return entriesOf(items, resources.starts_with('/') ? platform::normalisedPath(resources) : "", 1);
+  }
+  if (!items) return std::nullopt;
+  Reading reading{JsonReader(json.substr(*items), kMaxNesting - 1),
+                  ResourceFiles(resources.starts_with('/') ? platform::normalisedPath(resources)
+                                                           : std::string())};
+  std::vector<Entry> entries;
+  if (!readEntries(reading, 1, entries)) {
+    if (reading.tooManyLevels) {
+      g_message("Plovane Menu: a menu reply was refused: more than %d levels", kMaxMenuLevels);
+    }
+    return std::nullopt;
+  }
+  return entries;
 }
 
 }  // namespace plovane::bridge
