@@ -1,13 +1,17 @@
 #include <benchmark/benchmark.h>
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "bench/Percentiles.h"
 #include "store/PlistCodec.h"
 #include "store/PlistDomainFile.h"
 
@@ -19,6 +23,8 @@ using platform::PlistData;
 using platform::PlistDictionary;
 using platform::PlistDomainFile;
 using platform::PlistValue;
+using plovane::bench::elapsedMicroseconds;
+using plovane::bench::reportPercentiles;
 
 // A fresh folder for one benchmark, removed afterwards.
 class ScratchFolder {
@@ -49,12 +55,12 @@ PlistValue commandList(bool firstState = true) {
 }
 
 // A large domain: 1,000 folder entries of the kind the folder tabs keep (about 100 KB binary).
-PlistValue folderList() {
+PlistValue folderList(bool firstState = false) {
   PlistArray folders;
   for (int i = 0; i < 1000; ++i) {
     PlistDictionary entry;
     entry["path"] = PlistValue("/home/someone/Projects/folder number " + std::to_string(i));
-    entry["state"] = PlistValue(i % 3 != 0);
+    entry["state"] = PlistValue(i == 0 ? firstState : i % 3 != 0);
     entry["order"] = PlistValue(i);
     entry["bookmark"] = PlistValue(PlistData(40, static_cast<std::uint8_t>(i)));
     folders.emplace_back(std::move(entry));
@@ -163,16 +169,64 @@ void BM_StoreReadAfterOtherWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_StoreReadAfterOtherWrite);
 
-void BM_StoreWriteCommandList(benchmark::State& state) {
+// A store write alternating between two values of one key, so that every write changes the
+// file; beside it the least a durable replace of the same bytes costs: write a temporary file,
+// flush it, rename it into place.
+void writeLoop(benchmark::State& state, const std::string& key, const PlistValue (&values)[2]) {
   ScratchFolder folder;
   PlistDomainFile domain(folder.path() / "suite.plist", nullptr);
-  // Alternate between two lists so that every iteration really changes the file.
-  const PlistValue lists[2] = {commandList(true), commandList(false)};
+  std::vector<double> samples;
   std::size_t iteration = 0;
   for (auto _ : state) {
-    if (domain.write({{"commands", lists[iteration++ % 2]}})) state.SkipWithError("write failed");
+    const auto start = std::chrono::steady_clock::now();
+    if (domain.write({{key, values[iteration++ % 2]}})) state.SkipWithError("write failed");
+    samples.push_back(elapsedMicroseconds(start));
   }
+  reportPercentiles(state, samples);
 }
-BENCHMARK(BM_StoreWriteCommandList);
+
+void replaceLoop(benchmark::State& state, const std::string& key, const PlistValue (&values)[2]) {
+  ScratchFolder folder;
+  const fs::path file = folder.path() / "suite.plist";
+  const std::string temporary = file.string() + ".tmp";
+  const std::vector<std::uint8_t> bytes[2] = {binaryOf(PlistDictionary{{key, values[0]}}),
+                                              binaryOf(PlistDictionary{{key, values[1]}})};
+  std::vector<double> samples;
+  std::size_t iteration = 0;
+  for (auto _ : state) {
+    const auto& next = bytes[iteration++ % 2];
+    const auto start = std::chrono::steady_clock::now();
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const bool done = fd >= 0 &&
+                      ::write(fd, next.data(), next.size()) == static_cast<ssize_t>(next.size()) &&
+                      ::fsync(fd) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!done || ::rename(temporary.c_str(), file.c_str()) != 0) state.SkipWithError("failed");
+    samples.push_back(elapsedMicroseconds(start));
+  }
+  reportPercentiles(state, samples);
+}
+
+const PlistValue kCommandLists[2] = {commandList(true), commandList(false)};
+const PlistValue kFolderLists[2] = {folderList(true).as<PlistDictionary>()->begin()->second,
+                                    folderList(false).as<PlistDictionary>()->begin()->second};
+
+void BM_StoreWriteCommandList(benchmark::State& state) {
+  writeLoop(state, "commands", kCommandLists);
+}
+BENCHMARK(BM_StoreWriteCommandList)->Unit(benchmark::kMicrosecond);
+
+void BM_ReplaceCommandListBytes(benchmark::State& state) {
+  replaceLoop(state, "commands", kCommandLists);
+}
+BENCHMARK(BM_ReplaceCommandListBytes)->Unit(benchmark::kMicrosecond);
+
+void BM_StoreWriteFolderList(benchmark::State& state) { writeLoop(state, "folders", kFolderLists); }
+BENCHMARK(BM_StoreWriteFolderList)->Unit(benchmark::kMicrosecond);
+
+void BM_ReplaceFolderListBytes(benchmark::State& state) {
+  replaceLoop(state, "folders", kFolderLists);
+}
+BENCHMARK(BM_ReplaceFolderListBytes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

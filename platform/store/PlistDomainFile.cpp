@@ -95,6 +95,40 @@ struct TempFile {
   }
 };
 
+// What a changed key held before a write, to put back when the write fails.
+using Undo = std::vector<std::pair<std::string, std::optional<PlistValue>>>;
+
+// Applies `changes` to `entries`; empty when none of them changed anything.
+Undo applyChanges(PlistDictionary& entries, const PlistChanges& changes) {
+  Undo undo;
+  for (const auto& [key, value] : changes) {
+    const auto existing = entries.find(key);
+    if (value) {
+      if (existing != entries.end() && existing->second == *value) continue;
+      if (existing == entries.end()) {
+        undo.emplace_back(key, std::nullopt);
+        entries.emplace(key, *value);
+      } else {
+        undo.emplace_back(key, std::exchange(existing->second, *value));
+      }
+    } else if (existing != entries.end()) {
+      undo.emplace_back(key, std::move(existing->second));
+      entries.erase(existing);
+    }
+  }
+  return undo;
+}
+
+void undoChanges(PlistDictionary& entries, Undo&& undo) {
+  for (auto& [key, value] : undo) {
+    if (value) {
+      entries.insert_or_assign(key, std::move(*value));
+    } else {
+      entries.erase(key);
+    }
+  }
+}
+
 }  // namespace
 
 struct PlistDomainFile::Snapshot {
@@ -110,6 +144,25 @@ struct PlistDomainFile::Io {
   static Identity identityOf(const struct stat& st) {
     return Identity{st.st_dev, st.st_ino, st.st_size,
                     std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+  }
+
+  // What is at `file` now, without reading it: its identity and mode, Missing, or Failed
+  // (without a message; `read` says why) when it is no regular file that can be examined.
+  static Snapshot examine(const fs::path& file) {
+    Snapshot snapshot;
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
+      if (errno != ENOENT && errno != ENOTDIR) snapshot.kind = Snapshot::Kind::Failed;
+      return snapshot;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      snapshot.kind = Snapshot::Kind::Failed;
+      return snapshot;
+    }
+    snapshot.kind = Snapshot::Kind::Loaded;
+    snapshot.identity = identityOf(st);
+    snapshot.mode = st.st_mode & 07777;
+    return snapshot;
   }
 
   static Snapshot read(const fs::path& file) {
@@ -211,12 +264,46 @@ struct PlistDomainFile::Io {
         ::unlink(it->path().c_str());
     }
   }
+
+  // Writes `bytes` to a temporary file and renames it over `file`, which `base` describes as it
+  // was under the lock. Returns the identity of the file now in place.
+  static std::variant<Identity, std::string> replace(const fs::path& file,
+                                                     const std::vector<std::uint8_t>& bytes,
+                                                     const Snapshot& base) {
+    std::string pattern = file.string() + ".tmp-XXXXXX";
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return describe("cannot create a temporary file for", file, errno);
+    TempFile temp{Fd(fd), fs::path(pattern)};
+    if (base.mode != 0600 && ::fchmod(fd, base.mode) != 0) {
+      return describe("cannot set the mode of", temp.path, errno);
+    }
+    if (!writeAll(fd, bytes)) return describe("cannot write", temp.path, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return describe("cannot examine", temp.path, errno);
+    // File systems reuse a freed inode number at once, and a coarse clock can give two replaces
+    // the same time; a strictly later time keeps an earlier identity from coming back.
+    if (base.kind == Snapshot::Kind::Loaded &&
+        identityOf(st).mtimeNanoseconds <= base.identity.mtimeNanoseconds) {
+      const std::int64_t later = base.identity.mtimeNanoseconds + 1;
+      const timespec times[2] = {{0, UTIME_OMIT}, {later / 1'000'000'000, later % 1'000'000'000}};
+      if (::futimens(fd, times) != 0 || ::fstat(fd, &st) != 0) {
+        return describe("cannot set the time of", temp.path, errno);
+      }
+    }
+    if (::fsync(fd) != 0) return describe("cannot flush", temp.path, errno);
+    if (::rename(temp.path.c_str(), file.c_str()) != 0) {
+      return describe("cannot replace", file, errno);
+    }
+    temp.committed = true;
+    return identityOf(st);
+  }
 };
 
 PlistDomainFile::PlistDomainFile(fs::path file, LogLine log)
     : file_(std::move(file)), log_(std::move(log)) {}
 
 void PlistDomainFile::adopt(Snapshot&& snapshot) {
+  contentsAreTheFile_ = snapshot.kind != Snapshot::Kind::Bad;
   contents_ = std::move(snapshot.contents);
   loadedIdentity_ = snapshot.identity;
   ++generation_;
@@ -307,68 +394,45 @@ std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
   if (auto* error = std::get_if<std::string>(&lock)) return *error;
   Io::removeStaleTemporaries(folder, file_);
 
-  Snapshot base = Io::read(file_);
-  if (base.kind == Snapshot::Kind::Failed) return base.message;
-  if (base.kind == Snapshot::Kind::Bad) {
-    if (auto error = setAsideLocked(base)) return error;
-  }
-
-  PlistDictionary entries = std::move(base.contents);
-  bool changed = false;
-  for (const auto& [key, value] : changes) {
-    const auto existing = entries.find(key);
-    if (value) {
-      if (existing != entries.end() && existing->second == *value) continue;
-      entries.insert_or_assign(key, *value);
-      changed = true;
-    } else if (existing != entries.end()) {
-      entries.erase(existing);
-      changed = true;
+  // Still the file this object last read or wrote: its contents are here already, and decoding
+  // it again would only repeat them.
+  Snapshot base = Io::examine(file_);
+  const bool cached = base.kind != Snapshot::Kind::Failed && contentsAreTheFile_ &&
+                      loadedIdentity_ == base.identity;
+  if (!cached) {
+    base = Io::read(file_);
+    if (base.kind == Snapshot::Kind::Failed) return base.message;
+    if (base.kind == Snapshot::Kind::Bad) {
+      if (auto error = setAsideLocked(base)) return error;
     }
   }
-  if (!changed) {
-    base.contents = std::move(entries);
-    adopt(std::move(base));
+
+  PlistDictionary& entries = cached ? contents_ : base.contents;
+  auto undo = applyChanges(entries, changes);
+  if (undo.empty()) {
+    if (!cached) adopt(std::move(base));
     return std::nullopt;
   }
 
   PlistValue next(std::move(entries));
   auto encoded = encodeBinaryPlist(next);
+  entries = std::move(*next.as<PlistDictionary>());
+  std::variant<Identity, std::string> replaced = std::string();
   if (auto* error = std::get_if<std::string>(&encoded)) {
-    return "cannot save " + file_.string() + ": " + *error;
+    replaced = "cannot save " + file_.string() + ": " + *error;
+  } else {
+    replaced = Io::replace(file_, std::get<std::vector<std::uint8_t>>(encoded), base);
   }
-  const auto& bytes = std::get<std::vector<std::uint8_t>>(encoded);
-
-  std::string pattern = file_.string() + ".tmp-XXXXXX";
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) return describe("cannot create a temporary file for", file_, errno);
-  TempFile temp{Fd(fd), fs::path(pattern)};
-  if (base.mode != 0600 && ::fchmod(fd, base.mode) != 0) {
-    return describe("cannot set the mode of", temp.path, errno);
+  if (auto* error = std::get_if<std::string>(&replaced)) {
+    // A write that failed is dropped: the domain reads as the file still is.
+    undoChanges(entries, std::move(undo));
+    return *error;
   }
-  if (!writeAll(fd, bytes)) return describe("cannot write", temp.path, errno);
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return describe("cannot examine", temp.path, errno);
-  // File systems reuse a freed inode number at once, and a coarse clock can give two replaces
-  // the same time; a strictly later time keeps an earlier identity from coming back.
-  if (base.kind == Snapshot::Kind::Loaded &&
-      Io::identityOf(st).mtimeNanoseconds <= base.identity.mtimeNanoseconds) {
-    const std::int64_t later = base.identity.mtimeNanoseconds + 1;
-    const timespec times[2] = {{0, UTIME_OMIT}, {later / 1'000'000'000, later % 1'000'000'000}};
-    if (::futimens(fd, times) != 0 || ::fstat(fd, &st) != 0) {
-      return describe("cannot set the time of", temp.path, errno);
-    }
-  }
-  if (::fsync(fd) != 0) return describe("cannot flush", temp.path, errno);
-  if (::rename(temp.path.c_str(), file_.c_str()) != 0) {
-    return describe("cannot replace", file_, errno);
-  }
-  temp.committed = true;
 
   Snapshot written;
   written.kind = Snapshot::Kind::Loaded;
-  written.identity = Io::identityOf(st);
-  written.contents = std::move(*next.as<PlistDictionary>());
+  written.identity = std::get<Identity>(replaced);
+  written.contents = std::move(entries);
   adopt(std::move(written));
 
   // The rename is durable only once the folder is flushed.

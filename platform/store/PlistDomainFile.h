@@ -19,9 +19,10 @@ using PlistChanges = std::map<std::string, std::optional<PlistValue>>;
 // plist tool) may read and write at the same time.
 //
 // Reads re-load the file only when its identity (device, inode, size, mtime) changed. Writes
-// take an exclusive flock on "<file>.lock" (which must be a regular file), re-read the file,
-// apply only the given keys and replace the file atomically, so writers of different keys never
-// lose each other's keys; all keys of one write land together. Temporary files that a killed
+// take an exclusive flock on "<file>.lock" (which must be a regular file), re-read the file
+// unless its identity is still the one this object last read or wrote, apply only the given keys
+// and replace the file atomically, so writers of different keys never lose each other's keys;
+// all keys of one write land together. Temporary files that a killed
 // writer left are removed by the next write.
 // A file that cannot be parsed, is larger than 1 MiB (also once the values it shares are
 // expanded, see kMaxPlistExpandedBytes) or nests deeper than 32 levels is moved aside as
@@ -66,6 +67,9 @@ class PlistDomainFile {
   std::filesystem::path file_;
   LogLine log_;
   std::optional<Identity> loadedIdentity_;
+  // False while contents_ stand for a file that was unusable and stayed in place: a write must
+  // then read it again instead of merging into the empty domain.
+  bool contentsAreTheFile_ = false;
   PlistDictionary contents_;
   std::uint64_t generation_ = 0;
   std::string lastReadError_;

@@ -210,6 +210,28 @@ TEST_F(PlistDomainFileTest, WritersOfDifferentKeysKeepEachOthersKeys) {
   EXPECT_EQ(domain().contents(), expected);
 }
 
+// One object writes on from what it holds; a fresh object decodes the file before each write.
+// Both must leave the same bytes, also after a write that failed.
+TEST_F(PlistDomainFileTest, WritesOnFromItsOwnCopyAsFromTheFileDecoded) {
+  const fs::path decodedFile = root_ / "decoded" / file_.filename();
+  auto keeper = domain();
+  const std::vector<PlistChanges> writes{
+      {{"commands", PlistValue(PlistArray{PlistDictionary{{"title", "Open"}, {"state", true}}})},
+       {"order", PlistValue(1)}},
+      {{"order", PlistValue(2)}, {"flag", PlistValue(false)}},
+      {{"order", PlistValue(2)}},
+      {{"flag", std::nullopt}, {"bad", PlistValue("\xFF")}},
+      {{"commands", std::nullopt}, {"date", PlistValue(PlistDate{644243696.5})}},
+  };
+  for (std::size_t step = 0; step < writes.size(); ++step) {
+    const auto kept = keeper.write(writes[step]);
+    const auto decoded = PlistDomainFile(decodedFile, nullptr).write(writes[step]);
+    EXPECT_EQ(kept.has_value(), decoded.has_value()) << step;
+    EXPECT_EQ(readBytes(file_), readBytes(decodedFile)) << step;
+    EXPECT_EQ(keeper.contents(), PlistDomainFile(decodedFile, nullptr).contents()) << step;
+  }
+}
+
 struct BadFile {
   const char* name;
   Bytes bytes;
