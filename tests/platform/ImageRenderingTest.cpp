@@ -59,16 +59,16 @@ TEST_F(ImageRenderingTest, AnAssetsFileIsDecidedOnceAPngBeforeAnSvg) {
   plovane::testing::writeBundleInfo(home.path(), "");
   const auto folder =
       plovane::testing::makeFolder(home.path() / "Resources", {"both.png", "both.svg", "v.svg"});
-  const auto bundle = NSBundle::bundleWithPath(home.path());
-  ASSERT_TRUE(bundle);
+  const auto scratchBundle = NSBundle::bundleWithPath(home.path());
+  ASSERT_TRUE(scratchBundle);
   EXPECT_EQ(NSImage::assetFile(folder, "both"), folder / "both.png");
   EXPECT_EQ(NSImage::assetFile(folder, "v"), folder / "v.svg");
-  EXPECT_FALSE(NSImage::imageNamed(*bundle, "missing"));
+  EXPECT_FALSE(NSImage::imageNamed(*scratchBundle, "missing"));
 
   std::filesystem::remove(folder / "v.svg");
   plovane::testing::makeFolder(folder, {"missing.png"});
-  EXPECT_TRUE(NSImage::imageNamed(*bundle, "v"));
-  EXPECT_FALSE(NSImage::imageNamed(*bundle, "missing"));
+  EXPECT_TRUE(NSImage::imageNamed(*scratchBundle, "v"));
+  EXPECT_FALSE(NSImage::imageNamed(*scratchBundle, "missing"));
   EXPECT_FALSE(NSImage::assetFile(folder, "missing"));
 }
 
