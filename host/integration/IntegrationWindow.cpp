@@ -51,8 +51,8 @@ IntegrationWindow::IntegrationWindow(const std::vector<FileManagerState>& manage
   layout->addSpacing(8);
   layout->addWidget(
       wrappingText(tr("A file manager that was open when its module was installed shows the menu "
-                      "once it is started again; Dolphin, which looks for it at every right-click, "
-                      "at its next right-click."),
+                      "once it is started again, or at its next right-click if it looks for "
+                      "modules at every one."),
                    this));
   layout->addStretch();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
