@@ -67,13 +67,14 @@ class SettingsAppEndToEndTest : public ::testing::Test {
                 env.home.path() / "app.log");
   }
 
-  // Runs the steps; on failure, says what the app logged and what its window held.
+  // Runs the steps; on failure, says what the app and its X server logged and what its window held.
   void drive(const std::vector<std::string>& steps) {
     const auto result = display->drive(kApplicationName, steps);
     if (result.exitCode == 0) return;
     const auto tree = display->drive(kApplicationName, {"dump"});
     FAIL() << result.standardError << "\napp log:\n"
-           << testing::fileContents(env.home.path() / "app.log") << "\ntree:\n"
+           << testing::fileContents(env.home.path() / "app.log") << "\nX server log:\n"
+           << testing::fileContents(env.home.path() / "xvfb.log") << "\ntree:\n"
            << tree.standardOutput;
   }
 

@@ -151,7 +151,7 @@ def first_line(session, name, arguments):
 
 def start_display(session):
     number = first_line(session, "xvfb", ["Xvfb", "-displayfd", "{fd}", "-screen", "0",
-                                          "1280x800x24", "-nolisten", "tcp"])
+                                          "1280x800x24", "-nolisten", "tcp", "-noreset"])
     if not number:
         raise StepFailed("Xvfb did not start")
     session.environment["DISPLAY"] = ":" + number

@@ -40,12 +40,14 @@ bool VirtualDisplay::available() {
 VirtualDisplay::VirtualDisplay(const fs::path& folder) : folder_(folder) {
   // Xvfb picks a free display itself and says which: it takes the number's lock file first, so
   // tests running side by side never share a display, whatever numbers others just gave up.
+  // It never resets: a server that does so when its last client leaves drops the accessibility
+  // bus's address from its root window and can refuse a program connecting meanwhile.
   int pipeEnds[2];
   if (::pipe(pipeEnds) != 0) throw std::runtime_error("pipe failed");
   const fs::path log = folder / "xvfb.log";
   server_ = std::make_unique<BackgroundProcess>(
       std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(pipeEnds[1]), "-screen", "0",
-                               "1280x800x24", "-nolisten", "tcp"},
+                               "1280x800x24", "-nolisten", "tcp", "-noreset"},
       std::map<std::string, std::string>{}, log);
   ::close(pipeEnds[1]);
   const std::string number = firstLine(pipeEnds[0]);
