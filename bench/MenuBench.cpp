@@ -82,9 +82,9 @@ void BM_BuildMenu(benchmark::State& state) {
   plovane::testing::TestEnvironment env;
   prepare(env, state);
   plovane::FinderSync finderSync(env.platform);
-  const auto inputs =
-      plovane::gatherMenuInputs(env.platform, finderSync.sharedDefaults.get(),
-                                finderSync.arrItemsdic, finderSync.arrCustomFolders);
+  const auto inputs = plovane::gatherMenuInputs(
+      env.platform, env.platform.finderSyncController.selectedItemURLs(),
+      finderSync.sharedDefaults.get(), finderSync.arrItemsdic, finderSync.arrCustomFolders);
   const auto faultsBefore = minorFaults();
   for (auto _ : state) {
     state.PauseTiming();

@@ -92,8 +92,20 @@ void FinderSync::reloadCustomFolders() { customFolders_.prune(); }
 std::shared_ptr<platform::NSMenu> FinderSync::menuForMenuKind(platform::FIMenuKind) {
   reloadSettingsIfChanged();
   customFolders_.prune();
-  return buildMenu(
-      gatherMenuInputs(platform_, sharedDefaults.get(), arrItemsdic, arrCustomFolders));
+  auto selection = platform_.finderSyncController.selectedItemURLs();
+  auto menu = buildMenu(
+      gatherMenuInputs(platform_, selection, sharedDefaults.get(), arrItemsdic, arrCustomFolders));
+  offered_ = {std::move(selection), settingsVersion_, menu};
+  return menu;
+}
+
+std::shared_ptr<platform::NSMenu> FinderSync::menuOfferedForSelection() {
+  reloadSettingsIfChanged();
+  if (offered_.menu && offered_.settingsVersion == settingsVersion_ &&
+      offered_.selection == platform_.finderSyncController.selectedItemURLs()) {
+    return offered_.menu;
+  }
+  return menuForMenuKind(platform::FIMenuKind::contextualMenuForItems);
 }
 
 void FinderSync::reloadSettingsIfChanged() {

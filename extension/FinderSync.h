@@ -32,6 +32,8 @@ class FinderSync final : public platform::FIFinderSync {
   void requestBadgeIdentifierForURL(const platform::NSURL& url) override;
   void requestBadgeIdentifiersForURLs(const std::vector<platform::NSURL>& urls) override;
   std::shared_ptr<platform::NSMenu> menuForMenuKind(platform::FIMenuKind kind) override;
+  // The last menu built, while the selection and the settings it was built for stand.
+  std::shared_ptr<platform::NSMenu> menuOfferedForSelection() override;
   bool performSelector(const std::string& selector, const platform::NSMenuItem* sender) override;
 
   void reloadCustomFolders();
@@ -127,7 +129,15 @@ class FinderSync final : public platform::FIFinderSync {
 
   void handOffToMail(const platform::NSURL& url);
 
+  // The menu last built and what it was built for.
+  struct OfferedMenu {
+    std::optional<std::vector<platform::NSURL>> selection;
+    std::uint64_t settingsVersion = 0;
+    std::shared_ptr<platform::NSMenu> menu;
+  };
+
   platform::Platform& platform_;
+  OfferedMenu offered_;
   // The store's contents version the command list and directory set were last taken at.
   std::uint64_t settingsVersion_ = 0;
   // The legacy version keeps no command list; its menu offers no catalogue commands.

@@ -59,11 +59,12 @@ void gatherImages(MenuInputs& inputs, platform::Platform& platform) {
 
 }  // namespace
 
-MenuInputs gatherMenuInputs(platform::Platform& platform, platform::NSUserDefaults* store,
+MenuInputs gatherMenuInputs(platform::Platform& platform,
+                            const std::optional<std::vector<platform::NSURL>>& selection,
+                            platform::NSUserDefaults* store,
                             const platform::PlistArray& commandList,
                             const std::vector<customFolder>& customFolders) {
   MenuInputs inputs;
-  const auto selection = platform.finderSyncController.selectedItemURLs();
   inputs.selectionIsEmpty = selection && selection->empty();
   if (inputs.selectionIsEmpty) return inputs;
   // Without any selection there is no item to judge, so the image-only commands are left out

@@ -36,9 +36,12 @@ struct MenuInputs {
   std::optional<platform::NSImage> applicationIcon;
 };
 
-// Reads the selection, the two options and, with icons on, every image the menu may show. The
-// lists are referred to, not copied: they must outlive the inputs.
-MenuInputs gatherMenuInputs(platform::Platform& platform, platform::NSUserDefaults* store,
+// Reads what the menu needs of the selection (none when the file manager reported none), the two
+// options and, with icons on, every image the menu may show. The lists are referred to, not
+// copied: they must outlive the inputs.
+MenuInputs gatherMenuInputs(platform::Platform& platform,
+                            const std::optional<std::vector<platform::NSURL>>& selection,
+                            platform::NSUserDefaults* store,
                             const platform::PlistArray& commandList,
                             const std::vector<customFolder>& customFolders);
 

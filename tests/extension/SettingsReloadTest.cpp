@@ -65,6 +65,25 @@ TEST_F(SettingsReloadTest, ACommandAndAFolderSwitchedOffAreGoneAtTheNextMenu) {
   EXPECT_FALSE(menuHas("Open System Preferences"));
 }
 
+// A chosen entry is checked against the menu that was offered, not one built again; a changed
+// selection or changed settings make the next check build anew.
+TEST_F(SettingsReloadTest, TheOfferedMenuStandsUntilTheSelectionOrTheSettingsChange) {
+  ASSERT_TRUE(menuHas("Open Terminal"));
+  const auto offered = finderSync->menuForMenuKind(platform::FIMenuKind::contextualMenuForItems);
+  EXPECT_EQ(finderSync->menuOfferedForSelection(), offered);
+
+  env.finderSyncController.setSelectedItemURLs(std::vector{second});
+  const auto forSecond = finderSync->menuOfferedForSelection();
+  EXPECT_NE(forSecond, offered);
+  EXPECT_EQ(finderSync->menuOfferedForSelection(), forSecond);
+
+  switchOpenTerminal(false);
+  const auto afterSwitch = finderSync->menuOfferedForSelection();
+  EXPECT_NE(afterSwitch, forSecond);
+  EXPECT_TRUE(std::none_of(afterSwitch->items.begin(), afterSwitch->items.end(),
+                           [](const auto& item) { return item.title == "Open Terminal"; }));
+}
+
 TEST_F(SettingsReloadTest, AStoredListIsTakenAsItIsAndAMalformedOneKeepsTheListInUse) {
   PlistArray shorter = *env.openSuite()->arrayForKey(keys::menuArrayDic);
   shorter.resize(3);

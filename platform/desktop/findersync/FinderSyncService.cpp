@@ -103,6 +103,9 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
 }
 
 std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
+  // Taking the menu first brings the monitored folders up to date with the settings.
+  std::shared_ptr<NSMenu> menu;
+  runGuarded([&] { menu = finderSync_.menuOfferedForSelection(); });
   const auto selection = controller_.selectedItemURLs().value_or(std::vector<NSURL>{});
   const auto directories = controller_.directoryURLs();
   const bool inside =
@@ -110,8 +113,6 @@ std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
         return actsInsideDirectorySet(directories, item);
       });
   if (!inside) return QStringLiteral("the selection is not inside a monitored folder");
-  std::shared_ptr<NSMenu> menu;
-  runGuarded([&] { menu = finderSync_.menuForMenuKind(FIMenuKind::contextualMenuForItems); });
   if (menu && offers(*menu, entry)) return std::nullopt;
   return "the menu for this selection has no entry \"" + QString::fromStdString(entry.title) +
          "\" for " + QString::fromStdString(entry.action);

@@ -29,6 +29,11 @@ class FIFinderSync : public Responder {
   // The badges of many shown items at once, as a file manager asks for a folder's listing.
   virtual void requestBadgeIdentifiersForURLs(const std::vector<NSURL>& urls) = 0;
   virtual std::shared_ptr<NSMenu> menuForMenuKind(FIMenuKind kind) = 0;
+  // The menu a chosen entry is checked against: the one last offered for the selected items, or
+  // one built anew where there is none.
+  virtual std::shared_ptr<NSMenu> menuOfferedForSelection() {
+    return menuForMenuKind(FIMenuKind::contextualMenuForItems);
+  }
 };
 
 }  // namespace platform
