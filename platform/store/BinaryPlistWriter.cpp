@@ -2,9 +2,9 @@
 
 #include <bit>
 #include <cstddef>
-#include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 
 #include "store/PlistCodec.h"
 #include "store/PlistText.h"
@@ -91,7 +91,8 @@ class Writer {
   }
 
   std::size_t addLeaf(Bytes bytes) {
-    const auto [entry, added] = leaves_.try_emplace(bytes, objects_.size());
+    const auto [entry, added] =
+        leaves_.try_emplace(std::string(bytes.begin(), bytes.end()), objects_.size());
     if (added) objects_.push_back(Object{std::move(bytes), {}});
     return entry->second;
   }
@@ -101,10 +102,10 @@ class Writer {
   std::size_t addText(const std::string& text, std::string_view what) {
     if (text.find('\0') != std::string::npos)
       return fail(std::string(what) + " contains a NUL character");
-    if (!isValidUtf8(text)) return fail(std::string(what) + " is not valid UTF-8");
     Bytes bytes;
     bool ascii = true;
     for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (!ascii && !isValidUtf8(text)) return fail(std::string(what) + " is not valid UTF-8");
     if (ascii) {
       putHeader(bytes, 0x5, text.size());
       bytes.insert(bytes.end(), text.begin(), text.end());
@@ -175,7 +176,8 @@ class Writer {
   }
 
   std::vector<Object> objects_;
-  std::map<Bytes, std::size_t> leaves_;
+  // Each distinct leaf is written once, by its encoding.
+  std::unordered_map<std::string, std::size_t> leaves_;
   std::optional<std::string> error_;
 };
 

@@ -433,13 +433,9 @@ std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
   written.kind = Snapshot::Kind::Loaded;
   written.identity = std::get<Identity>(replaced);
   written.contents = std::move(entries);
+  // The folder is not flushed: the new file was flushed before its rename, so a power cut leaves
+  // the old contents or the new, never a mix, and flushing the folder too doubled every write.
   adopt(std::move(written));
-
-  // The rename is durable only once the folder is flushed.
-  Fd folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (folderFd.get() < 0 || ::fsync(folderFd.get()) != 0) {
-    return describe("saved but could not flush folder", folder, errno);
-  }
   return std::nullopt;
 }
 
