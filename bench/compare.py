@@ -19,10 +19,14 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 SUITE = "R4XK8TQ2VM.com.quenlow.plovanemenu"
 APP = "com.quenlow.plovanemenu"
 FOLDER_FILES = 10_000
+SERVICES = {"extension": "com.quenlow.plovanemenu.findersyncextension",
+            "echo": "org.plovane.bench.Echo"}
+COUNTED_CALLS = 200
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -115,16 +119,21 @@ class Bench:
             env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self.daemon.stdout.readline().strip()
 
+    def pid_of(self, name):
+        """The process that owns `name` on the bus, or None."""
+        asked = subprocess.run(
+            ["dbus-send", "--session", "--print-reply=literal",
+             "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+             "org.freedesktop.DBus.GetConnectionUnixProcessID", f"string:{name}"],
+            env=self.env, capture_output=True, text=True, check=False)
+        return int(asked.stdout.split()[-1]) if asked.returncode == 0 else None
+
     def stop_bus(self):
         # What the bus started would otherwise outlive it.
-        for name in ("com.quenlow.plovanemenu.findersyncextension", "org.plovane.bench.Echo"):
-            asked = subprocess.run(
-                ["dbus-send", "--session", "--print-reply=literal",
-                 "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
-                 "org.freedesktop.DBus.GetConnectionUnixProcessID", f"string:{name}"],
-                env=self.env, capture_output=True, text=True, check=False)
-            if asked.returncode == 0:
-                os.kill(int(asked.stdout.split()[-1]), signal.SIGTERM)
+        for name in SERVICES.values():
+            pid = self.pid_of(name)
+            if pid is not None:
+                os.kill(pid, signal.SIGTERM)
         self.daemon.terminate()
         self.daemon.wait()
 
@@ -150,6 +159,48 @@ def menu_path(bench, entries_per_folder, factor):
         "--benchmark_repetitions=5", "--benchmark_report_aggregates_only=false",
         "--benchmark_min_time=0.2")
     return [r["real_time"] / 1000 * factor for r in results if r.get("run_type") == "iteration"]
+
+
+def counted_per_call(bench, target, counter):
+    """What `counter` counts in the process answering `target`, per Menu call."""
+    bench.compare("call", target, "1", bench.selection)  # started, and its first calls made
+    pid = bench.pid_of(SERVICES[target])
+    out = os.path.join(bench.home, "counted.txt")
+    argv, total = counter(pid, out)
+    watcher = subprocess.Popen(argv, env=bench.env, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    time.sleep(1)  # attached by then
+    bench.compare("call", target, str(COUNTED_CALLS), bench.selection)
+    watcher.send_signal(signal.SIGINT)
+    watcher.wait()
+    with open(out, encoding="utf-8") as file:
+        return [total(file.read()) / (COUNTED_CALLS + 20)]  # the compare's 20 warm-up calls too
+
+
+def system_calls(pid, out):
+    """strace's count of every thread's system calls: its summary's last line is the total."""
+    return (["strace", "-c", "-f", "-p", str(pid), "-o", out],
+            lambda text: int(text.strip().splitlines()[-1].split()[3]))
+
+
+def allocations(pid, out):
+    """How often the process entered malloc (operator new goes through it), by a uprobe."""
+    return (["perf", "stat", "-x", ",", "-e", "probe_libc:malloc", "-p", str(pid), "-o", out],
+            lambda text: int(next(line for line in text.splitlines()
+                                  if "probe_libc:malloc" in line).split(",")[0]))
+
+
+def why_not_counted():
+    """Why the per-call counts cannot be taken here, or None when they can."""
+    if shutil.which("strace") is None or shutil.which("perf") is None:
+        return "needs strace and perf"
+    probes = subprocess.run(["perf", "probe", "-l"], capture_output=True, text=True, check=False)
+    if "probe_libc:malloc" in probes.stdout:
+        return None
+    libc = "/lib/x86_64-linux-gnu/libc.so.6"
+    added = subprocess.run(["perf", "probe", "-q", "-x", libc, "--add", "malloc"],
+                           capture_output=True, text=True, check=False)
+    return None if added.returncode == 0 else "no uprobe on malloc: " + added.stderr.strip()
 
 
 def figures(bench):
@@ -186,13 +237,16 @@ def figures(bench):
         ("store write, 1,000 folders vs write+fsync+rename",
          lambda: store_figure(bench, "BM_StoreWriteFolderList"),
          lambda: store_figure(bench, "BM_ReplaceFolderListBytes"), "goal <= 1.3x"),
-    ]
+    ] + ([] if why_not_counted() else [
+        ("system calls per Menu (count) vs the echo's",
+         lambda: counted_per_call(bench, "extension", system_calls),
+         lambda: counted_per_call(bench, "echo", system_calls), "goal <= 10"),
+        ("allocations per Menu (count) vs the echo's",
+         lambda: counted_per_call(bench, "extension", allocations),
+         lambda: counted_per_call(bench, "echo", allocations), "goal <= 300"),
+    ])
 
 
-NOT_MEASURED = [
-    ("system calls per Menu", "no baseline; strace -c -p on the extension by hand"),
-    ("allocations per Menu", "no baseline; needs an allocation counter in the extension"),
-]
 
 
 def summary(collected):
@@ -240,8 +294,8 @@ def main():
                 line += (f" {base_median:12.1f} {base_p99:10.1f} {median / base_median:5.2f}x"
                          f" {p99 / base_p99:8.2f}x")
             print(f"{line}  {note}")
-        for name, why in NOT_MEASURED:
-            print(f"{name:50} not measured: {why}")
+        if why_not_counted():
+            print(f"{'system calls and allocations per Menu':50} not measured: {why_not_counted()}")
     finally:
         if bench is not None and hasattr(bench, "daemon"):
             bench.stop_bus()
