@@ -66,6 +66,31 @@ void reapWhenItEnds(pid_t child) {
   }).detach();
 }
 
+// Starts the program in a session of its own: the one way programs are started here. No fork of
+// our own: the callers are threaded, and a forked copy of a threaded process may only exec.
+struct Spawned {
+  pid_t pid = -1;
+  int error = 0;  // why it could not be started, or 0
+};
+
+Spawned spawnInOwnSession(const std::vector<std::string>& arguments,
+                          const std::optional<std::filesystem::path>& workingDirectory) {
+  auto argv = arguments;
+  auto argvPointers = pointers(argv);
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  if (workingDirectory) ::posix_spawn_file_actions_addchdir_np(&actions, workingDirectory->c_str());
+  pid_t program = 0;
+  const int failed = ::posix_spawnp(&program, argvPointers[0], &actions, &attributes,
+                                    argvPointers.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::posix_spawnattr_destroy(&attributes);
+  return failed == 0 ? Spawned{program, 0} : Spawned{-1, failed};
+}
+
 }  // namespace
 
 EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
@@ -75,19 +100,12 @@ EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
     outcome.failure = "nothing to start";
     return outcome;
   }
-  auto argv = arguments;
-  auto argvPointers = pointers(argv);
-  posix_spawnattr_t attributes;
-  ::posix_spawnattr_init(&attributes);
-  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  pid_t program = 0;
-  const int failed =
-      ::posix_spawnp(&program, argvPointers[0], nullptr, &attributes, argvPointers.data(), environ);
-  ::posix_spawnattr_destroy(&attributes);
-  if (failed != 0) {
-    outcome.failure = "cannot run " + arguments[0] + ": " + std::strerror(failed);
+  const auto started = spawnInOwnSession(arguments, std::nullopt);
+  if (started.error != 0) {
+    outcome.failure = "cannot run " + arguments[0] + ": " + std::strerror(started.error);
     return outcome;
   }
+  const pid_t program = started.pid;
   waitForEnd(program, wait);
   int status = 0;
   if (::waitpid(program, &status, WNOHANG) != program) {
@@ -108,31 +126,17 @@ std::optional<std::string> startDetached(
     const std::vector<std::string>& arguments,
     const std::optional<std::filesystem::path>& workingDirectory) {
   if (arguments.empty()) return "nothing to start";
-  auto argv = arguments;
-  auto argvPointers = pointers(argv);
-  // An intermediate child starts the program and exits at once, so the program is adopted by
-  // init and reaped there; its exit code tells whether the program could be started.
-  const pid_t intermediate = ::fork();
-  if (intermediate < 0) return std::string("cannot fork: ") + std::strerror(errno);
-  if (intermediate == 0) {
-    ::setsid();
-    if (workingDirectory && ::chdir(workingDirectory->c_str()) != 0) _exit(126);
-    pid_t program = 0;
-    const int failed =
-        ::posix_spawnp(&program, argvPointers[0], nullptr, nullptr, argvPointers.data(), environ);
-    _exit(failed == 0 ? 0 : 127);
+  const auto started = spawnInOwnSession(arguments, workingDirectory);
+  if (started.error == 0) {
+    reapWhenItEnds(started.pid);
+    return std::nullopt;
   }
-  int status = 0;
-  ::waitpid(intermediate, &status, 0);
-  if (!WIFEXITED(status)) return "the starter of " + arguments[0] + " was killed";
-  switch (WEXITSTATUS(status)) {
-    case 0:
-      return std::nullopt;
-    case 126:
-      return "cannot enter " + workingDirectory->string();
-    default:
-      return "cannot run " + arguments[0];
+  // The spawn reports a folder it cannot enter as it reports a program it cannot run.
+  std::error_code ec;
+  if (workingDirectory && !std::filesystem::is_directory(*workingDirectory, ec)) {
+    return "cannot enter " + workingDirectory->string();
   }
+  return "cannot run " + arguments[0] + ": " + std::strerror(started.error);
 }
 
 std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& names) {
