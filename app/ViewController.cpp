@@ -25,30 +25,6 @@ const Methods& exportedMethods() {
   return methods;
 }
 
-std::string titleOf(const platform::PlistValue& entry) {
-  const auto* fields = entry.as<platform::PlistDictionary>();
-  if (fields == nullptr) return {};
-  auto title = fields->find("title");
-  if (title == fields->end() || !title->second.is<std::string>()) return {};
-  return *title->second.as<std::string>();
-}
-
-std::optional<bool> stateOf(const platform::PlistValue& entry) {
-  const auto* fields = entry.as<platform::PlistDictionary>();
-  if (fields == nullptr) return std::nullopt;
-  auto state = fields->find("state");
-  if (state == fields->end() || !state->second.is<bool>()) return std::nullopt;
-  return *state->second.as<bool>();
-}
-
-void setState(platform::PlistValue& entry, bool shown) {
-  if (auto* fields = entry.as<platform::PlistDictionary>()) {
-    (*fields)["state"] = shown;
-  } else {
-    entry = platform::PlistDictionary{{"state", shown}};
-  }
-}
-
 }  // namespace
 
 ViewController::ViewController(AppContext& context)
@@ -76,11 +52,10 @@ platform::NSView* ViewController::tableViewViewForTableColumnRow(platform::NSTab
   auto* cell = dynamic_cast<tblcell*>(tableView.makeViewWithIdentifier(kCellIdentifier, nullptr));
   if (cell == nullptr) return nullptr;
   const auto& entry = arrItemsdic[static_cast<std::size_t>(row)];
-  const std::string title = titleOf(entry);
-  cell->lbltitle->setStringValue(title);
-  cell->checkbox->setState(stateOf(entry).value_or(false) ? platform::NSControlStateValueOn
-                                                          : platform::NSControlStateValueOff);
-  const auto icon = commandIconName(title);
+  cell->lbltitle->setStringValue(entry.title);
+  cell->checkbox->setState(entry.state ? platform::NSControlStateValueOn
+                                       : platform::NSControlStateValueOff);
+  const auto icon = commandIconName(entry.title);
   cell->imgview->setImage(icon ? platform::NSImage::imageNamed(context_.platform.mainBundle, *icon)
                                : std::nullopt);
   cell->checkbox->setTag(row);
@@ -96,14 +71,13 @@ bool ViewController::performAction(const std::string& selector, platform::NSCont
 void ViewController::checkboxActionWithSender(platform::NSControl& sender) {
   const auto row = static_cast<std::size_t>(sender.tag());
   if (row >= arrItemsdic.size()) return;
-  const platform::PlistValue before = arrItemsdic[row];
-  setState(arrItemsdic[row], !stateOf(before).value_or(false));
+  arrItemsdic[row].state = !arrItemsdic[row].state;
   tblview->reloadData();
   if (!sharedDefaults) return;
-  sharedDefaults->setObject(arrItemsdic, keys::menuArrayDic);
+  sharedDefaults->setObject(storedCommandList(arrItemsdic), keys::menuArrayDic);
   if (sharedDefaults->synchronize()) return;
   // The row goes back to what the store holds, and the user hears why.
-  arrItemsdic[row] = before;
+  arrItemsdic[row].state = !arrItemsdic[row].state;
   tblview->reloadData();
   alertNotSaved(context_, *sharedDefaults);
 }

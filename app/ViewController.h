@@ -10,6 +10,7 @@
 #include "platform/NSTableView.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "shared/CommandListEntry.h"
 
 namespace plovane::app {
 
@@ -25,7 +26,7 @@ class ViewController final : public platform::NSViewController,
   platform::NSTableView* tblview = nullptr;
   std::string savekey;
   std::vector<std::string> menuItemsarr;
-  platform::PlistArray arrItemsdic;
+  CommandList arrItemsdic;
   std::vector<std::int64_t> arrstructur;
   std::shared_ptr<platform::NSUserDefaults> sharedDefaults;
 

@@ -6,9 +6,10 @@
 
 namespace plovane {
 
-CompanionTools::CompanionTools(platform::Platform& platform, platform::Responder& buttonsTarget,
-                               std::array<OfferSlot, 4> offers)
-    : platform_(platform), buttonsTarget_(buttonsTarget), offers_(offers) {}
+CompanionTools::CompanionTools(platform::Platform& platform, platform::Responder& buttonsTarget)
+    : platform_(platform),
+      buttonsTarget_(buttonsTarget),
+      offers_{{{&kMarrowfen, {}}, {&kPellisade, {}}, {&kAmbervane, {}}, {&kScallotta, {}}}} {}
 
 void CompanionTools::open(const CompanionTool& tool) {
   if (lookUpAndStart(tool.bundleIdentifier)) return;
@@ -34,9 +35,9 @@ bool CompanionTools::lookUpAndStart(const std::string& bundleIdentifier) {
 }
 
 void CompanionTools::offer(const CompanionTool& tool) {
-  auto* slot = offerOf(tool);
-  if (slot == nullptr) return;
-  auto& alert = *slot;
+  auto* held = heldOffer(tool);
+  if (held == nullptr) return;
+  auto& alert = *held;
   alert = platform::NSAlert();
   alert.alertStyle = platform::NSAlertStyle::warning;
   alert.messageText = tool.offer;
@@ -52,13 +53,17 @@ void CompanionTools::offer(const CompanionTool& tool) {
 
 void CompanionTools::closeOffer(const CompanionTool& tool, bool openStorePage) {
   if (openStorePage) platform_.workspace.openURLString(tool.storePage);
-  if (auto* alert = offerOf(tool)) platform::NSApplication::endSheet(alert->window());
+  if (auto* alert = heldOffer(tool)) platform::NSApplication::endSheet(alert->window());
 }
 
-platform::NSAlert* CompanionTools::offerOf(const CompanionTool& tool) {
-  const auto slot = std::find_if(offers_.begin(), offers_.end(),
-                                 [&tool](const OfferSlot& offer) { return offer.tool == &tool; });
-  return slot == offers_.end() ? nullptr : slot->alert;
+const platform::NSAlert* CompanionTools::offerOf(const CompanionTool& tool) const {
+  const auto held = std::find_if(offers_.begin(), offers_.end(),
+                                 [&tool](const Offer& offer) { return offer.tool == &tool; });
+  return held == offers_.end() ? nullptr : &held->alert;
+}
+
+platform::NSAlert* CompanionTools::heldOffer(const CompanionTool& tool) {
+  return const_cast<platform::NSAlert*>(offerOf(tool));
 }
 
 }  // namespace plovane

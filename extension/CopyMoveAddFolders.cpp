@@ -10,6 +10,35 @@ namespace {
 constexpr int kFilesAndFolders = 1;
 constexpr int kFoldersOnly = 2;
 
+// Says which two panels follow and what to pick in each.
+void explainCopyOrMove(platform::Modals& modals, const std::string& operation) {
+  platform::NSAlert alert;
+  alert.alertStyle = platform::NSAlertStyle::warning;
+  alert.messageText = "Please allow copying/moving of folder by:";
+  alert.informativeText =
+      "Step 1:- Select the item which you want to " + operation +
+      " in open panel.\n\nStep 2:- Select Destination folder where you want to " + operation +
+      " the selected item.";
+  alert.addButtonWithTitle("OK");
+  modals.runModal(alert);
+}
+
+std::optional<NSURL> chooseItem(platform::Modals& modals, const std::string& prompt,
+                                const std::string& message, const std::optional<NSURL>& directory,
+                                int mode, bool packagesAsDirectories) {
+  platform::NSOpenPanel panel;
+  panel.canChooseDirectories = true;
+  panel.allowsMultipleSelection = false;
+  panel.showsHiddenFiles = true;
+  panel.treatsFilePackagesAsDirectories = packagesAsDirectories;
+  panel.canChooseFiles = mode == kFilesAndFolders;
+  panel.directoryURL = directory;
+  panel.prompt = prompt;
+  panel.message = message;
+  if (modals.runModal(panel) != platform::NSModalResponseOK) return std::nullopt;
+  return panel.URL;
+}
+
 }  // namespace
 
 void FinderSync::moveToFolder() {
@@ -22,42 +51,14 @@ void FinderSync::copyToFolder() {
   platform_.runLoop.dispatchAsyncMain([this, selected] { copyOrMove("Copy", selected); });
 }
 
-void FinderSync::alertforDeleteWithProcess(const std::string& operation) {
-  alert = platform::NSAlert();
-  alert.alertStyle = platform::NSAlertStyle::warning;
-  alert.messageText = "Please allow copying/moving of folder by:";
-  alert.informativeText =
-      "Step 1:- Select the item which you want to " + operation +
-      " in open panel.\n\nStep 2:- Select Destination folder where you want to " + operation +
-      " the selected item.";
-  alert.addButtonWithTitle("OK");
-  platform_.modals.runModal(alert);
-}
-
-std::optional<NSURL> FinderSync::chooseItem(const std::string& prompt, const std::string& message,
-                                            const std::optional<NSURL>& directory, int mode,
-                                            bool packagesAsDirectories) {
-  platform::NSOpenPanel panel;
-  panel.canChooseDirectories = true;
-  panel.allowsMultipleSelection = false;
-  panel.showsHiddenFiles = true;
-  panel.treatsFilePackagesAsDirectories = packagesAsDirectories;
-  panel.canChooseFiles = mode == kFilesAndFolders;
-  panel.directoryURL = directory;
-  panel.prompt = prompt;
-  panel.message = message;
-  if (platform_.modals.runModal(panel) != platform::NSModalResponseOK) return std::nullopt;
-  return panel.URL;
-}
-
 void FinderSync::copyOrMove(const std::string& operation, const std::optional<NSURL>& selected) {
-  alertforDeleteWithProcess(operation);
-  const auto source =
-      chooseItem("Select Item", "Step 1:- Select the item which you want to " + operation, selected,
-                 kFilesAndFolders, false);
+  explainCopyOrMove(platform_.modals, operation);
+  const auto source = chooseItem(platform_.modals, "Select Item",
+                                 "Step 1:- Select the item which you want to " + operation,
+                                 selected, kFilesAndFolders, false);
   if (!source) return;
   const auto folder = chooseItem(
-      "Select Destination Folder",
+      platform_.modals, "Select Destination Folder",
       "Step 2:- Select Destination folder where you want to " + operation + " the selected item",
       selected ? std::optional(selected->URLByDeletingLastPathComponent()) : std::nullopt,
       kFoldersOnly, false);
@@ -76,7 +77,8 @@ void FinderSync::copyOrMove(const std::string& operation, const std::optional<NS
 void FinderSync::addFolders() {
   const auto selected = firstSelectedItem();
   platform_.runLoop.dispatchAsyncMain([this, selected] {
-    const auto folder = chooseItem("Add", "Select Folder", selected, kFoldersOnly, true);
+    const auto folder =
+        chooseItem(platform_.modals, "Add", "Select Folder", selected, kFoldersOnly, true);
     if (!folder) return;
     if (!customFolders_.add(*folder)) {
       showWarning("The folder could not be added.");

@@ -14,9 +14,8 @@ using platform::PlistArray;
 using platform::PlistData;
 using platform::PlistDictionary;
 
-CustomFolderList::CustomFolderList(platform::NSUserDefaults* store, platform::SystemLog& log,
-                                   Lists lists)
-    : store_(store), log_(log), lists_(lists) {}
+CustomFolderList::CustomFolderList(platform::NSUserDefaults* store, platform::SystemLog& log)
+    : store_(store), log_(log) {}
 
 void CustomFolderList::load() {
   auto stored = readWhole<PlistArray>(store_, keys::arrCustomFolders);
@@ -25,17 +24,17 @@ void CustomFolderList::load() {
                    [](const auto& entry) { return entry.template is<PlistData>(); })) {
     return;
   }
-  for (const auto& entry : *stored) lists_.bookmarks.push_back(*entry.as<PlistData>());
-  for (const auto& bookmark : lists_.bookmarks) {
+  for (const auto& entry : *stored) bookmarks_.push_back(*entry.as<PlistData>());
+  for (const auto& bookmark : bookmarks_) {
     auto resolved = platform::URLByResolvingBookmarkData(
         bookmark, platform::NSURLBookmarkResolutionWithSecurityScope);
     const auto* found = std::get_if<platform::ResolvedBookmark>(&resolved);
     if (found == nullptr || !platform::startAccessingSecurityScopedResource(found->url)) continue;
     if (found->url.pathExtension() == "app") {
-      lists_.folders.push_back({found->url, true, {}, bookmark});
+      folders_.push_back({found->url, true, {}, bookmark});
     } else {
-      lists_.folders.push_back(
-          {found->url, false, listCustomFolderContents(found->url, lists_.lastTag), bookmark});
+      folders_.push_back(
+          {found->url, false, listCustomFolderContents(found->url, lastTag_), bookmark});
     }
   }
 }
@@ -48,34 +47,34 @@ void CustomFolderList::prune() {
   const auto kept = [&stored](const customFolder& folder) {
     return std::find(stored->begin(), stored->end(), folder.url.path()) != stored->end();
   };
-  const auto before = lists_.folders.size();
-  std::erase_if(lists_.folders, [&kept](const customFolder& folder) { return !kept(folder); });
-  if (lists_.folders.size() == before) return;
+  const auto before = folders_.size();
+  std::erase_if(folders_, [&kept](const customFolder& folder) { return !kept(folder); });
+  if (folders_.size() == before) return;
   storeBookmarks();
 }
 
 bool CustomFolderList::add(const NSURL& folder) {
   const auto bookmark = makeBookmark(folder);
-  const auto keptBefore = lists_.bookmarks.size();
-  lists_.folders.push_back({folder, false, listCustomFolderContents(folder, lists_.lastTag),
-                            bookmark.value_or(PlistData{})});
+  const auto keptBefore = bookmarks_.size();
+  folders_.push_back(
+      {folder, false, listCustomFolderContents(folder, lastTag_), bookmark.value_or(PlistData{})});
   if (bookmark) keepBookmark(*bookmark);
   if (store_ == nullptr || storeLists(bookmark.has_value())) return true;
   // Not stored, the folder would vanish at the next start: it is not added at all.
   const auto reason = store_->lastError().value_or("the settings were not saved");
-  lists_.folders.pop_back();
-  lists_.bookmarks.resize(keptBefore);
+  folders_.pop_back();
+  bookmarks_.resize(keptBefore);
   log_.standardOutput("Cannot add " + folder.path() + ": " + reason);
   return false;
 }
 
 std::optional<NSURL> CustomFolderList::folderAt(std::int64_t tag) const {
-  if (tag < 0 || static_cast<std::size_t>(tag) >= lists_.folders.size()) return std::nullopt;
-  return lists_.folders[static_cast<std::size_t>(tag)].url;
+  if (tag < 0 || static_cast<std::size_t>(tag) >= folders_.size()) return std::nullopt;
+  return folders_[static_cast<std::size_t>(tag)].url;
 }
 
 std::optional<NSURL> CustomFolderList::entryTagged(std::int64_t tag) const {
-  for (const auto& folder : lists_.folders) {
+  for (const auto& folder : folders_) {
     for (const auto& entry : folder.arrSubItems) {
       if (entry.tag == tag) return entry.url;
     }
@@ -95,9 +94,8 @@ std::optional<PlistData> CustomFolderList::makeBookmark(const NSURL& url) {
 }
 
 void CustomFolderList::keepBookmark(const PlistData& data) {
-  auto& bookmarks = lists_.bookmarks;
-  if (std::find(bookmarks.begin(), bookmarks.end(), data) == bookmarks.end()) {
-    bookmarks.push_back(data);
+  if (std::find(bookmarks_.begin(), bookmarks_.end(), data) == bookmarks_.end()) {
+    bookmarks_.push_back(data);
   }
 }
 
@@ -105,13 +103,13 @@ void CustomFolderList::keepBookmark(const PlistData& data) {
 // list, and the folders missing from it were lost at the next start. A folder whose bookmark
 // cannot be made now keeps the one it had.
 void CustomFolderList::storeBookmarks() {
-  lists_.bookmarks.clear();
-  for (auto& folder : lists_.folders) {
+  bookmarks_.clear();
+  for (auto& folder : folders_) {
     if (auto made = makeBookmark(folder.url)) folder.bookmark = std::move(*made);
     if (!folder.bookmark.empty()) keepBookmark(folder.bookmark);
   }
-  if (lists_.bookmarks.empty() || store_ == nullptr) return;
-  store_->setValueForKeyPath(PlistArray(lists_.bookmarks.begin(), lists_.bookmarks.end()),
+  if (bookmarks_.empty() || store_ == nullptr) return;
+  store_->setValueForKeyPath(PlistArray(bookmarks_.begin(), bookmarks_.end()),
                              keys::arrCustomFolders);
   store_->synchronize();
 }
@@ -122,8 +120,7 @@ void CustomFolderList::storeBookmarks() {
 bool CustomFolderList::storeLists(bool withBookmarks) {
   PlistDictionary lists{{keys::arrCustomFoldersUrls, paths()}};
   if (withBookmarks) {
-    lists.emplace(keys::arrCustomFolders,
-                  PlistArray(lists_.bookmarks.begin(), lists_.bookmarks.end()));
+    lists.emplace(keys::arrCustomFolders, PlistArray(bookmarks_.begin(), bookmarks_.end()));
   }
   store_->setValuesForKeysWithDictionary(std::move(lists));
   return store_->synchronize();
@@ -131,7 +128,7 @@ bool CustomFolderList::storeLists(bool withBookmarks) {
 
 PlistArray CustomFolderList::paths() const {
   PlistArray folderPaths;
-  for (const auto& folder : lists_.folders) folderPaths.emplace_back(folder.url.path());
+  for (const auto& folder : folders_) folderPaths.emplace_back(folder.url.path());
   return folderPaths;
 }
 

@@ -10,20 +10,13 @@
 
 namespace plovane {
 
-// The custom folders the menu offers: loaded from their stored bookmarks at start, pruned
-// against the stored paths before each menu, grown by "Add Folders". It works on the lists the
-// principal object keeps, so they stay what that object shows.
+// The custom folders the menu offers, with their bookmarks and the tags of their entries: loaded
+// from their stored bookmarks at start, pruned against the stored paths before each menu, grown
+// by "Add Folders".
 class CustomFolderList {
  public:
-  struct Lists {
-    std::vector<customFolder>& folders;
-    std::vector<platform::PlistData>& bookmarks;
-    // The last tag given to a folder's entry.
-    std::int64_t& lastTag;
-  };
-
   // `store` may be absent: then nothing is read or written.
-  CustomFolderList(platform::NSUserDefaults* store, platform::SystemLog& log, Lists lists);
+  CustomFolderList(platform::NSUserDefaults* store, platform::SystemLog& log);
 
   void load();
   // Drops the folders whose paths are no longer stored and stores the bookmarks of the rest.
@@ -35,6 +28,12 @@ class CustomFolderList {
   // The folder at a menu tag, and the entry with a tag, when there is one.
   std::optional<platform::NSURL> folderAt(std::int64_t tag) const;
   std::optional<platform::NSURL> entryTagged(std::int64_t tag) const;
+
+  // In menu order: a folder's index is the tag of its menu entry.
+  const std::vector<customFolder>& folders() const { return folders_; }
+  // What "arrCustomFolders" is written from: at start every stored bookmark, after a rebuild one
+  // per folder, byte-equal ones once.
+  const std::vector<platform::PlistData>& bookmarks() const { return bookmarks_; }
 
  private:
   // Absent, with the error and "Error storing bookmarks" on standard output, when the bookmark
@@ -49,7 +48,10 @@ class CustomFolderList {
 
   platform::NSUserDefaults* store_;
   platform::SystemLog& log_;
-  Lists lists_;
+  std::vector<customFolder> folders_;
+  std::vector<platform::PlistData> bookmarks_;
+  // The last tag given to a folder's entry.
+  std::int64_t lastTag_ = 0;
 };
 
 }  // namespace plovane

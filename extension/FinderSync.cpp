@@ -15,28 +15,22 @@ using platform::formatLog;
 using platform::NSURL;
 
 FinderSync::FinderSync(platform::Platform& platform)
-    : sharedDefaults(platform.defaults.initWithSuiteName(kSuiteName)),
-      menuItemsarr(catalogueTitles()),
-      platform_(platform),
-      customFolders_(sharedDefaults.get(), platform.log,
-                     {arrCustomFolders, arBookmarksFolders, tagSubfolder}),
-      ratingPrompt_(platform, *this, alerRateAPP),
-      companionTools_(platform, *this,
-                      {{{&kMarrowfen, &alertDFS},
-                        {&kPellisade, &alertDPS},
-                        {&kAmbervane, &alertexif},
-                        {&kScallotta, &alertresizer}}}) {
+    : platform_(platform),
+      store_(platform.defaults.initWithSuiteName(kSuiteName)),
+      customFolders_(store_.get(), platform.log),
+      ratingPrompt_(platform, *this),
+      companionTools_(platform, *this) {
   // Taken first, so that a change made while the start reads the store shows at the next menu.
-  if (sharedDefaults) settingsVersion_ = sharedDefaults->contentsVersion();
+  if (store_) settingsVersion_ = store_->contentsVersion();
   const auto shortVersion =
       platform_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString");
   keepsCommandList_ = shortVersion != kLegacyVersion;
-  arrItemsdic = seedCommandList(sharedDefaults.get(), shortVersion);
-  if (sharedDefaults && !sharedDefaults->objectForKey(keys::showmenuicon)) {
-    sharedDefaults->setBool(true, keys::showmenuicon);
+  commandList_ = seedCommandList(store_.get(), shortVersion);
+  if (store_ && !store_->objectForKey(keys::showmenuicon)) {
+    store_->setBool(true, keys::showmenuicon);
   }
-  if (sharedDefaults && !sharedDefaults->objectForKey(keys::showinSubMenu)) {
-    sharedDefaults->setBool(false, keys::showinSubMenu);
+  if (store_ && !store_->objectForKey(keys::showinSubMenu)) {
+    store_->setBool(false, keys::showinSubMenu);
   }
   customFolders_.load();
   customFolders_.prune();
@@ -45,25 +39,35 @@ FinderSync::FinderSync(platform::Platform& platform)
   checkDirectoryUrl();
 }
 
+// The rating prompt's and the companion tools' offers' buttons come back through here too.
 const platform::SelectorTable<FinderSync>& FinderSync::exportedMethods() {
   using Sender = const platform::NSMenuItem*;
   static const platform::SelectorTable<FinderSync> table = {
-      {"reloadCustomFolders", [](FinderSync& self, Sender) { self.reloadCustomFolders(); }},
+      {"reloadCustomFolders", [](FinderSync& self, Sender) { self.customFolders_.prune(); }},
       {"checkDirectoryUrl", [](FinderSync& self, Sender) { self.checkDirectoryUrl(); }},
-      {"urlAdded", [](FinderSync& self, Sender) { self.urlAdded(); }},
+      {"urlAdded",
+       [](FinderSync& self, Sender) { self.platform_.log.standardOutput("dataadded"); }},
       {"utilityKitClicked", [](FinderSync& self, Sender) { self.utilityKitClicked(); }},
       {"commenAction:", [](FinderSync& self, Sender sender) { self.commenAction(sender); }},
       {"customFolderClicked:",
        [](FinderSync& self, Sender sender) { self.customFolderClicked(sender); }},
       {"subFolderClicked:", [](FinderSync& self, Sender sender) { self.subFolderClicked(sender); }},
-      {"dfsDownload", [](FinderSync& self, Sender) { self.dfsDownload(); }},
-      {"dfscancel", [](FinderSync& self, Sender) { self.dfscancel(); }},
-      {"dpsDownload", [](FinderSync& self, Sender) { self.dpsDownload(); }},
-      {"dpscancel", [](FinderSync& self, Sender) { self.dpscancel(); }},
-      {"exifDownload", [](FinderSync& self, Sender) { self.exifDownload(); }},
-      {"exifcancel", [](FinderSync& self, Sender) { self.exifcancel(); }},
-      {"resizerDownload", [](FinderSync& self, Sender) { self.resizerDownload(); }},
-      {"resizercancel", [](FinderSync& self, Sender) { self.resizercancel(); }},
+      {"dfsDownload",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kMarrowfen, true); }},
+      {"dfscancel",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kMarrowfen, false); }},
+      {"dpsDownload",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kPellisade, true); }},
+      {"dpscancel",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kPellisade, false); }},
+      {"exifDownload",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kAmbervane, true); }},
+      {"exifcancel",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kAmbervane, false); }},
+      {"resizerDownload",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kScallotta, true); }},
+      {"resizercancel",
+       [](FinderSync& self, Sender) { self.companionTools_.closeOffer(kScallotta, false); }},
       {"finderInnewWindw:", [](FinderSync& self, Sender) { self.finderInnewWindw(); }},
       {"moveToFolder:", [](FinderSync& self, Sender) { self.moveToFolder(); }},
       {"copyToFolder:", [](FinderSync& self, Sender) { self.copyToFolder(); }},
@@ -73,12 +77,12 @@ const platform::SelectorTable<FinderSync>& FinderSync::exportedMethods() {
       {"showhiddenfiles:", [](FinderSync& self, Sender) { self.showhiddenfiles(); }},
       {"createNewFile:", [](FinderSync& self, Sender) { self.createNewFile(); }},
       {"OpenTerminal:", [](FinderSync& self, Sender) { self.OpenTerminal(); }},
-      {"OpenTerminalNewTab:", [](FinderSync& self, Sender) { self.OpenTerminalNewTab(); }},
+      {"OpenTerminalNewTab:", [](FinderSync& self, Sender) { self.OpenTerminal(); }},
       {"sampleAction:", [](FinderSync& self, Sender) { self.sampleAction(); }},
       {"Hide_UnhideNow", [](FinderSync& self, Sender) { self.Hide_UnhideNow(); }},
-      {"alertforRateApp", [](FinderSync& self, Sender) { self.alertforRateApp(); }},
-      {"btnYes_rateus", [](FinderSync& self, Sender) { self.btnYes_rateus(); }},
-      {"btnCancel_rate", [](FinderSync& self, Sender) { self.btnCancel_rate(); }},
+      {"alertforRateApp", [](FinderSync& self, Sender) { self.ratingPrompt_.schedule(); }},
+      {"btnYes_rateus", [](FinderSync& self, Sender) { self.ratingPrompt_.accept(); }},
+      {"btnCancel_rate", [](FinderSync& self, Sender) { self.ratingPrompt_.decline(); }},
   };
   return table;
 }
@@ -87,45 +91,42 @@ bool FinderSync::performSelector(const std::string& selector, const platform::NS
   return exportedMethods().perform(*this, selector, sender);
 }
 
-void FinderSync::reloadCustomFolders() { customFolders_.prune(); }
-
 std::shared_ptr<platform::NSMenu> FinderSync::menuForMenuKind(platform::FIMenuKind) {
   reloadSettingsIfChanged();
   customFolders_.prune();
   auto selection = platform_.finderSyncController.selectedItemURLs();
-  auto menu = buildMenu(
-      gatherMenuInputs(platform_, selection, sharedDefaults.get(), arrItemsdic, arrCustomFolders));
-  offered_ = {std::move(selection), settingsVersion_, menu};
-  return menu;
+  offeredMenu_ = buildMenu(
+      gatherMenuInputs(platform_, selection, store_.get(), commandList_, customFolders_.folders()));
+  offeredSelection_ = std::move(selection);
+  offeredSettingsVersion_ = settingsVersion_;
+  return offeredMenu_;
 }
 
 std::shared_ptr<platform::NSMenu> FinderSync::menuOfferedForSelection() {
   reloadSettingsIfChanged();
-  if (offered_.menu && offered_.settingsVersion == settingsVersion_ &&
-      offered_.selection == platform_.finderSyncController.selectedItemURLs()) {
-    return offered_.menu;
+  if (offeredMenu_ && offeredSettingsVersion_ == settingsVersion_ &&
+      offeredSelection_ == platform_.finderSyncController.selectedItemURLs()) {
+    return offeredMenu_;
   }
   return menuForMenuKind(platform::FIMenuKind::contextualMenuForItems);
 }
 
 void FinderSync::reloadSettingsIfChanged() {
-  if (!sharedDefaults) return;
-  const auto version = sharedDefaults->contentsVersion();
+  if (!store_) return;
+  const auto version = store_->contentsVersion();
   if (version == settingsVersion_) return;
   settingsVersion_ = version;
   if (keepsCommandList_) {
-    if (auto stored = readStoredCommandList(sharedDefaults.get())) arrItemsdic = std::move(*stored);
+    if (auto stored = readStoredCommandList(store_.get())) commandList_ = std::move(*stored);
   }
   checkDirectoryUrl();
 }
 
 void FinderSync::checkDirectoryUrl() {
-  platform_.finderSyncController.setDirectoryURLs(enabledMonitoredFolderURLs(sharedDefaults.get()));
+  platform_.finderSyncController.setDirectoryURLs(enabledMonitoredFolderURLs(store_.get()));
 }
 
 bool FinderSync::validateMenuItem(const platform::NSMenuItem&) const { return true; }
-
-void FinderSync::urlAdded() { platform_.log.standardOutput("dataadded"); }
 
 void FinderSync::beginObservingDirectoryAtURL(const NSURL& url) {
   platform_.log.log(formatLog("beginObservingDirectoryAtURL: %@", {url.path()}));

@@ -7,23 +7,24 @@
 #include <vector>
 
 #include "extension/CompanionTools.h"
-#include "extension/CustomFolder.h"
 #include "extension/CustomFolderList.h"
 #include "extension/RatingPrompt.h"
 #include "platform/FIFinderSync.h"
-#include "platform/NSAlert.h"
 #include "platform/NSMenu.h"
 #include "platform/Platform.h"
 #include "platform/SelectorTable.h"
+#include "shared/CommandListEntry.h"
 
 namespace plovane {
 
-// The extension's principal object: one per extension process, target of every callback and
-// every menu action.
+// The extension's principal object: one per process, target of every callback and menu action.
+// Its fixed table of exported selectors runs its command families or goes straight to the
+// collaborator that owns the state: the custom folders, the companion tools' offers, the rating
+// prompt.
 class FinderSync final : public platform::FIFinderSync {
  public:
   explicit FinderSync(platform::Platform& platform);
-  // Its parts and the alerts on screen refer to it and to its properties.
+  // Its collaborators, the blocks it defers and the alerts' buttons refer to it.
   FinderSync(const FinderSync&) = delete;
   FinderSync& operator=(const FinderSync&) = delete;
 
@@ -36,69 +37,18 @@ class FinderSync final : public platform::FIFinderSync {
   std::shared_ptr<platform::NSMenu> menuOfferedForSelection() override;
   bool performSelector(const std::string& selector, const platform::NSMenuItem* sender) override;
 
-  void reloadCustomFolders();
   void checkDirectoryUrl();
-  void urlAdded();
   bool validateMenuItem(const platform::NSMenuItem& item) const;
-  void customFolderClicked(const platform::NSMenuItem* sender);
-  void subFolderClicked(const platform::NSMenuItem* sender);
-
-  // Dispatch.
   void commenAction(const platform::NSMenuItem* sender);
   void utilityKitClicked();
-
-  // Copy, move and add folders.
-  void moveToFolder();
-  void copyToFolder();
-  void alertforDeleteWithProcess(const std::string& operation);
-
-  // Item utilities.
-  void setWallpaper();
-  void createNewFile();
-  void copyFilePath();
-  void finderInnewWindw();
-  void OpenTerminal();
-  void OpenTerminalNewTab();
-  void sampleAction();
-
-  // Hide and unhide.
-  void Hide_UnhideNow();
-  void HideNowWithUrl(const platform::NSURL& url);
-  void UnhideNowWithUrl(const platform::NSURL& url);
   void showhiddenfiles();
+  void sampleAction();
+  // Hides or shows the item; a failure is logged, a success may lead to the rating prompt.
+  void setHidden(const platform::NSURL& url, bool hidden);
 
-  // Companion tools.
-  void dfsDownload();
-  void dfscancel();
-  void dpsDownload();
-  void dpscancel();
-  void exifDownload();
-  void exifcancel();
-  void resizerDownload();
-  void resizercancel();
-
-  void sendviamail();
-
-  // Rating prompt.
-  void alertforRateApp();
-  void btnYes_rateus();
-  void btnCancel_rate();
-
-  // Stored properties, in declaration order.
-  std::shared_ptr<platform::NSUserDefaults> sharedDefaults;
-  std::string userdefaultskey = "foldersArray";
-  std::string userdefaultsstate = "foldersArraystate";
-  platform::PlistArray arrItemsdic;
-  std::vector<platform::PlistData> arBookmarksFolders;
-  std::vector<customFolder> arrCustomFolders;
-  std::int64_t tagSubfolder = 0;
-  std::string savekey = "save14";
-  std::vector<std::string> menuItemsarr;
-  platform::NSAlert alertDFS, alertDPS, alertexif, alertresizer;
-  platform::NSAlert alert;
-  platform::NSAlert alerRateAPP;
-  std::string rateDone = "rateDone";
-  std::string alertVisibledate = "alertVisibledate";
+  // The command list the menu is built from: as seeded at start, then as last re-read.
+  const CommandList& commandList() const { return commandList_; }
+  const CustomFolderList& customFolders() const { return customFolders_; }
 
  private:
   static const platform::SelectorTable<FinderSync>& exportedMethods();
@@ -108,40 +58,39 @@ class FinderSync final : public platform::FIFinderSync {
   // Takes the command list and the monitored folders anew when the store changed since they were
   // last taken (one stat when it did not), and hands the new directory set to the file managers.
   void reloadSettingsIfChanged();
-
-  // The first selected item, when the file manager reports one.
   std::optional<platform::NSURL> firstSelectedItem() const;
-
-  void openSystemPreferences();
-  void configureSettings();
-  void openCompanionTool(const platform::NSMenuItem* sender);
-  void launch(const std::string& bundleIdentifier);
   bool settingsAppIsRunning() const;
+  void customFolderClicked(const platform::NSMenuItem* sender);
+  void subFolderClicked(const platform::NSMenuItem* sender);
 
+  // One file a family: CopyMoveAddFolders, ItemUtilities, HideUnhide, MailHandOff.
+  void moveToFolder();
+  void copyToFolder();
   void copyOrMove(const std::string& operation, const std::optional<platform::NSURL>& selected);
   void addFolders();
-  std::optional<platform::NSURL> chooseItem(const std::string& prompt, const std::string& message,
-                                            const std::optional<platform::NSURL>& directory,
-                                            int mode, bool packagesAsDirectories);
+  void setWallpaper();
+  void createNewFile();
+  void copyFilePath();
+  void finderInnewWindw();
+  void OpenTerminal();
+  void openSystemPreferences();
   void showWarning(const std::string& message);
-
-  void setHidden(const platform::NSURL& url, bool hidden);
-
+  void Hide_UnhideNow();
+  void sendviamail();
   void handOffToMail(const platform::NSURL& url);
 
-  // The menu last built and what it was built for.
-  struct OfferedMenu {
-    std::optional<std::vector<platform::NSURL>> selection;
-    std::uint64_t settingsVersion = 0;
-    std::shared_ptr<platform::NSMenu> menu;
-  };
-
   platform::Platform& platform_;
-  OfferedMenu offered_;
-  // The store's contents version the command list and directory set were last taken at.
-  std::uint64_t settingsVersion_ = 0;
+  // Absent when the shared store cannot be opened: then nothing is read or written.
+  std::shared_ptr<platform::NSUserDefaults> store_;
+  CommandList commandList_;
   // The legacy version keeps no command list; its menu offers no catalogue commands.
   bool keepsCommandList_ = true;
+  // The store's contents version the command list and directory set were last taken at.
+  std::uint64_t settingsVersion_ = 0;
+  // The menu last built, with the selection and the settings version it was built for.
+  std::shared_ptr<platform::NSMenu> offeredMenu_;
+  std::optional<std::vector<platform::NSURL>> offeredSelection_;
+  std::uint64_t offeredSettingsVersion_ = 0;
   CustomFolderList customFolders_;
   RatingPrompt ratingPrompt_;
   CompanionTools companionTools_;

@@ -14,9 +14,15 @@ const platform::SelectorTable<FinderSync>& FinderSync::menuOnlyCommands() {
   using Sender = const platform::NSMenuItem*;
   static const platform::SelectorTable<FinderSync> table = {
       {"openSystemPreferences", [](FinderSync& self, Sender) { self.openSystemPreferences(); }},
+      // Reached only through commenAction:, for a row that names its tool.
       {"openCompanionTool",
-       [](FinderSync& self, Sender sender) { self.openCompanionTool(sender); }},
-      {"configureSettings", [](FinderSync& self, Sender) { self.configureSettings(); }},
+       [](FinderSync& self, Sender sender) {
+         self.companionTools_.open(*catalogueCommand(sender->tag)->companion);
+       }},
+      {"configureSettings",
+       [](FinderSync& self, Sender) {
+         self.platform_.workspace.launchAppWithBundleIdentifier(kAppBundleIdentifier);
+       }},
       {"addFolders", [](FinderSync& self, Sender) { self.addFolders(); }},
   };
   return table;
@@ -34,7 +40,7 @@ void FinderSync::commenAction(const platform::NSMenuItem* sender) {
 
 void FinderSync::utilityKitClicked() {
   if (!settingsAppIsRunning()) {
-    launch(kAppBundleIdentifier);
+    platform_.workspace.launchAppWithBundleIdentifier(kAppBundleIdentifier);
     // The settings app needs a moment to start observing; the file manager waits meanwhile.
     platform_.runLoop.sleep(kSettingsAppStartSeconds);
   }
@@ -56,33 +62,11 @@ void FinderSync::subFolderClicked(const platform::NSMenuItem* sender) {
   }
 }
 
-// Reached only through commenAction:, for a row that names its tool.
-void FinderSync::openCompanionTool(const platform::NSMenuItem* sender) {
-  companionTools_.open(*catalogueCommand(sender->tag)->companion);
-}
-
-void FinderSync::dfsDownload() { companionTools_.closeOffer(kMarrowfen, true); }
-void FinderSync::dfscancel() { companionTools_.closeOffer(kMarrowfen, false); }
-void FinderSync::dpsDownload() { companionTools_.closeOffer(kPellisade, true); }
-void FinderSync::dpscancel() { companionTools_.closeOffer(kPellisade, false); }
-void FinderSync::exifDownload() { companionTools_.closeOffer(kAmbervane, true); }
-void FinderSync::exifcancel() { companionTools_.closeOffer(kAmbervane, false); }
-void FinderSync::resizerDownload() { companionTools_.closeOffer(kScallotta, true); }
-void FinderSync::resizercancel() { companionTools_.closeOffer(kScallotta, false); }
-
-void FinderSync::alertforRateApp() { ratingPrompt_.schedule(); }
-void FinderSync::btnYes_rateus() { ratingPrompt_.accept(); }
-void FinderSync::btnCancel_rate() { ratingPrompt_.decline(); }
-
 bool FinderSync::settingsAppIsRunning() const {
   for (const auto& application : platform_.workspace.runningApplications()) {
     if (application.bundleIdentifier == kAppBundleIdentifier) return true;
   }
   return false;
-}
-
-void FinderSync::launch(const std::string& bundleIdentifier) {
-  platform_.workspace.launchAppWithBundleIdentifier(bundleIdentifier);
 }
 
 std::optional<platform::NSURL> FinderSync::firstSelectedItem() const {

@@ -24,10 +24,6 @@ void FinderSync::Hide_UnhideNow() {
   });
 }
 
-void FinderSync::HideNowWithUrl(const NSURL& url) { setHidden(url, true); }
-
-void FinderSync::UnhideNowWithUrl(const NSURL& url) { setHidden(url, false); }
-
 void FinderSync::setHidden(const NSURL& url, bool hidden) {
   const auto item = NSURL::fileURLWithPath(url.path());
   if (const auto error = platform::setResourceValueIsHidden(item, hidden)) {

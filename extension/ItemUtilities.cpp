@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "extension/FinderSync.h"
-#include "shared/SettingsKeys.h"
 
 namespace plovane {
 
@@ -25,18 +24,14 @@ bool isOpaquePackage(const NSURL& url) {
 }  // namespace
 
 void FinderSync::OpenTerminal() {
-  launch(kTerminal);
+  platform_.workspace.launchAppWithBundleIdentifier(kTerminal);
   ratingPrompt_.schedule();
 }
-
-void FinderSync::OpenTerminalNewTab() { OpenTerminal(); }
 
 void FinderSync::openSystemPreferences() {
-  launch(kSystemPreferences);
+  platform_.workspace.launchAppWithBundleIdentifier(kSystemPreferences);
   ratingPrompt_.schedule();
 }
-
-void FinderSync::configureSettings() { launch(kAppBundleIdentifier); }
 
 void FinderSync::setWallpaper() {
   const auto selected = firstSelectedItem();

@@ -27,7 +27,7 @@ void FinderSync::handOffToMail(const platform::NSURL& url) {
     platform_.notificationCenter.postNotificationName(notifications::AttachFileToMail,
                                                       kExtensionBundleIdentifier);
   } else {
-    launch(kAppBundleIdentifier);
+    platform_.workspace.launchAppWithBundleIdentifier(kAppBundleIdentifier);
   }
 }
 

@@ -7,23 +7,11 @@ namespace plovane {
 using platform::NSImage;
 using platform::NSMenu;
 using platform::NSMenuItem;
-using platform::PlistDictionary;
 
 namespace {
 
 constexpr char kUtilityKitTitle[] = "Utility Kit";
 constexpr char kWrapperTitle[] = "Plovane Menu";
-
-bool isSwitchedOn(const PlistDictionary& entry) {
-  const auto state = entry.find("state");
-  return state != entry.end() && state->second == platform::PlistValue(true);
-}
-
-std::string storedTitle(const PlistDictionary& entry) {
-  const auto title = entry.find("title");
-  if (title == entry.end() || !title->second.is<std::string>()) return {};
-  return *title->second.as<std::string>();
-}
 
 std::optional<NSImage> commandImage(const MenuInputs& inputs, const std::string& shownTitle) {
   const auto name = commandIconName(shownTitle);
@@ -35,13 +23,13 @@ std::optional<NSImage> commandImage(const MenuInputs& inputs, const std::string&
 
 void addCommands(NSMenu& menu, const MenuInputs& inputs) {
   for (std::size_t position = 0; position < inputs.commandList.size(); ++position) {
-    const auto* entry = inputs.commandList[position].as<PlistDictionary>();
-    if (entry == nullptr || !isSwitchedOn(*entry)) continue;
+    const auto& entry = inputs.commandList[position];
+    if (!entry.state) continue;
     // The catalogue's rules go by position; a stored list longer than the catalogue has none
     // past its end.
     const auto* command = catalogueCommand(static_cast<std::int64_t>(position));
     if (command != nullptr && command->imagesOnly && !inputs.firstItemIsImage) continue;
-    std::string shown = storedTitle(*entry);
+    std::string shown = entry.title;
     if (command != nullptr && command->titlesByHiddenFlag != nullptr) {
       shown = inputs.firstItemIsHidden ? command->titlesByHiddenFlag->hidden
                                        : command->titlesByHiddenFlag->visible;

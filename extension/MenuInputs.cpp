@@ -61,8 +61,7 @@ void gatherImages(MenuInputs& inputs, platform::Platform& platform) {
 
 MenuInputs gatherMenuInputs(platform::Platform& platform,
                             const std::optional<std::vector<platform::NSURL>>& selection,
-                            platform::NSUserDefaults* store,
-                            const platform::PlistArray& commandList,
+                            platform::NSUserDefaults* store, const CommandList& commandList,
                             const std::vector<customFolder>& customFolders) {
   MenuInputs inputs;
   inputs.selectionIsEmpty = selection && selection->empty();

@@ -10,6 +10,7 @@
 #include "platform/NSImage.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/Platform.h"
+#include "shared/CommandListEntry.h"
 
 namespace plovane {
 
@@ -22,7 +23,7 @@ struct MenuInputs {
   bool firstItemIsHidden = false;
   bool showInSubMenu = false;
   // The command list as loaded at start: entry i belongs to catalogue position i.
-  std::span<const platform::PlistValue> commandList;
+  std::span<const CommandListEntry> commandList;
   std::span<const customFolder> customFolders;
   // With icons off these stay empty: the catalogue's images by image name, the "Utility Kit"
   // image, the custom folders' icons in their order, and their entries' icons, folder after
@@ -41,8 +42,7 @@ struct MenuInputs {
 // copied: they must outlive the inputs.
 MenuInputs gatherMenuInputs(platform::Platform& platform,
                             const std::optional<std::vector<platform::NSURL>>& selection,
-                            platform::NSUserDefaults* store,
-                            const platform::PlistArray& commandList,
+                            platform::NSUserDefaults* store, const CommandList& commandList,
                             const std::vector<customFolder>& customFolders);
 
 }  // namespace plovane

@@ -15,9 +15,8 @@ constexpr char kPlovaneMenuStorePage[] =
 
 }  // namespace
 
-RatingPrompt::RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget,
-                           platform::NSAlert& prompt)
-    : platform_(platform), buttonsTarget_(buttonsTarget), prompt_(prompt) {}
+RatingPrompt::RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget)
+    : platform_(platform), buttonsTarget_(buttonsTarget) {}
 
 void RatingPrompt::schedule() {
   platform_.runLoop.dispatchAsyncMain([this] { check(); });

@@ -14,15 +14,20 @@ namespace plovane {
 class RatingPrompt {
  public:
   // The prompt's buttons send their actions to `buttonsTarget`, which hands them back to
-  // accept() and decline(); `prompt` holds the alert on screen for them to end.
-  RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget,
-               platform::NSAlert& prompt);
+  // accept() and decline().
+  RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget);
+  // Its deferred check refers to it.
+  RatingPrompt(const RatingPrompt&) = delete;
+  RatingPrompt& operator=(const RatingPrompt&) = delete;
 
   // The check runs in a block of its own, after whatever scheduled it has returned, so the
   // prompt never comes between a command's own panels and alerts.
   void schedule();
   void accept();
   void decline();
+
+  // The latest prompt, held for its buttons to end.
+  const platform::NSAlert& prompt() const { return prompt_; }
 
  private:
   void check();
@@ -31,7 +36,7 @@ class RatingPrompt {
 
   platform::Platform& platform_;
   platform::Responder& buttonsTarget_;
-  platform::NSAlert& prompt_;
+  platform::NSAlert prompt_;
 };
 
 }  // namespace plovane

@@ -1,5 +1,7 @@
 #include "shared/CommandListSeeding.h"
 
+#include <utility>
+
 #include "shared/CommandCatalogue.h"
 #include "shared/SettingsKeys.h"
 #include "shared/StoreReads.h"
@@ -8,7 +10,6 @@ namespace plovane {
 
 using platform::NSUserDefaults;
 using platform::PlistArray;
-using platform::PlistDictionary;
 using platform::PlistValue;
 
 namespace {
@@ -45,42 +46,33 @@ std::vector<std::int64_t> migratedFlags(NSUserDefaults* store) {
   return flags;
 }
 
-PlistArray migrateLegacyFlags(NSUserDefaults* store) {
+void writeList(NSUserDefaults* store, const CommandList& list) {
+  writeObject(store, storedCommandList(list), keys::menuArrayDic);
+  synchronize(store);
+}
+
+CommandList migrateLegacyFlags(NSUserDefaults* store) {
   const auto flags = migratedFlags(store);
   writeLegacyFlags(store, PlistArray(flags.begin(), flags.end()));
-  PlistArray list;
+  CommandList list;
   for (std::size_t position = 0; position < kCatalogueSize; ++position) {
-    list.push_back(
-        PlistDictionary{{"title", kCatalogueTitles[position]}, {"state", flags[position] == 1}});
+    list.push_back({kCatalogueTitles[position], flags[position] == 1});
   }
-  writeObject(store, list, keys::menuArrayDic);
-  synchronize(store);
+  writeList(store, list);
   return list;
 }
 
-bool isListOfDictionaries(const PlistValue& value) {
-  const auto* list = value.as<PlistArray>();
-  if (list == nullptr) return false;
-  for (const auto& entry : *list) {
-    if (!entry.is<PlistDictionary>()) return false;
-  }
-  return true;
-}
-
-PlistArray writeFreshList(NSUserDefaults* store) {
-  PlistArray list;
-  for (const char* title : kCatalogueTitles) {
-    list.push_back(PlistDictionary{{"title", title}, {"state", true}});
-  }
-  writeObject(store, list, keys::menuArrayDic);
-  synchronize(store);
+CommandList writeFreshList(NSUserDefaults* store) {
+  CommandList list;
+  for (const char* title : kCatalogueTitles) list.push_back({title, true});
+  writeList(store, list);
   return list;
 }
 
 }  // namespace
 
-PlistArray seedCommandList(NSUserDefaults* sharedDefaults,
-                           const std::optional<std::string>& shortVersion) {
+CommandList seedCommandList(NSUserDefaults* sharedDefaults,
+                            const std::optional<std::string>& shortVersion) {
   if (shortVersion == kLegacyVersion) {
     runLegacyMode(sharedDefaults);
     return {};
@@ -88,14 +80,16 @@ PlistArray seedCommandList(NSUserDefaults* sharedDefaults,
   auto stored = readObject(sharedDefaults, keys::menuArrayDic);
   if (!stored && readObject(sharedDefaults, keys::save14))
     return migrateLegacyFlags(sharedDefaults);
-  if (stored && isListOfDictionaries(*stored)) return *stored->as<PlistArray>();
+  if (stored) {
+    if (auto list = readCommandList(*stored)) return std::move(*list);
+  }
   return writeFreshList(sharedDefaults);
 }
 
-std::optional<PlistArray> readStoredCommandList(NSUserDefaults* sharedDefaults) {
+std::optional<CommandList> readStoredCommandList(NSUserDefaults* sharedDefaults) {
   auto stored = readObject(sharedDefaults, keys::menuArrayDic);
-  if (!stored || !isListOfDictionaries(*stored)) return std::nullopt;
-  return *stored->as<PlistArray>();
+  if (!stored) return std::nullopt;
+  return readCommandList(*stored);
 }
 
 }  // namespace plovane

@@ -8,12 +8,7 @@ namespace {
 using platform::NSImage;
 using platform::NSMenu;
 using platform::NSURL;
-using platform::PlistArray;
-using platform::PlistDictionary;
-
-PlistDictionary command(const std::string& title, bool shown = true) {
-  return PlistDictionary{{"title", title}, {"state", shown}};
-}
+CommandListEntry command(const std::string& title, bool shown = true) { return {title, shown}; }
 
 std::vector<std::int64_t> tags(const NSMenu& menu) {
   std::vector<std::int64_t> result;
@@ -32,7 +27,7 @@ customFolder folder(const std::string& path, std::vector<std::int64_t> entryTags
 
 // The catalogue's rules go by position, and a stored list may be longer than the catalogue.
 TEST(BuildMenuTest, CommandsFollowTheRowAtTheirPositionAndNoneBeyondTheCatalogue) {
-  PlistArray list;
+  CommandList list;
   for (int position = 0; position < 16; ++position) list.push_back(command("c"));
   list[3] = command("c", false);
   list.push_back(command("Past the catalogue"));
@@ -55,11 +50,11 @@ TEST(BuildMenuTest, CommandsFollowTheRowAtTheirPositionAndNoneBeyondTheCatalogue
 
 // The image is the one of the title shown, whatever position shows it.
 TEST(BuildMenuTest, ImagesFollowTheShownTitle) {
-  const PlistArray list = {command("Add Folders"), command("Unknown"),
-                           command("x"),           command("x"),
-                           command("x"),           command("x"),
-                           command("x"),           command("x"),
-                           command("x"),           command("Hide / Unhide item")};
+  const CommandList list = {command("Add Folders"), command("Unknown"),
+                            command("x"),           command("x"),
+                            command("x"),           command("x"),
+                            command("x"),           command("x"),
+                            command("x"),           command("Hide / Unhide item")};
   MenuInputs inputs;
   inputs.commandList = list;
   inputs.firstItemIsHidden = true;
@@ -105,7 +100,7 @@ TEST(BuildMenuTest, FoldersTakeTheirIconsInOrderAndOnlyFoldersWithContentsOpenSu
 }
 
 TEST(BuildMenuTest, AnEmptySelectionGetsNothingAndTheWrapperAlwaysItsIcon) {
-  const PlistArray list = {command("Open Terminal")};
+  const CommandList list = {command("Open Terminal")};
   const std::vector<customFolder> folders = {folder("/A", {1})};
   MenuInputs inputs;
   inputs.commandList = list;

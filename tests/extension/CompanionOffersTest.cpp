@@ -8,20 +8,13 @@
 namespace plovane {
 namespace {
 
-using platform::NSAlert;
 using platform::sim::ModalAnswer;
 
 class CompanionOffersTest : public ::testing::Test {
  protected:
   testing::TestEnvironment env;
   testing::ButtonActions buttons;
-  std::array<NSAlert, 4> offers;
-  CompanionTools tools{env.platform,
-                       buttons,
-                       {{{&kMarrowfen, &offers[0]},
-                         {&kPellisade, &offers[1]},
-                         {&kAmbervane, &offers[2]},
-                         {&kScallotta, &offers[3]}}}};
+  CompanionTools tools{env.platform, buttons};
 };
 
 // The alert left open would take the next answer, and there is none: ending the wrong one fails.
@@ -33,9 +26,9 @@ TEST_F(CompanionOffersTest, AnOfferIsHeldAndEndedInItsOwnToolsSlot) {
   tools.open(kPellisade);
   EXPECT_TRUE(env.modals.shown.empty()) << "shown before the menu closed";
   env.runLoop.drain();
-  EXPECT_EQ(offers[1].messageText, kPellisade.offer);
-  EXPECT_EQ(offers[0].messageText, "");
-  EXPECT_EQ(offers[3].messageText, "");
+  EXPECT_EQ(tools.offerOf(kPellisade)->messageText, kPellisade.offer);
+  EXPECT_EQ(tools.offerOf(kMarrowfen)->messageText, "");
+  EXPECT_EQ(tools.offerOf(kScallotta)->messageText, "");
   EXPECT_EQ(buttons.performed, std::vector<std::string>{"dpscancel"});
   EXPECT_TRUE(env.workspace.openedURLStrings.empty());
 }

@@ -11,7 +11,6 @@ namespace {
 
 using platform::NSURL;
 using platform::PlistArray;
-using platform::PlistData;
 using platform::PlistValue;
 using testing::makeFolder;
 
@@ -23,39 +22,34 @@ std::vector<std::int64_t> tagsOf(const customFolder& folder) {
 
 class CustomFolderListTest : public ::testing::Test {
  protected:
-  CustomFolderList listOn(platform::NSUserDefaults* store) {
-    return CustomFolderList(store, env.log, {folders, bookmarks, lastTag});
-  }
   NSURL folderWith(const char* name, std::initializer_list<const char*> entries) {
     return NSURL::fileURLWithPath(makeFolder(env.home.path() / name, entries).string());
   }
 
   testing::TestEnvironment env;
-  std::vector<customFolder> folders;
-  std::vector<PlistData> bookmarks;
-  std::int64_t lastTag = 0;
 };
 
 TEST_F(CustomFolderListTest, WithoutAStoreOnlyTheListsInMemoryChange) {
   env.openSuite()->setValueForKeyPath(PlistArray{"/elsewhere"}, keys::arrCustomFoldersUrls);
-  auto list = listOn(nullptr);
+  CustomFolderList list(nullptr, env.log);
   list.load();
-  lastTag = 7;
   ASSERT_TRUE(list.add(folderWith("A", {"one", "two"})));
   list.prune();
+  const auto& folders = list.folders();
   ASSERT_EQ(folders.size(), 1u);
-  EXPECT_EQ(tagsOf(folders[0]), (std::vector<std::int64_t>{8, 9}));
-  EXPECT_EQ(bookmarks.size(), 1u);
+  EXPECT_EQ(tagsOf(folders[0]), (std::vector<std::int64_t>{1, 2}));
+  EXPECT_EQ(list.bookmarks().size(), 1u);
   EXPECT_FALSE(env.openSuite()->objectForKey(keys::arrCustomFolders));
   EXPECT_EQ(list.folderAt(0), folders[0].url);
   EXPECT_FALSE(list.folderAt(1));
-  EXPECT_EQ(list.entryTagged(9), folders[0].arrSubItems[1].url);
+  EXPECT_EQ(list.entryTagged(2), folders[0].arrSubItems[1].url);
 }
 
 // A tag is an entry's identity for the life of the process, also when its folder was refused.
 TEST_F(CustomFolderListTest, AFolderTheStoreRefusesIsTakenBackButItsTagsAreNotReused) {
   auto store = env.openSuite();
-  auto list = listOn(store.get());
+  CustomFolderList list(store.get(), env.log);
+  const auto& folders = list.folders();
   ASSERT_TRUE(list.add(folderWith("A", {"one"})));
   auto lock = env.defaults.fileForDomain(kSuiteName);
   lock += ".lock";
@@ -64,7 +58,7 @@ TEST_F(CustomFolderListTest, AFolderTheStoreRefusesIsTakenBackButItsTagsAreNotRe
 
   EXPECT_FALSE(list.add(folderWith("B", {"two", "three"})));
   EXPECT_EQ(folders.size(), 1u);
-  EXPECT_EQ(bookmarks.size(), 1u);
+  EXPECT_EQ(list.bookmarks().size(), 1u);
   ASSERT_EQ(env.log.outputLines.size(), 1u);
   EXPECT_TRUE(env.log.outputLines[0].starts_with("Cannot add " + (env.home.path() / "B").string()));
 

@@ -61,18 +61,17 @@ class CustomFoldersTest : public ::testing::Test {
 TEST_F(CustomFoldersTest, LoadsFoldersWithTheirContentsAndApplicationsWithout) {
   storeCustomFolders({folderA, appB});
   FinderSync finderSync(env.platform);
-  ASSERT_EQ(finderSync.arrCustomFolders.size(), 2u);
-  const auto& a = finderSync.arrCustomFolders[0];
+  ASSERT_EQ(finderSync.customFolders().folders().size(), 2u);
+  const auto& a = finderSync.customFolders().folders()[0];
   EXPECT_EQ(a.url.path(), folderA.string());
   EXPECT_FALSE(a.isApplication);
   EXPECT_EQ(names(a), (std::vector<std::string>{".secret", "one", "two"}));
   std::vector<std::int64_t> tags;
   for (const auto& entry : a.arrSubItems) tags.push_back(entry.tag);
   EXPECT_EQ(tags, (std::vector<std::int64_t>{1, 2, 3}));
-  EXPECT_TRUE(finderSync.arrCustomFolders[1].isApplication);
-  EXPECT_TRUE(finderSync.arrCustomFolders[1].arrSubItems.empty());
-  EXPECT_EQ(finderSync.tagSubfolder, 3);
-  EXPECT_EQ(finderSync.arBookmarksFolders.size(), 2u);
+  EXPECT_TRUE(finderSync.customFolders().folders()[1].isApplication);
+  EXPECT_TRUE(finderSync.customFolders().folders()[1].arrSubItems.empty());
+  EXPECT_EQ(finderSync.customFolders().bookmarks().size(), 2u);
 }
 
 TEST_F(CustomFoldersTest, UnresolvableBookmarksAreSkippedButKept) {
@@ -80,35 +79,35 @@ TEST_F(CustomFoldersTest, UnresolvableBookmarksAreSkippedButKept) {
   storeCustomFolders({gone, folderA});
   std::filesystem::remove(gone);
   FinderSync finderSync(env.platform);
-  ASSERT_EQ(finderSync.arrCustomFolders.size(), 1u);
-  EXPECT_EQ(finderSync.arrCustomFolders[0].url.path(), folderA.string());
+  ASSERT_EQ(finderSync.customFolders().folders().size(), 1u);
+  EXPECT_EQ(finderSync.customFolders().folders()[0].url.path(), folderA.string());
   EXPECT_EQ(std::get<PlistArray>(store->objectForKey(keys::arrCustomFolders)->storage()).size(),
             2u);
 }
 
 TEST_F(CustomFoldersTest, StoredListsOfAnotherTypeLoadAndPruneNothing) {
   store->setValueForKeyPath(PlistArray{PlistValue("not data")}, keys::arrCustomFolders);
-  EXPECT_TRUE(FinderSync(env.platform).arrCustomFolders.empty());
+  EXPECT_TRUE(FinderSync(env.platform).customFolders().folders().empty());
 
   storeCustomFolders({folderA});
   store->setValueForKeyPath(PlistArray{PlistValue(1)}, keys::arrCustomFoldersUrls);
-  EXPECT_EQ(FinderSync(env.platform).arrCustomFolders.size(), 1u);
+  EXPECT_EQ(FinderSync(env.platform).customFolders().folders().size(), 1u);
 }
 
 TEST_F(CustomFoldersTest, PruningDropsDeletedPathsAndRebuildsTheBookmarks) {
   storeCustomFolders({folderA, appB});
   FinderSync finderSync(env.platform);
   store->setValueForKeyPath(PlistArray{appB.string()}, keys::arrCustomFoldersUrls);
-  finderSync.reloadCustomFolders();
-  ASSERT_EQ(finderSync.arrCustomFolders.size(), 1u);
-  EXPECT_EQ(finderSync.arrCustomFolders[0].url.path(), appB.string());
+  finderSync.performSelector("reloadCustomFolders", nullptr);
+  ASSERT_EQ(finderSync.customFolders().folders().size(), 1u);
+  EXPECT_EQ(finderSync.customFolders().folders()[0].url.path(), appB.string());
   EXPECT_EQ(env.openSuite()->objectForKey(keys::arrCustomFolders),
             PlistValue(PlistArray{bookmarkOf(appB)}));
 
   // With the last path gone nothing is stored: the old bookmark stays for the next start.
   store->setValueForKeyPath(PlistArray{}, keys::arrCustomFoldersUrls);
-  finderSync.reloadCustomFolders();
-  EXPECT_TRUE(finderSync.arrCustomFolders.empty());
+  finderSync.performSelector("reloadCustomFolders", nullptr);
+  EXPECT_TRUE(finderSync.customFolders().folders().empty());
   EXPECT_EQ(env.openSuite()->objectForKey(keys::arrCustomFolders),
             PlistValue(PlistArray{bookmarkOf(appB)}));
 }
@@ -116,17 +115,17 @@ TEST_F(CustomFoldersTest, PruningDropsDeletedPathsAndRebuildsTheBookmarks) {
 TEST_F(CustomFoldersTest, PathsMatchOnlyExactly) {
   storeCustomFolders({folderA});
   store->setValueForKeyPath(PlistArray{folderA.string() + "/"}, keys::arrCustomFoldersUrls);
-  EXPECT_TRUE(FinderSync(env.platform).arrCustomFolders.empty());
+  EXPECT_TRUE(FinderSync(env.platform).customFolders().folders().empty());
 }
 
 TEST_F(CustomFoldersTest, SameFolderTwiceKeepsOneBookmarkInTheRebuild) {
   storeCustomFolders({folderA, folderA, appB});
   FinderSync finderSync(env.platform);
-  ASSERT_EQ(finderSync.arrCustomFolders.size(), 3u);
+  ASSERT_EQ(finderSync.customFolders().folders().size(), 3u);
   store->setValueForKeyPath(PlistArray{folderA.string()}, keys::arrCustomFoldersUrls);
-  finderSync.reloadCustomFolders();
-  EXPECT_EQ(finderSync.arrCustomFolders.size(), 2u);
-  EXPECT_EQ(finderSync.arBookmarksFolders, std::vector<PlistData>{bookmarkOf(folderA)});
+  finderSync.performSelector("reloadCustomFolders", nullptr);
+  EXPECT_EQ(finderSync.customFolders().folders().size(), 2u);
+  EXPECT_EQ(finderSync.customFolders().bookmarks(), std::vector<PlistData>{bookmarkOf(folderA)});
 }
 
 TEST_F(CustomFoldersTest, RebuildKeepsTheOldBookmarkOfAFolderThatCanNoLongerBeBookmarked) {
@@ -137,11 +136,11 @@ TEST_F(CustomFoldersTest, RebuildKeepsTheOldBookmarkOfAFolderThatCanNoLongerBeBo
   std::filesystem::remove_all(folderA);
   store->setValueForKeyPath(PlistArray{folderA.string(), appB.string()},
                             keys::arrCustomFoldersUrls);
-  finderSync.reloadCustomFolders();
+  finderSync.performSelector("reloadCustomFolders", nullptr);
   ASSERT_EQ(env.log.outputLines.size(), 2u);
   EXPECT_NE(env.log.outputLines[0].find(folderA.string()), std::string::npos);
   EXPECT_EQ(env.log.outputLines[1], "Error storing bookmarks");
-  EXPECT_EQ(finderSync.arrCustomFolders.size(), 2u);
+  EXPECT_EQ(finderSync.customFolders().folders().size(), 2u);
   EXPECT_EQ(env.openSuite()->objectForKey(keys::arrCustomFolders),
             PlistValue(PlistArray{oldA, bookmarkOf(appB)}));
 }
@@ -159,7 +158,8 @@ TEST_F(CustomFoldersTest, ClicksOpenTheFolderOrTheEntryAndIgnoreUnknownTags) {
   finderSync.performSelector("customFolderClicked:", nullptr);
   ASSERT_EQ(env.workspace.openedURLs.size(), 2u);
   EXPECT_EQ(env.workspace.openedURLs[0].path(), appB.string());
-  EXPECT_EQ(env.workspace.openedURLs[1], finderSync.arrCustomFolders[0].arrSubItems[0].url);
+  EXPECT_EQ(env.workspace.openedURLs[1],
+            finderSync.customFolders().folders()[0].arrSubItems[0].url);
 }
 
 TEST_F(CustomFoldersTest, ContentTagsStopAtTheirMaximumInsteadOfRepeating) {

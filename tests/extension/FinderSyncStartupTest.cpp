@@ -33,24 +33,14 @@ TEST_F(FinderSyncStartupTest, EmptyStoreGetsDefaultsSeededListAndNoFolders) {
   auto store = env.openSuite();
   EXPECT_EQ(store->objectForKey(keys::showmenuicon), PlistValue(true));
   EXPECT_EQ(store->objectForKey(keys::showinSubMenu), PlistValue(false));
-  EXPECT_EQ(finderSync.arrItemsdic.size(), 16u);
-  EXPECT_EQ(store->objectForKey(keys::menuArrayDic), PlistValue(finderSync.arrItemsdic));
+  EXPECT_EQ(finderSync.commandList().size(), 16u);
+  EXPECT_EQ(store->objectForKey(keys::menuArrayDic),
+            PlistValue(storedCommandList(finderSync.commandList())));
   EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
+  EXPECT_TRUE(finderSync.customFolders().folders().empty());
+  EXPECT_TRUE(finderSync.customFolders().bookmarks().empty());
   EXPECT_EQ(env.log.logLines, std::vector<std::string>{"FinderSync() launched from " +
                                                        env.bundle.bundlePath().string()});
-}
-
-TEST_F(FinderSyncStartupTest, PropertiesStartWithTheirInitialValues) {
-  FinderSync finderSync(env.platform);
-  EXPECT_EQ(finderSync.userdefaultskey, keys::foldersArray);
-  EXPECT_EQ(finderSync.userdefaultsstate, keys::foldersArraystate);
-  EXPECT_EQ(finderSync.savekey, keys::save14);
-  EXPECT_EQ(finderSync.rateDone, keys::rateDone);
-  EXPECT_EQ(finderSync.alertVisibledate, keys::alertVisibledate);
-  EXPECT_EQ(finderSync.menuItemsarr.size(), 16u);
-  EXPECT_EQ(finderSync.tagSubfolder, 0);
-  EXPECT_TRUE(finderSync.arrCustomFolders.empty());
-  EXPECT_TRUE(finderSync.arBookmarksFolders.empty());
 }
 
 TEST_F(FinderSyncStartupTest, ExistingOptionsAreKept) {
@@ -95,8 +85,7 @@ TEST_F(FinderSyncStartupTest, MalformedFolderListsRegisterOnlyWhatIsWellFormed) 
 TEST_F(FinderSyncStartupTest, UnavailableStoreStartsEmptyAndWritesNothing) {
   env.defaults.setSuitesUnavailable(true);
   FinderSync finderSync(env.platform);
-  EXPECT_FALSE(finderSync.sharedDefaults);
-  EXPECT_EQ(finderSync.arrItemsdic.size(), 16u);
+  EXPECT_EQ(finderSync.commandList().size(), 16u);
   EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
   EXPECT_FALSE(std::filesystem::exists(env.defaults.root()));
 }

@@ -98,7 +98,6 @@ TEST_F(FolderCommandsTest, AddFoldersListsTheFolderStoresItAndNotifies) {
   // A prompt would be due, so its absence says Add Folders never asks.
   env.extensionDefaults()->removeObjectForKey(keys::rateDone);
   env.extensionDefaults()->setObject(platform::PlistDate{-1e6}, keys::alertVisibledate);
-  extension().tagSubfolder = 10;
   const auto added = testing::makeFolder(env.home.path() / "Added", {"x", "y", ".z"});
   select({work / "a.txt"});
   answer({ModalAnswer::ok(added.string()), ModalAnswer::ok(added.string())});
@@ -108,10 +107,11 @@ TEST_F(FolderCommandsTest, AddFoldersListsTheFolderStoresItAndNotifies) {
   EXPECT_EQ(panel.message, "Select Folder");
   EXPECT_TRUE(panel.treatsFilePackagesAsDirectories);
   EXPECT_FALSE(panel.canChooseFiles);
-  ASSERT_EQ(extension().arrCustomFolders.size(), 1u);
+  const auto& folders = extension().customFolders().folders();
+  ASSERT_EQ(folders.size(), 1u);
   std::vector<std::int64_t> tags;
-  for (const auto& entry : extension().arrCustomFolders[0].arrSubItems) tags.push_back(entry.tag);
-  EXPECT_EQ(tags, (std::vector<std::int64_t>{11, 12, 13}));
+  for (const auto& entry : folders[0].arrSubItems) tags.push_back(entry.tag);
+  EXPECT_EQ(tags, (std::vector<std::int64_t>{1, 2, 3}));
   ASSERT_EQ(env.notifications.posts.size(), 1u);
   EXPECT_EQ(env.notifications.posts[0].name, "ReloadCustomFolders");
 
@@ -159,18 +159,18 @@ TEST_F(FolderCommandsTest, UnhidingADotNameIsReportedAsAFailure) {
   env.extensionDefaults()->setObject(platform::PlistDate{-1e6}, keys::alertVisibledate);
   const auto dotted = work / ".profile";
   std::ofstream(dotted).put('x');
-  extension().UnhideNowWithUrl(NSURL::fileURLWithPath(dotted.string()));
+  extension().setHidden(NSURL::fileURLWithPath(dotted.string()), false);
   env.runLoop.drain();
   ASSERT_EQ(env.log.outputLines.size(), 1u);
   EXPECT_NE(env.log.outputLines[0].find(".profile"), std::string::npos);
   EXPECT_FALSE(ratingPromptShown());
 
-  extension().HideNowWithUrl(NSURL::fileURLWithPath((work / "gone").string()));
+  extension().setHidden(NSURL::fileURLWithPath((work / "gone").string()), true);
   EXPECT_EQ(env.log.outputLines.size(), 2u);
 
   // One name a line: a name with a line break would hide its siblings "new" and "line.txt".
   for (const char* name : {"new", "line.txt", "new\nline.txt"}) std::ofstream(work / name).put('x');
-  extension().HideNowWithUrl(NSURL::fileURLWithPath((work / "new\nline.txt").string()));
+  extension().setHidden(NSURL::fileURLWithPath((work / "new\nline.txt").string()), true);
   EXPECT_EQ(env.log.outputLines.size(), 3u);
   EXPECT_FALSE(std::filesystem::exists(work / ".hidden"));
   EXPECT_EQ(platform::resourceValueIsHidden(NSURL::fileURLWithPath((work / "new").string())),
@@ -267,7 +267,7 @@ TEST_F(FolderCommandsTest, AFolderThatCannotBeStoredIsNotAddedAndTheUserHearsWhy
   answer({ModalAnswer::ok(added.string()), ModalAnswer::button("OK")});
   choose(kAddFolders);
   EXPECT_EQ(shown<NSAlert>(1).messageText, "The folder could not be added.");
-  EXPECT_TRUE(extension().arrCustomFolders.empty());
+  EXPECT_TRUE(extension().customFolders().folders().empty());
   EXPECT_TRUE(env.notifications.posts.empty());
 
   // Once the store works again, nothing of the failed add lands with the next one.

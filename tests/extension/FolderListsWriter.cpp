@@ -75,6 +75,6 @@ int main(int argc, char** argv) {
     addCustomFolder(sim, extension, folders / ("keep-" + name));
     addCustomFolder(sim, extension, folders / ("gone-" + name));
     deleteCustomFolder(*app, folders / ("gone-" + name));
-    extension.reloadCustomFolders();
+    extension.performSelector("reloadCustomFolders", nullptr);
   }
 }

@@ -148,8 +148,7 @@ TEST_F(RatingPromptTest, ScheduledOnlyAfterTheCommandsThatCompleteWork) {
 TEST(RatingPromptAloneTest, ChecksOnTheMainQueueAndEndsThePromptItHolds) {
   testing::TestEnvironment env;
   testing::ButtonActions buttons;
-  platform::NSAlert held;
-  RatingPrompt prompt(env.platform, buttons, held);
+  RatingPrompt prompt(env.platform, buttons);
   buttons.handOn = [&prompt](const std::string& action) {
     if (action == "btnCancel_rate") prompt.decline();
   };
@@ -160,6 +159,7 @@ TEST(RatingPromptAloneTest, ChecksOnTheMainQueueAndEndsThePromptItHolds) {
   EXPECT_EQ(env.extensionDefaults()->objectForKey(keys::alertVisibledate),
             PlistValue(PlistDate{-kDay}));
   env.runLoop.drain();
+  auto held = prompt.prompt();  // a copy, with the held alert's one window
   EXPECT_EQ(held.messageText, "Enjoying Plovane Menu?");
   EXPECT_FALSE(held.window().isVisible());
   EXPECT_EQ(buttons.performed, std::vector<std::string>{"btnCancel_rate"});

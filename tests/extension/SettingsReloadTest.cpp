@@ -60,9 +60,10 @@ TEST_F(SettingsReloadTest, ACommandAndAFolderSwitchedOffAreGoneAtTheNextMenu) {
   EXPECT_TRUE(menuHas("Open Terminal"));
   EXPECT_EQ(env.finderSyncController.directoryURLs(), std::set{second});
 
-  // With the store unchanged nothing is taken again: only a re-read would undo this.
-  finderSync->arrItemsdic.resize(1);
-  EXPECT_FALSE(menuHas("Open System Preferences"));
+  // With the store unchanged nothing is taken again: a re-read would hand the folders over anew.
+  env.finderSyncController.setDirectoryURLs({});
+  EXPECT_TRUE(menuHas("Open Terminal"));
+  EXPECT_TRUE(env.finderSyncController.directoryURLs().empty());
 }
 
 // A chosen entry is checked against the menu that was offered, not one built again; a changed
@@ -89,12 +90,12 @@ TEST_F(SettingsReloadTest, AStoredListIsTakenAsItIsAndAMalformedOneKeepsTheListI
   shorter.resize(3);
   env.openSuite()->setObject(shorter, keys::menuArrayDic);
   menuHas("Open Terminal");
-  EXPECT_EQ(finderSync->arrItemsdic, shorter);
+  EXPECT_EQ(readCommandList(shorter), finderSync->commandList());
 
   // Seeding replaces a malformed list only at start; a re-read neither uses nor repairs it.
   env.openSuite()->setObject(PlistValue("odd"), keys::menuArrayDic);
   EXPECT_TRUE(menuHas("Open Terminal"));
-  EXPECT_EQ(finderSync->arrItemsdic, shorter);
+  EXPECT_EQ(readCommandList(shorter), finderSync->commandList());
   EXPECT_EQ(env.openSuite()->objectForKey(keys::menuArrayDic), PlistValue("odd"));
 }
 

@@ -21,11 +21,9 @@ PlistArray integers(std::initializer_list<int> values) {
   return array;
 }
 
-std::vector<bool> states(const PlistArray& list) {
+std::vector<bool> states(const CommandList& list) {
   std::vector<bool> result;
-  for (const auto& entry : list) {
-    result.push_back(*entry.as<PlistDictionary>()->at("state").as<bool>());
-  }
+  for (const auto& entry : list) result.push_back(entry.state);
   return result;
 }
 
@@ -37,15 +35,15 @@ class CommandListSeedingTest : public ::testing::Test {
 
 TEST_F(CommandListSeedingTest, EmptyStoreGetsSixteenShownCommandsAndNoLegacyList) {
   const auto list = seedCommandList(store.get(), "1.9");
-  ASSERT_EQ(list.size(), 16u);
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    const auto& entry = *list[i].as<PlistDictionary>();
-    EXPECT_EQ(entry.size(), 2u);
-    EXPECT_EQ(*entry.at("title").as<std::string>(), kCatalogueTitles[i]);
-    EXPECT_EQ(entry.at("state"), PlistValue(true));
-  }
   auto reread = env.openSuite();
-  EXPECT_EQ(reread->objectForKey(keys::menuArrayDic), PlistValue(list));
+  const auto stored = reread->arrayForKey(keys::menuArrayDic).value_or(PlistArray{});
+  ASSERT_EQ(list.size(), 16u);
+  ASSERT_EQ(stored.size(), 16u);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    EXPECT_EQ(list[i], (CommandListEntry{kCatalogueTitles[i], true}));
+    EXPECT_EQ(stored[i],
+              PlistValue(PlistDictionary{{"title", kCatalogueTitles[i]}, {"state", true}}));
+  }
   EXPECT_FALSE(reread->objectForKey(keys::save14));
 }
 
@@ -58,7 +56,7 @@ TEST_F(CommandListSeedingTest, ShortLegacyListIsExtendedAndMigrated) {
   auto reread = env.openSuite();
   EXPECT_EQ(reread->objectForKey(keys::save14),
             PlistValue(integers({1, 0, 1, 1, 0, 1, 1, 1, 1, 1, 1, 1, 0, 1, 1, 1})));
-  EXPECT_EQ(reread->objectForKey(keys::menuArrayDic), PlistValue(list));
+  EXPECT_EQ(reread->objectForKey(keys::menuArrayDic), PlistValue(storedCommandList(list)));
 }
 
 TEST_F(CommandListSeedingTest, LegacyListOfFullLengthIsDiscardedByTheMigration) {
@@ -79,14 +77,16 @@ TEST_F(CommandListSeedingTest, NonIntegerLegacyEntriesCountAsHidden) {
 
 TEST_F(CommandListSeedingTest, StoredListIsTakenAsItIsAndNotWrittenAgain) {
   PlistArray ten;
+  CommandList taken;
   for (int i = 0; i < 10; ++i) {
     ten.push_back(PlistDictionary{{"title", kCatalogueTitles[i]}, {"state", i % 2 == 0}});
+    taken.push_back({kCatalogueTitles[i], i % 2 == 0});
   }
   store->setObject(ten, keys::menuArrayDic);
   store->synchronize();
   const auto before = testing::fileInode(store->file());
 
-  EXPECT_EQ(seedCommandList(store.get(), "1.9"), ten);
+  EXPECT_EQ(seedCommandList(store.get(), "1.9"), taken);
   EXPECT_EQ(testing::fileInode(store->file()), before);
 }
 
