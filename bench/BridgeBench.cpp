@@ -18,7 +18,7 @@
 #include "core/Bridge.h"
 #include "core/BusPaths.h"
 #include "core/MenuReply.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"

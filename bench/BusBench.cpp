@@ -15,7 +15,7 @@
 
 #include "bench/Percentiles.h"
 #include "desktop/findersync/FinderSyncClient.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"

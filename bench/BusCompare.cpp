@@ -23,7 +23,7 @@
 
 #include "core/Bridge.h"
 #include "core/BusPaths.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 
 extern char** environ;
 

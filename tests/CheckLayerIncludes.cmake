@@ -1,7 +1,10 @@
 # Fails when code of the system (shared/, extension/, app/) includes anything but platform
 # headers, its own project headers and the C++ standard library, or when the platform's
-# interfaces (platform/include) or its sim backend (platform/sim) include anything but each other
-# and the standard library: no Qt or D-Bus there, so every layer above can run on sim.
+# interfaces (platform/include), its scripted modals (platform/scripted) or its sim backend
+# (platform/sim) include anything but the layers below them and the standard library: no Qt or
+# D-Bus there, so every layer above can run on sim. Nor may the desktop backend include the sim.
+# The protocol (platform/protocol), linked into the file-manager modules too, includes only
+# itself and the standard library.
 # Run as: cmake -DSOURCE_DIR=<repo> -P CheckLayerIncludes.cmake
 cmake_policy(SET CMP0057 NEW)
 set(standard_headers
@@ -14,14 +17,21 @@ set(standard_headers
   typeinfo unordered_map unordered_set utility variant vector version)
 set(system_prefixes "platform/" "sim/" "desktop/" "shared/" "extension/" "app/")
 set(interface_prefixes "platform/")
-set(sim_prefixes "platform/" "sim/")
+set(scripted_prefixes "platform/" "scripted/")
+set(sim_prefixes "platform/" "scripted/" "sim/")
+set(protocol_prefixes "protocol/")
 
 set(violations "")
-foreach(layer shared extension app platform/include platform/sim)
+foreach(layer shared extension app platform/include platform/scripted platform/sim
+              platform/protocol)
   if(layer STREQUAL "platform/include")
     set(allowed_prefixes ${interface_prefixes})
+  elseif(layer STREQUAL "platform/scripted")
+    set(allowed_prefixes ${scripted_prefixes})
   elseif(layer STREQUAL "platform/sim")
     set(allowed_prefixes ${sim_prefixes})
+  elseif(layer STREQUAL "platform/protocol")
+    set(allowed_prefixes ${protocol_prefixes})
   else()
     set(allowed_prefixes ${system_prefixes})
   endif()
@@ -58,6 +68,17 @@ foreach(layer shared extension app platform/include platform/sim)
         list(APPEND violations "${shown}: ${header}")
       endif()
     endforeach()
+  endforeach()
+endforeach()
+
+# A backend never includes the other: what both use lies below them.
+file(GLOB_RECURSE desktop_sources "${SOURCE_DIR}/platform/desktop/*.h"
+     "${SOURCE_DIR}/platform/desktop/*.cpp")
+foreach(source IN LISTS desktop_sources)
+  file(STRINGS "${source}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]sim/")
+  foreach(line IN LISTS includes)
+    file(RELATIVE_PATH shown "${SOURCE_DIR}" "${source}")
+    list(APPEND violations "${shown}: ${line}")
   endforeach()
 endforeach()
 

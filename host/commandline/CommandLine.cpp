@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "sim/SimModals.h"
+#include "scripted/ModalAnswer.h"
 
 namespace plovane::host {
 
@@ -70,7 +70,7 @@ bool parseOptions(const std::vector<std::string>& arguments, Request& request,
       if (kind == kinds.end()) return false;
       request.kind = kind->second;
     } else if (choosing && argument == "--answer" && hasValue) {
-      if (!platform::sim::ModalAnswer::parse(arguments[++i])) return false;
+      if (!platform::scripted::ModalAnswer::parse(arguments[++i])) return false;
       request.answers.push_back(arguments[i]);
     } else if (argument.starts_with("--")) {
       return false;

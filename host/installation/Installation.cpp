@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <stdexcept>
@@ -15,10 +14,10 @@
 #include <utility>
 
 #include "desktop/ProgramLauncher.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
 #include "host/installation/BundlesFolder.h"
 #include "host/installation/ExecLine.h"
-#include "platform/NSUserDefaults.h"
+#include "protocol/FinderSyncProtocol.h"
+#include "protocol/SettingsRoot.h"
 
 namespace plovane::host {
 
@@ -33,19 +32,6 @@ constexpr char kAppExecutable[] = "plovane-menu";
 constexpr char kAppDesktopEntry[] = "com.quenlow.plovanemenu.desktop";
 constexpr char kFinderExecutable[] = "plovane-finder";
 constexpr char kFinderDesktopEntry[] = "com.quenlow.plovanefinder.desktop";
-
-std::optional<fs::path> environmentPath(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return std::nullopt;
-  return fs::path(value);
-}
-
-fs::path xdgDataHome() {
-  if (auto configured = environmentPath("XDG_DATA_HOME")) return *configured;
-  const auto home = environmentPath("HOME");
-  if (!home) throw std::runtime_error("neither XDG_DATA_HOME nor HOME is set");
-  return *home / ".local" / "share";
-}
 
 // An installed program's command line; it is handed the home it was installed for.
 std::vector<std::string> installedCommand(const InstallPlaces& places, const char* bundle,
@@ -278,12 +264,14 @@ void recordCreatedFolders(const InstallPlaces& places, std::vector<fs::path>& cr
 
 InstallPlaces defaultInstallPlaces() {
   const auto finder = fs::read_symlink("/proc/self/exe");
-  const auto home = environmentPath("PLOVANE_HOME");
+  const auto home = platform::plovaneHome();
+  const auto data = home ? home : platform::userDataHome();
+  if (!data) throw std::runtime_error("neither XDG_DATA_HOME nor HOME is set");
   return {bundlesFolder(),
           finder,
           platform::desktop::BundleRegistry::defaultApplicationsRoot(),
-          platform::UserDefaultsRoot::defaultRoot() / "bin",
-          home ? *home : xdgDataHome(),
+          platform::settingsRoot() / "bin",
+          *data,
           home};
 }
 

@@ -19,8 +19,8 @@
 #include "desktop/RunningApplications.h"
 #include "desktop/filemanagers/FileManagers.h"
 #include "desktop/filemanagers/RunningFileManagers.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
 #include "platform/NSFileManager.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 

@@ -17,8 +17,8 @@
 #include "desktop/ScriptedModals.h"
 #include "desktop/SettingsFolderWatch.h"
 #include "desktop/StreamSystemLog.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
 #include "desktop/findersync/FinderSyncService.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "desktop/filemanagers/FileManagers.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 

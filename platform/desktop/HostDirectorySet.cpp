@@ -1,9 +1,7 @@
 #include "desktop/HostDirectorySet.h"
 
-#include <algorithm>
-
-#include "desktop/BusNames.h"
-#include "files/InsideFolder.h"
+#include "protocol/HostStateKeys.h"
+#include "protocol/InsideFolder.h"
 
 namespace platform::desktop {
 
@@ -11,6 +9,13 @@ namespace {
 
 // More items than any folder view shows at once.
 constexpr std::size_t kMaxBadges = 20'000;
+
+std::vector<std::string> pathsOf(const std::set<NSURL>& directories) {
+  std::vector<std::string> paths;
+  paths.reserve(directories.size());
+  for (const auto& directory : directories) paths.push_back(directory.path());
+  return paths;
+}
 
 }  // namespace
 
@@ -47,19 +52,11 @@ std::optional<std::string> HostDirectorySet::badgeIdentifier(const NSURL& url) c
 }
 
 bool isInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {
-  return std::any_of(directories.begin(), directories.end(), [&](const NSURL& directory) {
-    return isInsideFolder(directory.path(), item.path());
-  });
+  return isInsideAnyFolder(pathsOf(directories), item.path());
 }
 
 bool actsInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {
-  if (!isInsideDirectorySet(directories, item)) return false;
-  const std::string resolved = resolvedPath(item.path());
-  return !resolved.empty() &&
-         std::any_of(directories.begin(), directories.end(), [&](const NSURL& directory) {
-           const std::string folder = resolvedPath(directory.path());
-           return !folder.empty() && isInsideFolder(folder, resolved);
-         });
+  return actsInsideAnyFolder(pathsOf(directories), item.path());
 }
 
 }  // namespace platform::desktop

@@ -41,12 +41,10 @@ class HostDirectorySet final : public FIFinderSyncController {
   std::string requestingProgram_;
 };
 
-// Whether the file manager asks the extension about `item`: it is one of the folders of the
-// directory set or lies inside one, once "..", "." and doubled slashes are taken out.
+// The directory set's URLs under the rule every side shares (protocol/InsideFolder.h): whether
+// the file manager asks the extension about `item`, and the stricter one, whether an entry may
+// act on it.
 bool isInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item);
-
-// Whether an entry may act on `item`: inside as above, and still inside once the symbolic links
-// of both the item and the folders are resolved, since the command follows them.
 bool actsInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item);
 
 }  // namespace platform::desktop

@@ -16,22 +16,22 @@ std::optional<std::string> ScriptedModals::loadAnswers(const std::filesystem::pa
 }
 
 bool ScriptedModals::answer(const std::string& text) {
-  auto parsed = sim::ModalAnswer::parse(text);
+  auto parsed = scripted::ModalAnswer::parse(text);
   if (!parsed) return false;
   modals_.answer(std::move(*parsed));
   return true;
 }
 
 std::vector<std::string> ScriptedModals::takeShown() {
-  std::vector<std::string> shown(transcript_.lines.begin() + static_cast<std::ptrdiff_t>(taken_),
-                                 transcript_.lines.end());
-  taken_ = transcript_.lines.size();
+  std::vector<std::string> shown(lines_.begin() + static_cast<std::ptrdiff_t>(taken_),
+                                 lines_.end());
+  taken_ = lines_.size();
   return shown;
 }
 
 void ScriptedModals::logNewLines() {
-  for (; logged_ < transcript_.lines.size(); ++logged_) {
-    log_.standardOutput(transcript_.lines[logged_]);
+  for (; logged_ < lines_.size(); ++logged_) {
+    log_.standardOutput(lines_[logged_]);
   }
 }
 

@@ -3,11 +3,13 @@
 #include <QObject>
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "desktop/QtRunLoop.h"
 #include "desktop/findersync/FinderSyncService.h"
 #include "platform/SystemLog.h"
-#include "sim/SimModals.h"
+#include "scripted/AnsweredModals.h"
 
 namespace platform::desktop {
 
@@ -73,8 +75,8 @@ class ScriptedModals final : public Modals, public ScriptedModalAnswers {
 
   SystemLog& log_;
   QtRunLoop runLoop_;
-  sim::Transcript transcript_;
-  sim::SimModals modals_{transcript_, runLoop_};
+  std::vector<std::string> lines_;  // each shown modal and its answer
+  scripted::AnsweredModals modals_{lines_, runLoop_};
   std::size_t logged_ = 0;
   std::size_t taken_ = 0;
 };

@@ -3,8 +3,8 @@
 #include <filesystem>
 
 #include "platform/Platform.h"
+#include "scripted/AnsweredModals.h"
 #include "sim/SimFinderSyncController.h"
-#include "sim/SimModals.h"
 #include "sim/SimRunLoop.h"
 #include "sim/SimServices.h"
 #include "sim/SimWindowServer.h"
@@ -12,6 +12,10 @@
 #include "sim/Transcript.h"
 
 namespace platform::sim {
+
+// The sim's modals are the scripted ones: what its programs and tests answer them with.
+using scripted::ModalAnswer;
+using scripted::UnexpectedModal;
 
 // Every sim service of one program, around a real store and real file system, wired into one
 // Platform. Several of them may share a notification center to play several processes.
@@ -25,7 +29,7 @@ class SimPlatform {
   SimRunLoop runLoop;
   SimFinderSyncController finderSyncController;
   SimWorkspace workspace{transcript};
-  SimModals modals{transcript, runLoop};
+  scripted::AnsweredModals modals{transcript.lines, runLoop};
   SimNotificationCenter notificationCenter{runLoop, transcript};
   SimPasteboard pasteboard{transcript};
   NSFileManager fileManager;

@@ -9,25 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "store/BinaryPlistFormat.h"
 #include "store/ExpandedSize.h"
 #include "store/PlistText.h"
 
 namespace platform {
 namespace {
 
-constexpr std::size_t kTrailerBytes = 32;
-
-enum Type : unsigned {
-  kSimple = 0x0,
-  kInteger = 0x1,
-  kReal = 0x2,
-  kDate = 0x3,
-  kData = 0x4,
-  kAscii = 0x5,
-  kUtf16 = 0x6,
-  kArray = 0xA,
-  kDictionary = 0xD,
-};
+using namespace binary_plist;
 
 std::uint64_t saturatingAdd(std::uint64_t a, std::uint64_t b) {
   return a > std::numeric_limits<std::uint64_t>::max() - b
@@ -56,6 +45,12 @@ class Reader {
     std::uint64_t count = 0;
     std::uint64_t payload = 0;
   };
+  // What checking one object found: where it ends and what it adds to its containers.
+  struct Checked {
+    std::uint64_t end = 0;  // past the object's last byte
+    int height = 0;
+    std::uint64_t bytes = kCountedValueBytes;
+  };
 
   std::uint64_t readUnsigned(std::uint64_t at, unsigned width) const {
     std::uint64_t value = 0;
@@ -80,20 +75,21 @@ class Reader {
   // Checking
 
   std::optional<std::string> scan() {
-    if (size_ < 8 + 1 + kTrailerBytes) return "binary property list is truncated";
-    if (std::memcmp(data_, "bplist00", 8) != 0) return "unsupported binary property list version";
+    if (size_ < kMagic.size() + 1 + kTrailerBytes) return "binary property list is truncated";
+    if (std::memcmp(data_, kMagic.data(), kMagic.size()) != 0)
+      return "unsupported binary property list version";
     const std::uint64_t trailer = size_ - kTrailerBytes;
-    offsetSize_ = data_[trailer + 6];
-    refSize_ = data_[trailer + 7];
-    objectCount_ = readUnsigned(trailer + 8, 8);
-    top_ = readUnsigned(trailer + 16, 8);
-    offsetTable_ = readUnsigned(trailer + 24, 8);
+    offsetSize_ = data_[trailer + kOffsetSizeAt];
+    refSize_ = data_[trailer + kRefSizeAt];
+    objectCount_ = readUnsigned(trailer + kObjectCountAt, kTrailerNumberBytes);
+    top_ = readUnsigned(trailer + kTopObjectAt, kTrailerNumberBytes);
+    offsetTable_ = readUnsigned(trailer + kOffsetTableAt, kTrailerNumberBytes);
     if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8)
       return "binary property list has a bad trailer";
     // Every object takes at least one byte, so the count is bounded by the file size.
     if (objectCount_ == 0 || objectCount_ > size_ || top_ >= objectCount_)
       return "binary property list has a bad object count";
-    if (offsetTable_ < 9 || offsetTable_ > trailer ||
+    if (offsetTable_ < kMagic.size() + 1 || offsetTable_ > trailer ||
         objectCount_ > (trailer - offsetTable_) / offsetSize_)
       return "binary property list has a bad offset table";
     objects_.assign(objectCount_, Object{});
@@ -103,21 +99,22 @@ class Reader {
 
   // Reads the element count of a data, text or container object whose marker is at `pos`.
   std::optional<std::string> readExtent(std::uint64_t pos, Extent& extent) const {
-    const unsigned info = data_[pos] & 0x0Fu;
-    if (info != 0x0F) {
-      extent = Extent{info, pos + 1};
+    const unsigned size = sizeOf(data_[pos]);
+    if (size != kCountFollows) {
+      extent = Extent{size, pos + 1};
       return std::nullopt;
     }
     if (!inObjects(pos + 1, 1)) return "binary property list is truncated";
     const std::uint8_t marker = data_[pos + 1];
-    if ((marker >> 4) != kInteger || (marker & 0x0F) > 3)
+    if (typeOf(marker) != kInteger || sizeOf(marker) > 3)
       return "binary property list has a bad length";
-    const unsigned width = 1u << (marker & 0x0Fu);
+    const unsigned width = 1u << sizeOf(marker);
     if (!inObjects(pos + 2, width)) return "binary property list is truncated";
     extent = Extent{readUnsigned(pos + 2, width), pos + 2 + width};
     return std::nullopt;
   }
 
+  // Checks the object at `index` once, and again only how deep it sits when it is shared.
   std::optional<std::string> visit(std::uint64_t index, int depth) {
     Object& object = objects_[index];
     if (object.state == State::InProgress) return "binary property list has a reference cycle";
@@ -128,98 +125,124 @@ class Reader {
     object.state = State::InProgress;
 
     const std::uint64_t pos = offsetOf(index);
-    if (pos < 8 || !inObjects(pos, 1)) return "binary property list has a bad object offset";
-    const std::uint8_t marker = data_[pos];
-    const unsigned info = marker & 0x0Fu;
-    std::uint64_t bytes = kCountedValueBytes;
-    int height = 0;
-    std::uint64_t end = pos + 1;  // past the object's last byte
+    if (pos < kMagic.size() || !inObjects(pos, 1))
+      return "binary property list has a bad object offset";
+    Checked checked{.end = pos + 1};
+    if (auto error = checkObject(pos, depth, checked)) return error;
+    if (checked.bytes > kMaxPlistExpandedBytes) return "binary property list expands beyond 1 MiB";
+    extents_.emplace_back(pos, checked.end);
+    object.state = State::Done;
+    object.height = checked.height;
+    object.bytes = checked.bytes;
+    return std::nullopt;
+  }
 
-    switch (marker >> 4) {
+  std::optional<std::string> checkObject(std::uint64_t pos, int depth, Checked& checked) {
+    switch (typeOf(data_[pos])) {
       case kSimple:
-        if (marker != 0x08 && marker != 0x09) return "unsupported object in binary property list";
-        break;
-      case kInteger: {
-        if (info > 4) return "binary property list has a bad integer";
-        const unsigned width = 1u << info;
-        if (!inObjects(pos + 1, width)) return "binary property list is truncated";
-        if (width == 16) {
-          // Only the sign extension of a 64-bit value fits; larger values would wrap.
-          const std::uint64_t high = readUnsigned(pos + 1, 8);
-          const bool negative = (data_[pos + 9] & 0x80) != 0;
-          if (high != (negative ? std::numeric_limits<std::uint64_t>::max() : 0))
-            return "integer outside the 64-bit range";
-        }
-        end = pos + 1 + width;
-        break;
-      }
+        return checkSimple(pos);
+      case kInteger:
+        return checkInteger(pos, checked);
       case kReal:
-        if (info != 2 && info != 3) return "binary property list has a bad real";
-        if (!inObjects(pos + 1, std::uint64_t{1} << info))
-          return "binary property list is truncated";
-        end = pos + 1 + (std::uint64_t{1} << info);
-        break;
+        return checkReal(pos, checked);
       case kDate:
-        if (marker != 0x33 || !inObjects(pos + 1, 8)) return "binary property list has a bad date";
-        if (!isPlistDateInRange(std::bit_cast<double>(readUnsigned(pos + 1, 8))))
-          return "date outside the supported range";
-        end = pos + 9;
-        break;
+        return checkDate(pos, checked);
       case kData:
       case kAscii:
-      case kUtf16: {
-        Extent extent;
-        if (auto error = readExtent(pos, extent)) return error;
-        const bool utf16 = (marker >> 4) == kUtf16;
-        if (utf16 && extent.count > std::numeric_limits<std::uint64_t>::max() / 2)
-          return "binary property list is truncated";
-        const std::uint64_t length = utf16 ? extent.count * 2 : extent.count;
-        if (!inObjects(extent.payload, length)) return "binary property list is truncated";
-        std::uint64_t decoded = length;
-        if ((marker >> 4) == kAscii) {
-          for (std::uint64_t i = 0; i < length; ++i) {
-            const std::uint8_t c = data_[extent.payload + i];
-            if (c == 0 || c >= 0x80) return "string is not valid ASCII";
-          }
-        } else if (utf16) {
-          if (auto error = checkUtf16(extent, decoded)) return error;
-        }
-        bytes = countedBytes(decoded);
-        end = extent.payload + length;
-        break;
-      }
+      case kUtf16:
+        return checkBytes(pos, checked);
       case kArray:
-      case kDictionary: {
-        if (depth + 1 > kMaxPlistNesting) return "nested deeper than 32 levels";
-        Extent extent;
-        if (auto error = readExtent(pos, extent)) return error;
-        const bool dictionary = (marker >> 4) == kDictionary;
-        if (extent.count > offsetTable_) return "binary property list is truncated";
-        const std::uint64_t refs = dictionary ? extent.count * 2 : extent.count;
-        if (!inObjects(extent.payload, refs * refSize_)) return "binary property list is truncated";
-        end = extent.payload + refs * refSize_;
-        for (std::uint64_t i = 0; i < refs; ++i) {
-          const std::uint64_t ref = referenceAt(extent.payload, i);
-          if (ref >= objectCount_) return "binary property list has a bad object reference";
-          if (dictionary && i < extent.count) {
-            if (auto error = checkKey(ref)) return error;
-          }
-          if (auto error = visit(ref, depth + 1)) return error;
-          const Object& child = objects_[ref];
-          height = std::max(height, child.height);
-          bytes = saturatingAdd(bytes, child.bytes);
-        }
-        height += 1;
-        break;
-      }
+      case kDictionary:
+        return checkContainer(pos, depth, checked);
       default:
         return "unsupported object in binary property list";
     }
-    if (bytes > kMaxPlistExpandedBytes) return "binary property list expands beyond 1 MiB";
-    extents_.emplace_back(pos, end);
-    object.state = State::Done;
-    object.height = height;
-    object.bytes = bytes;
+  }
+
+  std::optional<std::string> checkSimple(std::uint64_t pos) const {
+    if (data_[pos] != kFalse && data_[pos] != kTrue)
+      return "unsupported object in binary property list";
+    return std::nullopt;
+  }
+
+  std::optional<std::string> checkInteger(std::uint64_t pos, Checked& checked) const {
+    const unsigned size = sizeOf(data_[pos]);
+    if (size > 4) return "binary property list has a bad integer";
+    const unsigned width = 1u << size;
+    if (!inObjects(pos + 1, width)) return "binary property list is truncated";
+    if (width == 16) {
+      // Only the sign extension of a 64-bit value fits; larger values would wrap.
+      const std::uint64_t high = readUnsigned(pos + 1, 8);
+      const bool negative = (data_[pos + 9] & 0x80) != 0;
+      if (high != (negative ? std::numeric_limits<std::uint64_t>::max() : 0))
+        return "integer outside the 64-bit range";
+    }
+    checked.end = pos + 1 + width;
+    return std::nullopt;
+  }
+
+  // A float or a double.
+  std::optional<std::string> checkReal(std::uint64_t pos, Checked& checked) const {
+    const unsigned size = sizeOf(data_[pos]);
+    if (size != 2 && size != 3) return "binary property list has a bad real";
+    const std::uint64_t width = std::uint64_t{1} << size;
+    if (!inObjects(pos + 1, width)) return "binary property list is truncated";
+    checked.end = pos + 1 + width;
+    return std::nullopt;
+  }
+
+  std::optional<std::string> checkDate(std::uint64_t pos, Checked& checked) const {
+    if (data_[pos] != kDateMarker || !inObjects(pos + 1, 8))
+      return "binary property list has a bad date";
+    if (!isPlistDateInRange(std::bit_cast<double>(readUnsigned(pos + 1, 8))))
+      return "date outside the supported range";
+    checked.end = pos + 9;
+    return std::nullopt;
+  }
+
+  // Data and texts: their bytes lie in the object area, a text is valid and counts as its UTF-8.
+  std::optional<std::string> checkBytes(std::uint64_t pos, Checked& checked) const {
+    Extent extent;
+    if (auto error = readExtent(pos, extent)) return error;
+    const unsigned type = typeOf(data_[pos]);
+    const bool utf16 = type == kUtf16;
+    if (utf16 && extent.count > std::numeric_limits<std::uint64_t>::max() / 2)
+      return "binary property list is truncated";
+    const std::uint64_t length = utf16 ? extent.count * 2 : extent.count;
+    if (!inObjects(extent.payload, length)) return "binary property list is truncated";
+    std::uint64_t decoded = length;
+    if (type == kAscii) {
+      if (auto error = checkAscii(extent)) return error;
+    } else if (utf16) {
+      if (auto error = checkUtf16(extent, decoded)) return error;
+    }
+    checked.bytes = countedBytes(decoded);
+    checked.end = extent.payload + length;
+    return std::nullopt;
+  }
+
+  // Arrays and dictionaries: their nesting and references, their keys texts, then each element.
+  std::optional<std::string> checkContainer(std::uint64_t pos, int depth, Checked& checked) {
+    if (depth + 1 > kMaxPlistNesting) return "nested deeper than 32 levels";
+    Extent extent;
+    if (auto error = readExtent(pos, extent)) return error;
+    const bool dictionary = typeOf(data_[pos]) == kDictionary;
+    if (extent.count > offsetTable_) return "binary property list is truncated";
+    const std::uint64_t refs = dictionary ? extent.count * 2 : extent.count;
+    if (!inObjects(extent.payload, refs * refSize_)) return "binary property list is truncated";
+    checked.end = extent.payload + refs * refSize_;
+    for (std::uint64_t i = 0; i < refs; ++i) {
+      const std::uint64_t ref = referenceAt(extent.payload, i);
+      if (ref >= objectCount_) return "binary property list has a bad object reference";
+      if (dictionary && i < extent.count) {
+        if (auto error = checkKey(ref)) return error;
+      }
+      if (auto error = visit(ref, depth + 1)) return error;
+      const Object& child = objects_[ref];
+      checked.height = std::max(checked.height, child.height);
+      checked.bytes = saturatingAdd(checked.bytes, child.bytes);
+    }
+    checked.height += 1;
     return std::nullopt;
   }
 
@@ -235,9 +258,18 @@ class Reader {
 
   std::optional<std::string> checkKey(std::uint64_t ref) const {
     const std::uint64_t pos = offsetOf(ref);
-    if (pos < 8 || !inObjects(pos, 1)) return "binary property list has a bad object offset";
-    const unsigned type = data_[pos] >> 4;
+    if (pos < kMagic.size() || !inObjects(pos, 1))
+      return "binary property list has a bad object offset";
+    const unsigned type = typeOf(data_[pos]);
     if (type != kAscii && type != kUtf16) return "dictionary key is not a string";
+    return std::nullopt;
+  }
+
+  std::optional<std::string> checkAscii(const Extent& text) const {
+    for (std::uint64_t i = 0; i < text.count; ++i) {
+      const std::uint8_t c = data_[text.payload + i];
+      if (c == 0 || c >= 0x80) return "string is not valid ASCII";
+    }
     return std::nullopt;
   }
 
@@ -273,18 +305,18 @@ class Reader {
   PlistValue build(std::uint64_t index) const {
     const std::uint64_t pos = offsetOf(index);
     const std::uint8_t marker = data_[pos];
-    switch (marker >> 4) {
+    switch (typeOf(marker)) {
       case kSimple:
-        return PlistValue(marker == 0x09);
+        return PlistValue(marker == kTrue);
       case kInteger: {
         // Eight bytes are two's complement, fewer unsigned; a 16-byte integer was checked to fit
         // in its low eight.
-        const unsigned width = 1u << (marker & 0x0Fu);
+        const unsigned width = 1u << sizeOf(marker);
         const unsigned used = std::min(width, 8u);
         return PlistValue(static_cast<std::int64_t>(readUnsigned(pos + 1 + (width - used), used)));
       }
       case kReal:
-        if ((marker & 0x0F) == 2)
+        if (sizeOf(marker) == 2)
           return PlistValue(
               double{std::bit_cast<float>(static_cast<std::uint32_t>(readUnsigned(pos + 1, 4)))});
         return PlistValue(std::bit_cast<double>(readUnsigned(pos + 1, 8)));
@@ -324,7 +356,7 @@ class Reader {
   std::string text(std::uint64_t pos) const {
     const Extent extent = extentAt(pos);
     const char* begin = reinterpret_cast<const char*>(data_ + extent.payload);
-    if ((data_[pos] >> 4) == kAscii) return std::string(begin, extent.count);
+    if (typeOf(data_[pos]) == kAscii) return std::string(begin, extent.count);
     std::string utf8;
     utf8.reserve(extent.count);
     for (std::uint64_t i = 0; i < extent.count; ++i) {

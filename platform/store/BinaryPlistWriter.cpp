@@ -6,12 +6,14 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "store/BinaryPlistFormat.h"
 #include "store/PlistCodec.h"
 #include "store/PlistText.h"
 
 namespace platform {
 namespace {
 
+using namespace binary_plist;
 using Bytes = std::vector<std::uint8_t>;
 
 // The fewest bytes (1, 2, 4 or 8) that hold `value` unsigned.
@@ -27,17 +29,17 @@ void putUnsigned(Bytes& out, std::uint64_t value, unsigned width) {
 }
 
 void putInteger(Bytes& out, std::uint64_t value, unsigned width) {
-  out.push_back(static_cast<std::uint8_t>(0x10 | std::countr_zero(width)));
+  out.push_back(makeMarker(kInteger, static_cast<unsigned>(std::countr_zero(width))));
   putUnsigned(out, value, width);
 }
 
-// A marker with its element count, which takes a following integer from 15 on.
-void putHeader(Bytes& out, std::uint8_t type, std::uint64_t count) {
-  if (count < 15) {
-    out.push_back(static_cast<std::uint8_t>(type << 4 | count));
+// A marker with its element count.
+void putHeader(Bytes& out, Type type, std::uint64_t count) {
+  if (count < kCountFollows) {
+    out.push_back(makeMarker(type, static_cast<unsigned>(count)));
     return;
   }
-  out.push_back(static_cast<std::uint8_t>(type << 4 | 0x0F));
+  out.push_back(makeMarker(type, kCountFollows));
   putInteger(out, count, widthFor(count));
 }
 
@@ -47,7 +49,7 @@ class Writer {
     add(root, 0);
     if (error_) return *error_;
     const unsigned refSize = widthFor(objects_.size() - 1);
-    Bytes out{'b', 'p', 'l', 'i', 's', 't', '0', '0'};
+    Bytes out(kMagic.begin(), kMagic.end());
     std::vector<std::uint64_t> offsets;
     offsets.reserve(objects_.size());
     for (const Object& object : objects_) {
@@ -58,12 +60,12 @@ class Writer {
     const std::uint64_t table = out.size();
     const unsigned offsetSize = widthFor(offsets.back());
     for (const std::uint64_t offset : offsets) putUnsigned(out, offset, offsetSize);
-    out.insert(out.end(), 6, 0);
+    out.insert(out.end(), kTrailerUnusedBytes, 0);
     out.push_back(static_cast<std::uint8_t>(offsetSize));
     out.push_back(static_cast<std::uint8_t>(refSize));
-    putUnsigned(out, objects_.size(), 8);
-    putUnsigned(out, 0, 8);  // the root comes first
-    putUnsigned(out, table, 8);
+    putUnsigned(out, objects_.size(), kTrailerNumberBytes);
+    putUnsigned(out, 0, kTrailerNumberBytes);  // the root comes first
+    putUnsigned(out, table, kTrailerNumberBytes);
     return out;
   }
 
@@ -107,7 +109,7 @@ class Writer {
     for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (!ascii && !isValidUtf8(text)) return fail(std::string(what) + " is not valid UTF-8");
     if (ascii) {
-      putHeader(bytes, 0x5, text.size());
+      putHeader(bytes, kAscii, text.size());
       bytes.insert(bytes.end(), text.begin(), text.end());
       return addLeaf(std::move(bytes));
     }
@@ -121,7 +123,7 @@ class Writer {
         units.push_back(static_cast<std::uint16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF)));
       }
     }
-    putHeader(bytes, 0x6, units.size());
+    putHeader(bytes, kUtf16, units.size());
     for (const std::uint16_t unit : units) putUnsigned(bytes, unit, 2);
     return addLeaf(std::move(bytes));
   }
@@ -130,7 +132,7 @@ class Writer {
     if (depth + 1 > kMaxPlistNesting) return fail("nested deeper than 32 levels");
     const std::size_t index = objects_.size();
     objects_.emplace_back();
-    putHeader(objects_[index].bytes, 0xA, array.size());
+    putHeader(objects_[index].bytes, kArray, array.size());
     std::vector<std::size_t> refs;
     refs.reserve(array.size());
     for (const PlistValue& item : array) refs.push_back(add(item, depth + 1));
@@ -142,7 +144,7 @@ class Writer {
     if (depth + 1 > kMaxPlistNesting) return fail("nested deeper than 32 levels");
     const std::size_t index = objects_.size();
     objects_.emplace_back();
-    putHeader(objects_[index].bytes, 0xD, dictionary.size());
+    putHeader(objects_[index].bytes, kDictionary, dictionary.size());
     std::vector<std::size_t> refs(dictionary.size() * 2);
     std::size_t i = 0;
     for (const auto& [key, item] : dictionary) refs[i++] = addText(key, "key");
@@ -157,19 +159,19 @@ class Writer {
       const auto bits = static_cast<std::uint64_t>(*number);
       putInteger(out, bits, *number < 0 ? 8 : widthFor(bits));
     } else if (const auto* real = value.as<double>()) {
-      out.push_back(0x23);
+      out.push_back(makeMarker(kReal, kEightBytes));
       putUnsigned(out, std::bit_cast<std::uint64_t>(*real), 8);
     } else if (const auto* flag = value.as<bool>()) {
-      out.push_back(*flag ? 0x09 : 0x08);
+      out.push_back(*flag ? kTrue : kFalse);
     } else if (const auto* date = value.as<PlistDate>()) {
       if (!isPlistDateInRange(date->secondsSince2001)) {
         fail("date outside 1932-12-13 to 2069-01-19");
         return false;
       }
-      out.push_back(0x33);
+      out.push_back(kDateMarker);
       putUnsigned(out, std::bit_cast<std::uint64_t>(date->secondsSince2001), 8);
     } else if (const auto* data = value.as<PlistData>()) {
-      putHeader(out, 0x4, data->size());
+      putHeader(out, kData, data->size());
       out.insert(out.end(), data->begin(), data->end());
     }
     return true;

@@ -1,9 +1,9 @@
 #include "platform/NSUserDefaults.h"
 
-#include <cstdlib>
 #include <system_error>
 #include <utility>
 
+#include "protocol/SettingsRoot.h"
 #include "store/PlistCodec.h"
 #include "store/PlistDomainFile.h"
 #include "store/SetAsideRecord.h"
@@ -93,16 +93,7 @@ void NSUserDefaults::write(const PlistChanges& changes) {
 UserDefaultsRoot::UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log)
     : root_(std::move(root)), log_(std::move(log)) {}
 
-std::filesystem::path UserDefaultsRoot::defaultRoot() {
-  if (const char* home = std::getenv("PLOVANE_HOME"); home != nullptr && *home != '\0') {
-    return home;
-  }
-  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
-    return std::filesystem::path(data) / "plovane-menu";
-  }
-  const char* home = std::getenv("HOME");
-  return std::filesystem::path(home != nullptr ? home : ".") / ".local/share/plovane-menu";
-}
+std::filesystem::path UserDefaultsRoot::defaultRoot() { return settingsRoot(); }
 
 std::filesystem::path UserDefaultsRoot::fileForDomain(const std::string& domain) const {
   return root_ / "Preferences" / (domain + ".plist");

@@ -134,18 +134,13 @@ void undoChanges(PlistDictionary& entries, Undo&& undo) {
 struct PlistDomainFile::Snapshot {
   enum class Kind { Missing, Loaded, Bad, Failed };
   Kind kind = Kind::Missing;
-  Identity identity;
+  FileIdentity identity;
   mode_t mode = 0600;
   PlistDictionary contents;
   std::string message;  // Bad: why the file is unusable; Failed: the I/O error.
 };
 
 struct PlistDomainFile::Io {
-  static Identity identityOf(const struct stat& st) {
-    return Identity{st.st_dev, st.st_ino, st.st_size,
-                    std::int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
-  }
-
   // What is at `file` now, without reading it: its identity and mode, Missing, or Failed
   // (without a message; `read` says why) when it is no regular file that can be examined.
   static Snapshot examine(const fs::path& file) {
@@ -160,7 +155,7 @@ struct PlistDomainFile::Io {
       return snapshot;
     }
     snapshot.kind = Snapshot::Kind::Loaded;
-    snapshot.identity = identityOf(st);
+    snapshot.identity = FileIdentity::of(st);
     snapshot.mode = st.st_mode & 07777;
     return snapshot;
   }
@@ -190,7 +185,7 @@ struct PlistDomainFile::Io {
       snapshot.message = file.string() + " is not a regular file";
       return snapshot;
     }
-    snapshot.identity = identityOf(st);
+    snapshot.identity = FileIdentity::of(st);
     snapshot.mode = st.st_mode & 07777;
     snapshot.kind = Snapshot::Kind::Bad;
     if (st.st_size > static_cast<off_t>(kMaxPlistFileBytes)) {
@@ -267,9 +262,9 @@ struct PlistDomainFile::Io {
 
   // Writes `bytes` to a temporary file and renames it over `file`, which `base` describes as it
   // was under the lock. Returns the identity of the file now in place.
-  static std::variant<Identity, std::string> replace(const fs::path& file,
-                                                     const std::vector<std::uint8_t>& bytes,
-                                                     const Snapshot& base) {
+  static std::variant<FileIdentity, std::string> replace(const fs::path& file,
+                                                         const std::vector<std::uint8_t>& bytes,
+                                                         const Snapshot& base) {
     std::string pattern = file.string() + ".tmp-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) return describe("cannot create a temporary file for", file, errno);
@@ -283,7 +278,7 @@ struct PlistDomainFile::Io {
     // File systems reuse a freed inode number at once, and a coarse clock can give two replaces
     // the same time; a strictly later time keeps an earlier identity from coming back.
     if (base.kind == Snapshot::Kind::Loaded &&
-        identityOf(st).mtimeNanoseconds <= base.identity.mtimeNanoseconds) {
+        FileIdentity::of(st).mtimeNanoseconds <= base.identity.mtimeNanoseconds) {
       const std::int64_t later = base.identity.mtimeNanoseconds + 1;
       const timespec times[2] = {{0, UTIME_OMIT}, {later / 1'000'000'000, later % 1'000'000'000}};
       if (::futimens(fd, times) != 0 || ::fstat(fd, &st) != 0) {
@@ -295,7 +290,7 @@ struct PlistDomainFile::Io {
       return describe("cannot replace", file, errno);
     }
     temp.committed = true;
-    return identityOf(st);
+    return FileIdentity::of(st);
   }
 };
 
@@ -349,9 +344,9 @@ std::optional<std::string> PlistDomainFile::setAsideLocked(Snapshot& snapshot) {
 
 const PlistDictionary& PlistDomainFile::contents() {
   struct stat st {};
-  Identity now;
+  FileIdentity now;
   if (::stat(file_.c_str(), &st) == 0) {
-    now = Io::identityOf(st);
+    now = FileIdentity::of(st);
   } else if (errno != ENOENT && errno != ENOTDIR) {
     reportReadError(describe("cannot examine", file_, errno));
     return contents_;
@@ -417,7 +412,7 @@ std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
   PlistValue next(std::move(entries));
   auto encoded = encodeBinaryPlist(next);
   entries = std::move(*next.as<PlistDictionary>());
-  std::variant<Identity, std::string> replaced = std::string();
+  std::variant<FileIdentity, std::string> replaced = std::string();
   if (auto* error = std::get_if<std::string>(&encoded)) {
     replaced = "cannot save " + file_.string() + ": " + *error;
   } else {
@@ -431,7 +426,7 @@ std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
 
   Snapshot written;
   written.kind = Snapshot::Kind::Loaded;
-  written.identity = std::get<Identity>(replaced);
+  written.identity = std::get<FileIdentity>(replaced);
   written.contents = std::move(entries);
   // The folder is not flushed: the new file was flushed before its rename, so a power cut leaves
   // the old contents or the new, never a mix, and flushing the folder too doubled every write.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <sys/types.h>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "platform/PlistValue.h"
+#include "store/FileIdentity.h"
 
 namespace platform {
 
@@ -49,14 +49,6 @@ class PlistDomainFile {
   const std::filesystem::path& file() const { return file_; }
 
  private:
-  // A missing file has the default identity (size -1).
-  struct Identity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    std::int64_t mtimeNanoseconds = 0;
-    friend bool operator==(const Identity&, const Identity&) = default;
-  };
   struct Snapshot;
   struct Io;
 
@@ -66,7 +58,7 @@ class PlistDomainFile {
 
   std::filesystem::path file_;
   LogLine log_;
-  std::optional<Identity> loadedIdentity_;
+  std::optional<FileIdentity> loadedIdentity_;
   // False while contents_ stand for a file that was unusable and stayed in place: a write must
   // then read it again instead of merging into the empty domain.
   bool contentsAreTheFile_ = false;

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "RogueExtension.h"
-#include "desktop/BusNames.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
+#include "protocol/HostStateKeys.h"
 #include "shared/SettingsKeys.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
@@ -496,7 +496,7 @@ TEST_P(BridgeLifecycleTest, AKilledExtensionIsBackBeforeTheNextRightClick) {
   ASSERT_TRUE(waitFor([&] { return extensionRuns() && extensionPid() != killed; },
                       std::chrono::seconds(20)))
       << managerLog() << bus->log();
-  EXPECT_TRUE(hasLine(rightClick(*manager, notes), "Hide item")) << bus->log();
+  EXPECT_TRUE(hasLine(rightClick(*manager, notes), "Hide item")) << managerLog() << bus->log();
 }
 
 TEST_P(BridgeLifecycleTest, ACommandOrAFolderSwitchedOffIsGoneAtTheNextRightClick) {

@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string_view>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace plovane::bridge::harness {
 

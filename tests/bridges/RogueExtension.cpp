@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace plovane::testing {
 

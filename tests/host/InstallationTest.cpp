@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 #include "support/FileTree.h"
 #include "support/PrivateSessionBus.h"
 #include "support/Process.h"

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "desktop/BusNames.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 #include "sim/RecordingSystemLog.h"
 #include "support/PrivateSessionBus.h"
 #include "support/Process.h"

@@ -12,7 +12,7 @@
 #include "desktop/DesktopWorkspace.h"
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/filemanagers/MenuSwitches.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 #include "sim/RecordingSystemLog.h"
 #include "support/EnvironmentOverride.h"
 #include "support/FileTree.h"

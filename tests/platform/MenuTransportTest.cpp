@@ -9,8 +9,8 @@
 #include <limits>
 #include <map>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
 #include "platform/NSBundle.h"
+#include "protocol/FinderSyncProtocol.h"
 #include "support/FileTree.h"
 #include "support/TestEnvironment.h"
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "desktop/QtModals.h"
-#include "sim/SimModals.h"
+#include "scripted/AnsweredModals.h"
 #include "sim/SimRunLoop.h"
 #include "support/AlertActionTarget.h"
 #include "support/QtApplication.h"
@@ -35,7 +35,7 @@ class SimBackend final : public Backend {
  public:
   Modals& modals() override { return modals_; }
   void pressInTurn(std::vector<std::string> titles) override {
-    for (auto& title : titles) modals_.answer(sim::ModalAnswer::button(std::move(title)));
+    for (auto& title : titles) modals_.answer(scripted::ModalAnswer::button(std::move(title)));
   }
   bool runUntil(const std::function<bool()>& done) override {
     loop_.drain();
@@ -43,9 +43,9 @@ class SimBackend final : public Backend {
   }
 
  private:
-  sim::Transcript transcript_;
+  std::vector<std::string> shown_;
   sim::SimRunLoop loop_;
-  sim::SimModals modals_{transcript_, loop_};
+  scripted::AnsweredModals modals_{shown_, loop_};
 };
 
 class DesktopBackend final : public Backend {

@@ -53,7 +53,7 @@ class TestEnvironment {
   platform::sim::SimRunLoop& runLoop = sim.runLoop;
   platform::sim::SimFinderSyncController& finderSyncController = sim.finderSyncController;
   platform::sim::SimWorkspace& workspace = sim.workspace;
-  platform::sim::SimModals& modals = sim.modals;
+  platform::scripted::AnsweredModals& modals = sim.modals;
   platform::sim::SimNotificationCenter& notifications = sim.notificationCenter;
   platform::Platform& platform = sim.platform;
 };

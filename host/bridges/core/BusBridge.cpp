@@ -5,7 +5,7 @@
 
 #include "core/BusPaths.h"
 #include "core/MenuReply.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace plovane::bridge {
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
-#include "desktop/BusNames.h"
-#include "files/InsideFolder.h"
+#include "protocol/HostStateKeys.h"
+#include "protocol/InsideFolder.h"
+#include "protocol/SettingsRoot.h"
 #include "store/PlistCodec.h"
 
 namespace plovane::bridge {
@@ -68,12 +68,9 @@ HostState read(const std::filesystem::path& file) {
 }  // namespace
 
 bool HostState::containsAll(const std::vector<std::string>& paths) const {
-  const auto inside = [this](const std::string& path) {
-    return std::any_of(directories.begin(), directories.end(), [&](const std::string& folder) {
-      return platform::isInsideFolder(folder, path);
-    });
-  };
-  return !paths.empty() && std::all_of(paths.begin(), paths.end(), inside);
+  return !paths.empty() && std::all_of(paths.begin(), paths.end(), [this](const auto& path) {
+    return platform::isInsideAnyFolder(directories, path);
+  });
 }
 
 bool HostState::enabledFor(const std::string& manager) const {
@@ -84,24 +81,14 @@ bool HostState::enabledFor(const std::string& manager) const {
 HostStateFile::HostStateFile(std::filesystem::path file) : file_(std::move(file)) {}
 
 std::filesystem::path HostStateFile::forThisUser() {
-  std::filesystem::path root;
-  if (const char* own = std::getenv("PLOVANE_HOME"); own != nullptr && *own != '\0') {
-    root = own;
-  } else if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
-    root = std::filesystem::path(data) / "plovane-menu";
-  } else {
-    const char* home = std::getenv("HOME");
-    root = std::filesystem::path(home != nullptr ? home : ".") / ".local/share/plovane-menu";
-  }
-  return root / "Preferences" / (std::string(platform::desktop::host_state::kDomain) + ".plist");
+  return platform::settingsRoot() / "Preferences" /
+         (std::string(platform::desktop::host_state::kDomain) + ".plist");
 }
 
 const HostState& HostStateFile::current() {
   struct stat status {};
-  Version now;
-  if (::stat(file_.c_str(), &status) == 0) {
-    now = {status.st_ino, status.st_size, status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
-  }
+  platform::FileIdentity now;
+  if (::stat(file_.c_str(), &status) == 0) now = platform::FileIdentity::of(status);
   if (now == version_) return state_;
   version_ = now;
   state_ = now.size < 0 ? HostState{} : read(file_);

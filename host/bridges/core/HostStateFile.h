@@ -1,11 +1,10 @@
 #pragma once
 
-#include <sys/stat.h>
-
-#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "store/FileIdentity.h"
 
 namespace plovane::bridge {
 
@@ -31,16 +30,8 @@ class HostStateFile {
   const HostState& current();
 
  private:
-  struct Version {
-    ino_t inode = 0;
-    off_t size = -1;
-    std::int64_t modifiedSeconds = 0;
-    std::int64_t modifiedNanoseconds = 0;
-    friend bool operator==(const Version&, const Version&) = default;
-  };
-
   std::filesystem::path file_;
-  Version version_;
+  platform::FileIdentity version_;
   HostState state_;
 };
 

@@ -10,8 +10,8 @@
 #include "core/JsonReader.h"
 #include "core/ResourceFiles.h"
 #include "desktop/SystemImageIcons.h"
-#include "desktop/findersync/FinderSyncProtocol.h"
-#include "files/InsideFolder.h"
+#include "protocol/FinderSyncProtocol.h"
+#include "protocol/InsideFolder.h"
 
 namespace plovane::bridge {
 

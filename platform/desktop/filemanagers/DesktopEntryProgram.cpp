@@ -4,6 +4,8 @@
 #include <fstream>
 #include <vector>
 
+#include "protocol/SettingsRoot.h"
+
 namespace platform::desktop {
 
 namespace fs = std::filesystem;
@@ -18,12 +20,8 @@ std::optional<std::string> environment(const char* name) {
 
 std::vector<fs::path> dataFolders() {
   std::vector<fs::path> folders;
-  if (auto home = environment("PLOVANE_HOME")) folders.emplace_back(*home);
-  if (auto data = environment("XDG_DATA_HOME")) {
-    folders.emplace_back(*data);
-  } else if (auto home = environment("HOME")) {
-    folders.push_back(fs::path(*home) / ".local" / "share");
-  }
+  if (auto home = plovaneHome()) folders.push_back(*home);
+  if (auto data = userDataHome()) folders.push_back(*data);
   const std::string shared = environment("XDG_DATA_DIRS").value_or("/usr/local/share:/usr/share");
   for (std::size_t start = 0; start <= shared.size();) {
     const auto end = std::min(shared.find(':', start), shared.size());

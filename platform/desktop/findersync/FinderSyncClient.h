@@ -8,10 +8,10 @@
 #include <variant>
 #include <vector>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
 #include "desktop/findersync/MenuTransport.h"
 #include "platform/FIFinderSync.h"
 #include "platform/NSMenu.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 

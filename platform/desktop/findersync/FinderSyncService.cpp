@@ -8,9 +8,9 @@
 #include <exception>
 #include <fstream>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
 #include "desktop/findersync/MenuTransport.h"
 #include "platform/NSMenu.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "desktop/findersync/FinderSyncProtocol.h"
+#include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 

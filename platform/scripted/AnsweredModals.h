@@ -11,29 +11,9 @@
 
 #include "platform/Modals.h"
 #include "platform/RunLoop.h"
-#include "sim/Transcript.h"
+#include "scripted/ModalAnswer.h"
 
-namespace platform::sim {
-
-// How the person at the screen answers the next modal.
-struct ModalAnswer {
-  enum class Kind { ok, cancel, button };
-  Kind kind = Kind::ok;
-  std::vector<std::string> paths;  // ok: the items chosen, in the panel's order
-  std::string buttonTitle;         // button: the title clicked
-
-  static ModalAnswer ok(std::optional<std::string> chosen = std::nullopt) {
-    return {Kind::ok, chosen ? std::vector{std::move(*chosen)} : std::vector<std::string>{}, {}};
-  }
-  static ModalAnswer ok(std::vector<std::string> chosen) {
-    return {Kind::ok, std::move(chosen), {}};
-  }
-  static ModalAnswer cancel() { return {Kind::cancel, {}, {}}; }
-  static ModalAnswer button(std::string title) { return {Kind::button, {}, std::move(title)}; }
-  // "ok:PATH", "ok:PATH<tab>PATH..." (several items, tab-separated), "ok", "cancel" or
-  // "button:TITLE"; absent for anything else.
-  static std::optional<ModalAnswer> parse(const std::string& text);
-};
+namespace platform::scripted {
 
 // A modal that came without an answer for it: the run cannot go on as scripted.
 class UnexpectedModal : public std::runtime_error {
@@ -41,15 +21,16 @@ class UnexpectedModal : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Modals answered from a script, each recorded with its whole configuration. A modal takes the
-// next answer at once; a sheet waits on the main queue until an answer is there, so the
-// program runs on while it is open.
-class SimModals final : public Modals {
+// Modals answered from a script, each recorded with its whole configuration: its description
+// and what answered it are appended to `record`, a line each. A modal takes the next answer at
+// once; a sheet waits on the main queue until an answer is there, so the program runs on while
+// it is open.
+class AnsweredModals final : public Modals {
  public:
   using Shown = std::variant<NSAlert, NSOpenPanel, NSSavePanel>;
 
-  SimModals(Transcript& transcript, RunLoop& runLoop)
-      : transcript_(transcript), runLoop_(runLoop) {}
+  AnsweredModals(std::vector<std::string>& record, RunLoop& runLoop)
+      : record_(record), runLoop_(runLoop) {}
 
   void answer(ModalAnswer next);
   // Runs `block` once the next modal is shown, before it takes its answer: what reaches the
@@ -88,7 +69,7 @@ class SimModals final : public Modals {
   NSModalResponse answerPanel(NSSavePanel& panel, const ModalAnswer& answer,
                               const std::string& description);
 
-  Transcript& transcript_;
+  std::vector<std::string>& record_;
   RunLoop& runLoop_;
   std::deque<ModalAnswer> answers_;
   std::deque<Sheet> sheets_;
@@ -96,9 +77,4 @@ class SimModals final : public Modals {
   Block whileShown_;
 };
 
-// One readable paragraph per modal, as the stand-in prints them.
-std::string describe(const NSAlert& alert);
-std::string describe(const NSOpenPanel& panel);
-std::string describe(const NSSavePanel& panel);
-
-}  // namespace platform::sim
+}  // namespace platform::scripted

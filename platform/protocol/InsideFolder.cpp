@@ -1,5 +1,6 @@
-#include "files/InsideFolder.h"
+#include "protocol/InsideFolder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -36,12 +37,19 @@ std::string normalisedPath(std::string_view path) {
   return normal;
 }
 
-bool isInsideFolder(std::string_view folder, std::string_view item) {
-  const std::string base = normalisedPath(folder);
-  const std::string path = normalisedPath(item);
+namespace {
+
+// Both already normalised.
+bool isBelowOrAt(const std::string& base, const std::string& path) {
   if (base.empty() || path.empty()) return false;
   if (base == "/" || path == base) return true;
   return path.size() > base.size() && path.starts_with(base) && path[base.size()] == '/';
+}
+
+}  // namespace
+
+bool isInsideFolder(std::string_view folder, std::string_view item) {
+  return isBelowOrAt(normalisedPath(folder), normalisedPath(item));
 }
 
 std::string resolvedPath(std::string_view path) {
@@ -52,6 +60,21 @@ std::string resolvedPath(std::string_view path) {
   if (error) return {};
   const auto resolved = std::filesystem::weakly_canonical(absolute, error);
   return error ? std::string() : normalisedPath(resolved.string());
+}
+
+bool isInsideAnyFolder(std::span<const std::string> folders, std::string_view item) {
+  const std::string path = normalisedPath(item);
+  return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+    return isBelowOrAt(normalisedPath(folder), path);
+  });
+}
+
+bool actsInsideAnyFolder(std::span<const std::string> folders, std::string_view item) {
+  if (!isInsideAnyFolder(folders, item)) return false;
+  const std::string resolved = resolvedPath(item);
+  return !resolved.empty() && std::any_of(folders.begin(), folders.end(), [&](const auto& folder) {
+    return isBelowOrAt(resolvedPath(folder), resolved);
+  });
 }
 
 }  // namespace platform

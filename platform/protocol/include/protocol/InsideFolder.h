@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,13 @@ bool isInsideFolder(std::string_view folder, std::string_view item);
 // `path` as the kernel follows it: every symbolic link of the part that exists resolved, the rest
 // normalised. Empty when it cannot be resolved (a loop of links, a folder that cannot be read).
 std::string resolvedPath(std::string_view path);
+
+// Whether the file manager asks the extension about `item`: it is one of `folders` or lies below
+// one, by the lexical rule above.
+bool isInsideAnyFolder(std::span<const std::string> folders, std::string_view item);
+
+// Whether an entry may act on `item`: inside as above, and still inside once the symbolic links
+// of both the item and the folders are resolved, since the command follows them.
+bool actsInsideAnyFolder(std::span<const std::string> folders, std::string_view item);
 
 }  // namespace platform
