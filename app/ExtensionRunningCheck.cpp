@@ -30,10 +30,11 @@ bool extensionAmong(const std::vector<platform::NSRunningApplication>& running) 
 
 }  // namespace
 
-void checkExtensionRunning(platform::Platform& services, std::function<void(bool)> update) {
-  services.runLoop.dispatchAsyncGlobal([&services, update = std::move(update)] {
-    const bool running = extensionAmong(services.workspace.runningApplications());
-    services.runLoop.dispatchAsyncMain([update, running] { update(running); });
+void checkExtensionRunning(platform::RunLoop& runLoop, platform::NSWorkspace& workspace,
+                           std::function<void(bool)> update) {
+  runLoop.dispatchAsyncGlobal([&runLoop, &workspace, update = std::move(update)] {
+    const bool running = extensionAmong(workspace.runningApplications());
+    runLoop.dispatchAsyncMain([update, running] { update(running); });
   });
 }
 

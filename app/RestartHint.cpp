@@ -14,10 +14,11 @@ std::string restartHint(const std::vector<std::string>& fileManagers) {
          " in the window that lists the file managers.";
 }
 
-void showRestartHint(platform::Platform& services, platform::NSTextField& hint) {
-  services.runLoop.dispatchAsyncGlobal([&services, &hint] {
-    std::string line = restartHint(services.workspace.fileManagersToRestart());
-    services.runLoop.dispatchAsyncMain([&hint, line = std::move(line)] {
+void showRestartHint(platform::RunLoop& runLoop, platform::NSWorkspace& workspace,
+                     platform::NSTextField& hint) {
+  runLoop.dispatchAsyncGlobal([&runLoop, &workspace, &hint] {
+    std::string line = restartHint(workspace.fileManagersToRestart());
+    runLoop.dispatchAsyncMain([&hint, line = std::move(line)] {
       hint.setStringValue(line);
       hint.setHidden(line.empty());
     });

@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "platform/NSControl.h"
-#include "platform/Platform.h"
+#include "platform/NSWorkspace.h"
+#include "platform/RunLoop.h"
 
 namespace plovane::app {
 
@@ -14,6 +15,7 @@ std::string restartHint(const std::vector<std::string>& fileManagers);
 
 // Asks the workspace on the global queue, as the extension-running check does, and shows the
 // line in `hint` on the main queue, hidden while there is nothing to say.
-void showRestartHint(platform::Platform& services, platform::NSTextField& hint);
+void showRestartHint(platform::RunLoop& runLoop, platform::NSWorkspace& workspace,
+                     platform::NSTextField& hint);
 
 }  // namespace plovane::app

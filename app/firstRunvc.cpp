@@ -54,8 +54,9 @@ void firstRunvc::viewWillAppear() {
 void firstRunvc::viewWillDisappear() { stopPolling(timer); }
 
 void firstRunvc::checkIsextensionrunning() {
-  checkExtensionRunning(context_.platform, [this](bool running) { updateStepOne(running); });
-  showRestartHint(context_.platform, *lblrestarthint);
+  checkExtensionRunning(context_.platform.runLoop, context_.platform.workspace,
+                        [this](bool running) { updateStepOne(running); });
+  showRestartHint(context_.platform.runLoop, context_.platform.workspace, *lblrestarthint);
 }
 
 void firstRunvc::updateStepOne(bool running) {

@@ -58,11 +58,12 @@ void genraltabvc::viewWillAppear() {
 void genraltabvc::viewWillDisappear() { stopPolling(timer); }
 
 void genraltabvc::checkIsextensionrunning() {
-  checkExtensionRunning(context_.platform, [this](bool running) {
-    isextensionrunning = running;
-    showExtensionState(running);
-  });
-  showRestartHint(context_.platform, *lblrestarthint);
+  checkExtensionRunning(context_.platform.runLoop, context_.platform.workspace,
+                        [this](bool running) {
+                          isextensionrunning = running;
+                          showExtensionState(running);
+                        });
+  showRestartHint(context_.platform.runLoop, context_.platform.workspace, *lblrestarthint);
 }
 
 void genraltabvc::showExtensionState(bool running) {

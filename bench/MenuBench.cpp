@@ -83,7 +83,8 @@ void BM_BuildMenu(benchmark::State& state) {
   prepare(env, state);
   plovane::FinderSync finderSync(env.platform);
   const auto inputs = plovane::gatherMenuInputs(
-      env.platform, env.platform.finderSyncController.selectedItemURLs(), env.openSuite().get(),
+      env.platform.mainBundle, env.platform.workspace,
+      env.platform.finderSyncController.selectedItemURLs(), env.openSuite().get(),
       finderSync.commandList(), finderSync.customFolders().folders());
   const auto faultsBefore = minorFaults();
   for (auto _ : state) {

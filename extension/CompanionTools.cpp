@@ -3,31 +3,32 @@
 #include <algorithm>
 
 #include "platform/NSApplication.h"
+#include "platform/NSBundle.h"
 
 namespace plovane {
 
-CompanionTools::CompanionTools(platform::Platform& platform, platform::Responder& buttonsTarget)
-    : platform_(platform),
+CompanionTools::CompanionTools(Services services, platform::Responder& buttonsTarget)
+    : services_(services),
       buttonsTarget_(buttonsTarget),
       offers_{{{&kMarrowfen, {}}, {&kPellisade, {}}, {&kAmbervane, {}}, {&kScallotta, {}}}} {}
 
 void CompanionTools::open(const CompanionTool& tool) {
   if (lookUpAndStart(tool.bundleIdentifier)) return;
-  platform_.runLoop.dispatchAsyncMain([this, &tool] { offer(tool); });
+  services_.runLoop.dispatchAsyncMain([this, &tool] { offer(tool); });
 }
 
 bool CompanionTools::lookUpAndStart(const std::string& bundleIdentifier) {
-  const auto folders = platform_.fileManager.applicationDirectoryURLs();
+  const auto folders = services_.fileManager.applicationDirectoryURLs();
   if (folders.empty()) return false;
   const auto entries =
-      platform_.fileManager.contentsOfDirectorySkippingHiddenFiles(folders.front());
+      services_.fileManager.contentsOfDirectorySkippingHiddenFiles(folders.front());
   if (!entries) return false;
   for (const auto& entry : *entries) {
     const auto bundle = platform::NSBundle::bundleWithPath(entry.path());
     if (!bundle || bundle->bundleIdentifier() != bundleIdentifier) continue;
     // The menu action returns before the file manager is asked to start the tool.
-    platform_.runLoop.dispatchAsyncGlobal([this, entry] {
-      platform_.runLoop.dispatchAsyncMain([this, entry] { platform_.workspace.openURL(entry); });
+    services_.runLoop.dispatchAsyncGlobal([this, entry] {
+      services_.runLoop.dispatchAsyncMain([this, entry] { services_.workspace.openURL(entry); });
     });
     return true;
   }
@@ -48,11 +49,11 @@ void CompanionTools::offer(const CompanionTool& tool) {
   auto& no = alert.addButtonWithTitle("No");
   no.target = &buttonsTarget_;
   no.action = tool.declineAction;
-  platform_.modals.runModal(alert);
+  services_.modals.runModal(alert);
 }
 
 void CompanionTools::closeOffer(const CompanionTool& tool, bool openStorePage) {
-  if (openStorePage) platform_.workspace.openURLString(tool.storePage);
+  if (openStorePage) services_.workspace.openURLString(tool.storePage);
   if (auto* alert = heldOffer(tool)) platform::NSApplication::endSheet(alert->window());
 }
 

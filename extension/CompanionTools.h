@@ -3,9 +3,12 @@
 #include <array>
 #include <string>
 
+#include "platform/Modals.h"
 #include "platform/NSAlert.h"
-#include "platform/Platform.h"
+#include "platform/NSFileManager.h"
+#include "platform/NSWorkspace.h"
 #include "platform/Responder.h"
+#include "platform/RunLoop.h"
 #include "shared/CommandCatalogue.h"
 
 namespace plovane {
@@ -16,7 +19,15 @@ class CompanionTools {
  public:
   // The offers' buttons send the tools' accept and decline actions to `buttonsTarget`, which
   // hands them back to closeOffer().
-  CompanionTools(platform::Platform& platform, platform::Responder& buttonsTarget);
+  // What it works with: where tools are installed, what starts them, and the offer's modals.
+  struct Services {
+    platform::RunLoop& runLoop;
+    const platform::NSFileManager& fileManager;
+    platform::NSWorkspace& workspace;
+    platform::Modals& modals;
+  };
+
+  CompanionTools(Services services, platform::Responder& buttonsTarget);
   // Its deferred blocks refer to it.
   CompanionTools(const CompanionTools&) = delete;
   CompanionTools& operator=(const CompanionTools&) = delete;
@@ -40,7 +51,7 @@ class CompanionTools {
   void offer(const CompanionTool& tool);
   platform::NSAlert* heldOffer(const CompanionTool& tool);
 
-  platform::Platform& platform_;
+  Services services_;
   platform::Responder& buttonsTarget_;
   std::array<Offer, 4> offers_;
 };

@@ -18,8 +18,11 @@ FinderSync::FinderSync(platform::Platform& platform)
     : platform_(platform),
       store_(platform.defaults.initWithSuiteName(kSuiteName)),
       customFolders_(store_.get(), platform.log),
-      ratingPrompt_(platform, *this),
-      companionTools_(platform, *this) {
+      ratingPrompt_({platform.runLoop, platform.defaults, platform.mainBundle, platform.calendar,
+                     platform.modals, platform.workspace},
+                    *this),
+      companionTools_({platform.runLoop, platform.fileManager, platform.workspace, platform.modals},
+                      *this) {
   // Taken first, so that a change made while the start reads the store shows at the next menu.
   if (store_) settingsVersion_ = store_->contentsVersion();
   const auto shortVersion =
@@ -95,8 +98,8 @@ std::shared_ptr<platform::NSMenu> FinderSync::menuForMenuKind(platform::FIMenuKi
   reloadSettingsIfChanged();
   customFolders_.prune();
   auto selection = platform_.finderSyncController.selectedItemURLs();
-  offeredMenu_ = buildMenu(
-      gatherMenuInputs(platform_, selection, store_.get(), commandList_, customFolders_.folders()));
+  offeredMenu_ = buildMenu(gatherMenuInputs(platform_.mainBundle, platform_.workspace, selection,
+                                            store_.get(), commandList_, customFolders_.folders()));
   offeredSelection_ = std::move(selection);
   offeredSettingsVersion_ = settingsVersion_;
   return offeredMenu_;

@@ -38,28 +38,29 @@ NSImage iconAt24Points(platform::NSWorkspace& workspace, const std::string& path
   return scaled;
 }
 
-void gatherImages(MenuInputs& inputs, platform::Platform& platform) {
+void gatherImages(MenuInputs& inputs, const platform::NSBundle& bundle,
+                  platform::NSWorkspace& workspace) {
   for (const auto& command : kCatalogue) {
-    if (auto image = NSImage::imageNamed(platform.mainBundle, command.icon)) {
+    if (auto image = NSImage::imageNamed(bundle, command.icon)) {
       inputs.commandImages.emplace(command.icon, std::move(*image));
     }
   }
-  inputs.utilityKitImage = NSImage::imageNamed(platform.mainBundle, kUtilityKitImage);
+  inputs.utilityKitImage = NSImage::imageNamed(bundle, kUtilityKitImage);
   std::size_t entries = 0;
   for (const auto& folder : inputs.customFolders) entries += folder.arrSubItems.size();
   inputs.folderIcons.reserve(inputs.customFolders.size());
   inputs.entryIcons.reserve(entries);
   for (const auto& folder : inputs.customFolders) {
-    inputs.folderIcons.push_back(iconAt24Points(platform.workspace, folder.url.path()));
+    inputs.folderIcons.push_back(iconAt24Points(workspace, folder.url.path()));
     for (const auto& entry : folder.arrSubItems) {
-      inputs.entryIcons.push_back(iconAt24Points(platform.workspace, entry.url.path()));
+      inputs.entryIcons.push_back(iconAt24Points(workspace, entry.url.path()));
     }
   }
 }
 
 }  // namespace
 
-MenuInputs gatherMenuInputs(platform::Platform& platform,
+MenuInputs gatherMenuInputs(const platform::NSBundle& bundle, platform::NSWorkspace& workspace,
                             const std::optional<std::vector<platform::NSURL>>& selection,
                             platform::NSUserDefaults* store, const CommandList& commandList,
                             const std::vector<customFolder>& customFolders) {
@@ -76,8 +77,8 @@ MenuInputs gatherMenuInputs(platform::Platform& platform,
   inputs.showInSubMenu = readBool(store, keys::showinSubMenu, false);
   inputs.commandList = commandList;
   inputs.customFolders = customFolders;
-  inputs.applicationIcon = NSImage::applicationIcon(platform.mainBundle);
-  if (readBool(store, keys::showmenuicon, false)) gatherImages(inputs, platform);
+  inputs.applicationIcon = NSImage::applicationIcon(bundle);
+  if (readBool(store, keys::showmenuicon, false)) gatherImages(inputs, bundle, workspace);
   return inputs;
 }
 

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "extension/CustomFolder.h"
+#include "platform/NSBundle.h"
 #include "platform/NSImage.h"
 #include "platform/NSUserDefaults.h"
-#include "platform/Platform.h"
+#include "platform/NSWorkspace.h"
 #include "shared/CommandListEntry.h"
 
 namespace plovane {
@@ -40,7 +41,7 @@ struct MenuInputs {
 // Reads what the menu needs of the selection (none when the file manager reported none), the two
 // options and, with icons on, every image the menu may show. The lists are referred to, not
 // copied: they must outlive the inputs.
-MenuInputs gatherMenuInputs(platform::Platform& platform,
+MenuInputs gatherMenuInputs(const platform::NSBundle& bundle, platform::NSWorkspace& workspace,
                             const std::optional<std::vector<platform::NSURL>>& selection,
                             platform::NSUserDefaults* store, const CommandList& commandList,
                             const std::vector<customFolder>& customFolders);

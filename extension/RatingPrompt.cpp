@@ -15,28 +15,28 @@ constexpr char kPlovaneMenuStorePage[] =
 
 }  // namespace
 
-RatingPrompt::RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget)
-    : platform_(platform), buttonsTarget_(buttonsTarget) {}
+RatingPrompt::RatingPrompt(Services services, platform::Responder& buttonsTarget)
+    : services_(services), buttonsTarget_(buttonsTarget) {}
 
 void RatingPrompt::schedule() {
-  platform_.runLoop.dispatchAsyncMain([this] { check(); });
+  services_.runLoop.dispatchAsyncMain([this] { check(); });
 }
 
 std::shared_ptr<platform::NSUserDefaults> RatingPrompt::ownDefaults() {
-  return platform_.defaults.standardUserDefaults(
-      platform_.mainBundle.bundleIdentifier().value_or(kExtensionBundleIdentifier));
+  return services_.defaults.standardUserDefaults(
+      services_.mainBundle.bundleIdentifier().value_or(kExtensionBundleIdentifier));
 }
 
 void RatingPrompt::check() {
   auto defaults = ownDefaults();
   if (!defaults || defaults->objectForKey(keys::rateDone)) return;
-  const auto now = platform_.runLoop.now();
+  const auto now = services_.runLoop.now();
   const auto shown = defaults->objectForKey(keys::alertVisibledate);
   if (!shown || !shown->is<platform::PlistDate>()) {
     defaults->setObject(now, keys::alertVisibledate);
     return;
   }
-  if (platform_.calendar.isDateInSameDayAsDate(*shown->as<platform::PlistDate>(), now)) return;
+  if (services_.calendar.isDateInSameDayAsDate(*shown->as<platform::PlistDate>(), now)) return;
   defaults->setObject(now, keys::alertVisibledate);
   show();
 }
@@ -52,12 +52,12 @@ void RatingPrompt::show() {
   auto& noThanks = prompt_.addButtonWithTitle("No, Thanks!");
   noThanks.target = &buttonsTarget_;
   noThanks.action = "btnCancel_rate";
-  platform_.modals.runModal(prompt_);
+  services_.modals.runModal(prompt_);
 }
 
 void RatingPrompt::accept() {
   if (auto defaults = ownDefaults()) defaults->setInteger(1, keys::rateDone);
-  platform_.workspace.openURLString(kPlovaneMenuStorePage);
+  services_.workspace.openURLString(kPlovaneMenuStorePage);
   platform::NSApplication::endSheet(prompt_.window());
 }
 

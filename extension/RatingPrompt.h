@@ -2,9 +2,14 @@
 
 #include <memory>
 
+#include "platform/Modals.h"
 #include "platform/NSAlert.h"
-#include "platform/Platform.h"
+#include "platform/NSBundle.h"
+#include "platform/NSCalendar.h"
+#include "platform/NSUserDefaults.h"
+#include "platform/NSWorkspace.h"
 #include "platform/Responder.h"
+#include "platform/RunLoop.h"
 
 namespace plovane {
 
@@ -13,9 +18,19 @@ namespace plovane {
 // defaults, so it outlives the process.
 class RatingPrompt {
  public:
+  // What it works with: when, where it remembers, whose prompt, and what a rating opens.
+  struct Services {
+    platform::RunLoop& runLoop;
+    platform::UserDefaultsRoot& defaults;
+    const platform::NSBundle& mainBundle;
+    const platform::NSCalendar& calendar;
+    platform::Modals& modals;
+    platform::NSWorkspace& workspace;
+  };
+
   // The prompt's buttons send their actions to `buttonsTarget`, which hands them back to
   // accept() and decline().
-  RatingPrompt(platform::Platform& platform, platform::Responder& buttonsTarget);
+  RatingPrompt(Services services, platform::Responder& buttonsTarget);
   // Its deferred check refers to it.
   RatingPrompt(const RatingPrompt&) = delete;
   RatingPrompt& operator=(const RatingPrompt&) = delete;
@@ -34,7 +49,7 @@ class RatingPrompt {
   void show();
   std::shared_ptr<platform::NSUserDefaults> ownDefaults();
 
-  platform::Platform& platform_;
+  Services services_;
   platform::Responder& buttonsTarget_;
   platform::NSAlert prompt_;
 };

@@ -14,7 +14,9 @@ class CompanionOffersTest : public ::testing::Test {
  protected:
   testing::TestEnvironment env;
   testing::ButtonActions buttons;
-  CompanionTools tools{env.platform, buttons};
+  CompanionTools tools{
+      {env.platform.runLoop, env.platform.fileManager, env.platform.workspace, env.platform.modals},
+      buttons};
 };
 
 // The alert left open would take the next answer, and there is none: ending the wrong one fails.

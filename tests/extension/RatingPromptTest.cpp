@@ -148,7 +148,9 @@ TEST_F(RatingPromptTest, ScheduledOnlyAfterTheCommandsThatCompleteWork) {
 TEST(RatingPromptAloneTest, ChecksOnTheMainQueueAndEndsThePromptItHolds) {
   testing::TestEnvironment env;
   testing::ButtonActions buttons;
-  RatingPrompt prompt(env.platform, buttons);
+  RatingPrompt prompt({env.platform.runLoop, env.platform.defaults, env.platform.mainBundle,
+                       env.platform.calendar, env.platform.modals, env.platform.workspace},
+                      buttons);
   buttons.handOn = [&prompt](const std::string& action) {
     if (action == "btnCancel_rate") prompt.decline();
   };
