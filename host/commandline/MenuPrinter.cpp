@@ -1,7 +1,9 @@
 #include "host/commandline/MenuPrinter.h"
 
-#include <cstdio>
 #include <sstream>
+#include <string_view>
+
+#include "protocol/JsonWriter.h"
 
 namespace plovane::host {
 
@@ -11,6 +13,7 @@ using platform::NSMenuItem;
 
 namespace {
 
+// The names this output documents for people and tools: a canvas is "drawn", not the bus's name.
 const char* kindName(NSImage::Kind kind) {
   switch (kind) {
     case NSImage::Kind::asset:
@@ -51,42 +54,18 @@ void appendTree(std::ostringstream& out, const NSMenu& menu, int depth) {
   }
 }
 
-std::string quoted(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
+// Escaped as the menu is on the bus; the layout and names of this output are its own.
+std::string jsonString(std::string_view text) {
+  std::string out;
+  platform::appendJsonString(out, text);
+  return out;
 }
 
 std::string imageJson(const NSImage& image) {
   std::ostringstream out;
-  out << "{\"kind\": " << quoted(kindName(image.kind())) << ", \"name\": " << quoted(image.name())
-      << ", \"width\": " << image.size().width << ", \"height\": " << image.size().height;
+  out << "{\"kind\": " << jsonString(kindName(image.kind()))
+      << ", \"name\": " << jsonString(image.name()) << ", \"width\": " << image.size().width
+      << ", \"height\": " << image.size().height;
   if (const auto& drawing = image.drawing(); drawing && drawing->source) {
     out << ", \"drawnFrom\": " << imageJson(*drawing->source);
   }
@@ -99,9 +78,9 @@ std::string itemsJson(const NSMenu& menu, int depth);
 std::string itemJson(const NSMenuItem& item, int depth) {
   const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
   std::ostringstream out;
-  out << indent << "{\"title\": " << quoted(item.title) << ", \"tag\": " << item.tag
-      << ", \"action\": " << (item.action.empty() ? "null" : quoted(item.action))
-      << ", \"keyEquivalent\": " << quoted(item.keyEquivalent)
+  out << indent << "{\"title\": " << jsonString(item.title) << ", \"tag\": " << item.tag
+      << ", \"action\": " << (item.action.empty() ? "null" : jsonString(item.action))
+      << ", \"keyEquivalent\": " << jsonString(item.keyEquivalent)
       << ", \"enabled\": " << (item.enabled ? "true" : "false")
       << ", \"image\": " << (item.image ? imageJson(*item.image) : "null");
   if (item.submenu)

@@ -202,5 +202,32 @@ TEST(MenuTransportTest, RefusesWhatIsNoMenu) {
   EXPECT_TRUE(decodeMenu(R"({"items": []})"));
 }
 
+// Values of another kind than a field expects, keys given twice and an escape that is no UTF-8
+// read as they did through Qt's JSON values (checked against them when the reader changed).
+TEST(MenuTransportTest, OddValuesReadAsTheyAlwaysDid) {
+  const auto crossed = decodeMenu(
+      R"({"title":5,"items":[{"title":7,"title":"\ud800a","tag":2.0,"enabled":"no","action":null,)"
+      R"("image":{"kind":"canvas","width":"w","drawing":{"from":[1,"x"],"operation":1.5,)"
+      R"("interpolation":3,"source":{"kind":"system","name":"n"}}},"submenu":{},"submenuTitle":"s"},)"
+      R"({"title":"b","tag":1e19,"image":{"kind":"asset"},"image":{"kind":"fileIcon","name":"/f"}}]})");
+  ASSERT_TRUE(crossed);
+  EXPECT_EQ(crossed->menu->title, "");
+  const auto& first = crossed->menu->items.at(0);
+  EXPECT_EQ(first.title, "?a");
+  EXPECT_EQ(first.tag, 2);
+  EXPECT_TRUE(first.enabled);
+  EXPECT_EQ(first.action, "");
+  ASSERT_TRUE(first.submenu);
+  EXPECT_EQ(first.submenu->title, "s");
+  EXPECT_TRUE(first.submenu->items.empty());
+  const auto source = std::make_shared<const NSImage>(
+      NSImage::described(NSImage::Kind::system, "n", {}, std::nullopt));
+  const NSImage::Drawing drawn{source, {1, 0, 0, 0}, {}, 0, 0, 3};
+  EXPECT_EQ(first.image, NSImage::described(NSImage::Kind::canvas, "", {}, drawn));
+  const auto& second = crossed->menu->items.at(1);
+  EXPECT_EQ(second.tag, 0) << "beyond a 64-bit tag";
+  EXPECT_EQ(second.image, NSImage::described(NSImage::Kind::fileIcon, "/f", {}, std::nullopt));
+}
+
 }  // namespace
 }  // namespace platform::desktop

@@ -7,17 +7,18 @@
 #include <memory>
 #include <string>
 
-#include "core/JsonReader.h"
 #include "core/ResourceFiles.h"
 #include "desktop/SystemImageIcons.h"
 #include "protocol/FinderSyncProtocol.h"
 #include "protocol/InsideFolder.h"
+#include "protocol/JsonReader.h"
 
 namespace plovane::bridge {
 
 namespace {
 
 namespace json = platform::desktop::finder_sync::menu_json;
+using platform::JsonReader;
 using Kind = JsonReader::Kind;
 
 // Arrays and objects a reply may nest: the root, an array and an entry per menu level, and an

@@ -1,22 +1,23 @@
 #include "desktop/findersync/MenuTransport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QLocale>
 #include <QString>
 #include <array>
-#include <charconv>
 #include <cmath>
+#include <limits>
+#include <string>
 #include <string_view>
 
 #include "protocol/FinderSyncProtocol.h"
+#include "protocol/JsonReader.h"
+#include "protocol/JsonWriter.h"
+#include "protocol/Utf8.h"
 
 namespace platform::desktop {
 
 namespace {
 
 namespace json = finder_sync::menu_json;
+using Kind = JsonReader::Kind;
 
 constexpr std::array<std::pair<NSImage::Kind, const char*>, 5> kKindNames = {{
     {NSImage::Kind::asset, json::kAssetKind},
@@ -33,141 +34,41 @@ const char* kindName(NSImage::Kind kind) {
   return "";
 }
 
-std::optional<NSImage::Kind> kindNamed(const QString& text) {
+std::optional<NSImage::Kind> kindNamed(std::string_view text) {
   for (const auto& [kind, name] : kKindNames) {
     if (text == name) return kind;
   }
   return std::nullopt;
 }
 
-// Writes JSON text as QJsonDocument's compact form does, so a reply is the same bytes it always
-// was, without a tree of objects per entry: the caller gives each object's keys in sorted order,
-// as QJsonObject keeps them; strings escape only what JSON requires and keep other text as it
-// is; numbers are formatted as Qt formats them.
-class JsonWriter {
- public:
-  explicit JsonWriter(QByteArray& out) : out_(out) {}
+// Whether Qt reads `text` as UTF-8 without changing a byte: well-formed, and free of the byte
+// order mark and of noncharacters, which it might drop or replace.
+bool readsAsItIs(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const auto [point, length] = utf8CharacterAt(text, i);
+    if (length == 0 || point == 0xfeff || (point >= 0xfdd0 && point <= 0xfdef) ||
+        (point & 0xfffe) == 0xfffe) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
 
-  void beginObject() { open('{'); }
-  void endObject() { close('}'); }
-  void beginArray() { open('['); }
-  void endArray() { close(']'); }
-  void key(const char* name) {
-    separate();
-    out_ += '"';
-    out_ += name;
-    out_ += "\":";
-    first_ = true;
+// Text as Qt's JSON objects wrote it: what Qt would not read as UTF-8 without changing a byte is
+// first read as Qt reads it, replacements included.
+void writeText(JsonWriter& writer, std::string_view text) {
+  if (readsAsItIs(text)) {
+    writer.string(text);
+    return;
   }
-  void boolean(bool value) {
-    separate();
-    out_ += value ? "true" : "false";
-  }
-  void integer(qint64 value) {
-    separate();
-    appendInteger(value);
-  }
-  void number(double value) {
-    separate();
-    // Qt keeps a whole number of magnitude below 2^63 as an integer, writes other finite ones in
-    // their shortest form, and the rest as null.
-    if (value == std::trunc(value) && std::abs(value) <= 0x1p53) {
-      appendInteger(static_cast<qint64>(value));
-    } else if (std::isfinite(value)) {
-      out_ += QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
-    } else {
-      out_ += "null";
-    }
-  }
-  void string(std::string_view text) {
-    separate();
-    if (!readsAsItIs(text)) {
-      // Qt first replaces what is not UTF-8; the escaping of the result is the same.
-      const QByteArray replaced = QString::fromUtf8(text.data(), qsizetype(text.size())).toUtf8();
-      appendEscaped({replaced.constData(), static_cast<std::size_t>(replaced.size())});
-      return;
-    }
-    appendEscaped(text);
-  }
-
- private:
-  void open(char bracket) {
-    separate();
-    out_ += bracket;
-    first_ = true;
-  }
-  void close(char bracket) {
-    out_ += bracket;
-    first_ = false;
-  }
-  void separate() {
-    if (!first_) out_ += ',';
-    first_ = false;
-  }
-  void appendInteger(qint64 value) {
-    std::array<char, 24> digits{};
-    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
-    out_.append(digits.data(), end - digits.data());
-  }
-  void appendEscaped(std::string_view text) {
-    out_ += '"';
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const auto byte = static_cast<unsigned char>(text[i]);
-      if (byte >= 0x20 && byte != '"' && byte != '\\') continue;
-      out_.append(text.data() + plain, static_cast<qsizetype>(i - plain));
-      appendEscape(byte);
-      plain = i + 1;
-    }
-    out_.append(text.data() + plain, static_cast<qsizetype>(text.size() - plain));
-    out_ += '"';
-  }
-  void appendEscape(unsigned char byte) {
-    static constexpr std::pair<char, char> kShortForms[] = {
-        {'"', '"'}, {'\\', '\\'}, {'\b', 'b'}, {'\f', 'f'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}};
-    out_ += '\\';
-    for (const auto& [escaped, form] : kShortForms) {
-      if (byte == static_cast<unsigned char>(escaped)) {
-        out_ += form;
-        return;
-      }
-    }
-    static constexpr char kHex[] = "0123456789abcdef";
-    out_ += "u00";
-    out_ += kHex[byte >> 4];
-    out_ += kHex[byte & 0xf];
-  }
-  // Whether Qt reads `text` as UTF-8 without changing a byte: well-formed, and free of the byte
-  // order mark and of noncharacters, which it might drop or replace.
-  static bool readsAsItIs(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-      const auto lead = static_cast<unsigned char>(text[i]);
-      if (lead < 0x80) {
-        ++i;
-        continue;
-      }
-      const int length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc2 ? 2 : 0;
-      if (length == 0 || lead > 0xf4 || i + length > text.size()) return false;
-      char32_t point = lead & (0x3f >> (length - 1));
-      for (int k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xc0) != 0x80) return false;
-        point = (point << 6) | (next & 0x3f);
-      }
-      constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-      if (point < kLeast[length] || point > 0x10ffff || (point >= 0xd800 && point <= 0xdfff) ||
-          point == 0xfeff || (point >= 0xfdd0 && point <= 0xfdef) || (point & 0xfffe) == 0xfffe) {
-        return false;
-      }
-      i += length;
-    }
-    return true;
-  }
-
-  QByteArray& out_;
-  bool first_ = true;
-};
+  const QByteArray replaced = QString::fromUtf8(text.data(), qsizetype(text.size())).toUtf8();
+  writer.string({replaced.constData(), static_cast<std::size_t>(replaced.size())});
+}
 
 void writeRect(JsonWriter& writer, const NSRect& rect) {
   writer.beginArray();
@@ -203,7 +104,7 @@ void writeImage(JsonWriter& writer, const NSImage& image) {
   writer.key(json::kKind);
   writer.string(kindName(image.kind()));
   writer.key(json::kName);
-  writer.string(image.name());
+  writeText(writer, image.name());
   writer.key(json::kWidth);
   writer.number(image.size().width);
   writer.endObject();
@@ -214,7 +115,7 @@ void writeItems(JsonWriter& writer, const NSMenu& menu) {
   for (const auto& item : menu.items) {
     writer.beginObject();
     writer.key(json::kAction);
-    writer.string(item.action);
+    writeText(writer, item.action);
     writer.key(json::kEnabled);
     writer.boolean(item.enabled);
     if (item.image) {
@@ -222,101 +123,284 @@ void writeItems(JsonWriter& writer, const NSMenu& menu) {
       writeImage(writer, *item.image);
     }
     writer.key(json::kKeyEquivalent);
-    writer.string(item.keyEquivalent);
+    writeText(writer, item.keyEquivalent);
     if (item.submenu) {
       writer.key(json::kSubmenu);
       writeItems(writer, *item.submenu);
       writer.key(json::kSubmenuTitle);
-      writer.string(item.submenu->title);
+      writeText(writer, item.submenu->title);
     }
     writer.key(json::kTag);
     writer.integer(item.tag);
     writer.key(json::kTitle);
-    writer.string(item.title);
+    writeText(writer, item.title);
     writer.endObject();
   }
   writer.endArray();
 }
 
-NSRect decodeRect(const QJsonValue& value) {
-  const QJsonArray numbers = value.toArray();
-  return {numbers.at(0).toDouble(), numbers.at(1).toDouble(), numbers.at(2).toDouble(),
-          numbers.at(3).toDouble()};
+// The reading below gives each field what Qt's JSON values gave where the text holds another
+// kind of value (an empty string, 0, a default), and a key given twice its last value, so a
+// menu reads as it always did. The bound on nesting is Qt's reader's.
+constexpr std::size_t kMaxNesting = 1024;
+
+// A string; an escaped lone surrogate, which the reader leaves as three bytes that are not UTF-8,
+// becomes "?" as it did through Qt.
+std::string readString(JsonReader& reader) {
+  std::string text;
+  if (reader.next() != Kind::string) {
+    reader.skip();
+    return text;
+  }
+  reader.string(text);
+  for (std::size_t at = text.find('\xed'); at != std::string::npos;
+       at = text.find('\xed', at + 1)) {
+    if (static_cast<unsigned char>(text[at + 1]) >= 0xa0) text.replace(at, 3, "?");
+  }
+  return text;
 }
 
-std::optional<NSImage> decodeImage(const QJsonObject& object) {
-  const auto kind = kindNamed(object[json::kKind].toString());
-  if (!kind) return std::nullopt;
+std::optional<JsonReader::Number> readNumber(JsonReader& reader) {
+  JsonReader::Number number;
+  if (reader.next() != Kind::number) {
+    reader.skip();
+    return std::nullopt;
+  }
+  if (!reader.number(number)) return std::nullopt;
+  return number;
+}
+
+double readDouble(JsonReader& reader) {
+  const auto number = readNumber(reader);
+  return number ? number->real : 0;
+}
+
+// A number that is a whole `Integer`, else 0.
+template <typename Integer>
+Integer wholeNumber(const JsonReader::Number& number) {
+  using Limits = std::numeric_limits<Integer>;
+  if (number.integral) {
+    return number.integer >= Limits::min() && number.integer <= Limits::max()
+               ? static_cast<Integer>(number.integer)
+               : 0;
+  }
+  const double least = Limits::min();  // -2^(bits - 1), exact
+  return number.real >= least && number.real < -least && number.real == std::trunc(number.real)
+             ? static_cast<Integer>(number.real)
+             : 0;
+}
+
+int readInt(JsonReader& reader) {
+  const auto number = readNumber(reader);
+  return number ? wholeNumber<int>(*number) : 0;
+}
+
+bool readBoolean(JsonReader& reader, bool otherwise) {
+  bool value = otherwise;
+  if (reader.next() == Kind::boolean) {
+    reader.boolean(value);
+  } else {
+    reader.skip();
+  }
+  return value;
+}
+
+NSRect readRect(JsonReader& reader) {
+  double values[4] = {};
+  if (reader.next() != Kind::array) {
+    reader.skip();
+    return {};
+  }
+  reader.enterArray();
+  for (std::size_t at = 0; reader.element(); ++at) {
+    if (at < 4) {
+      values[at] = readDouble(reader);
+    } else {
+      reader.skip();
+    }
+  }
+  return {values[0], values[1], values[2], values[3]};
+}
+
+std::optional<NSImage> readImage(JsonReader& reader);
+
+// A drawing; one whose source is no image is none.
+std::optional<NSImage::Drawing> readDrawing(JsonReader& reader) {
+  NSImage::Drawing drawing;
+  bool sourceIsImage = true;
+  if (reader.next() != Kind::object) {
+    reader.skip();
+    return drawing;
+  }
+  reader.enterObject();
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kFrom) {
+      drawing.fromRect = readRect(reader);
+    } else if (key == json::kIn) {
+      drawing.inRect = readRect(reader);
+    } else if (key == json::kOperation) {
+      drawing.compositingOperation = readInt(reader);
+    } else if (key == json::kFraction) {
+      drawing.fraction = readDouble(reader);
+    } else if (key == json::kInterpolation) {
+      drawing.interpolation = readInt(reader);
+    } else if (key == json::kSource) {
+      const auto source = readImage(reader);
+      sourceIsImage = source.has_value();
+      drawing.source = source ? std::make_shared<const NSImage>(*source) : nullptr;
+    } else {
+      reader.skip();
+    }
+  }
+  if (!sourceIsImage) return std::nullopt;
+  return drawing;
+}
+
+// An image; none without a kind this program knows, or with a drawing that is none.
+std::optional<NSImage> readImage(JsonReader& reader) {
+  if (reader.next() != Kind::object) {
+    reader.skip();
+    return std::nullopt;
+  }
+  std::string kind;
+  std::string name;
+  NSSize size;
   std::optional<NSImage::Drawing> drawing;
-  if (object.contains(json::kDrawing)) {
-    const QJsonObject drawn = object[json::kDrawing].toObject();
-    drawing = NSImage::Drawing{nullptr,
-                               decodeRect(drawn[json::kFrom]),
-                               decodeRect(drawn[json::kIn]),
-                               drawn[json::kOperation].toInt(),
-                               drawn[json::kFraction].toDouble(),
-                               std::nullopt};
-    if (drawn.contains(json::kInterpolation))
-      drawing->interpolation = drawn[json::kInterpolation].toInt();
-    if (drawn.contains(json::kSource)) {
-      const auto source = decodeImage(drawn[json::kSource].toObject());
-      if (!source) return std::nullopt;
-      drawing->source = std::make_shared<const NSImage>(*source);
+  bool drawingIsDrawing = true;
+  reader.enterObject();
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kKind) {
+      kind = readString(reader);
+    } else if (key == json::kName) {
+      name = readString(reader);
+    } else if (key == json::kWidth) {
+      size.width = readDouble(reader);
+    } else if (key == json::kHeight) {
+      size.height = readDouble(reader);
+    } else if (key == json::kDrawing) {
+      drawing = readDrawing(reader);
+      drawingIsDrawing = drawing.has_value();
+    } else {
+      reader.skip();
     }
   }
-  return NSImage::described(*kind, object[json::kName].toString().toStdString(),
-                            {object[json::kWidth].toDouble(), object[json::kHeight].toDouble()},
-                            std::move(drawing));
+  const auto known = kindNamed(kind);
+  if (!known || !drawingIsDrawing) return std::nullopt;
+  return NSImage::described(*known, std::move(name), size, std::move(drawing));
 }
 
-std::shared_ptr<NSMenu> decodeItems(const QString& title, const QJsonArray& items) {
-  auto menu = std::make_shared<NSMenu>(title.toStdString());
-  for (const auto& value : items) {
-    const QJsonObject object = value.toObject();
-    if (!object[json::kTitle].isString() || !object[json::kTag].isDouble()) return nullptr;
-    NSMenuItem item(object[json::kTitle].toString().toStdString(),
-                    object[json::kAction].toString().toStdString(),
-                    object[json::kKeyEquivalent].toString().toStdString());
-    item.tag = object[json::kTag].toInteger();
-    item.enabled = object[json::kEnabled].toBool(true);
-    if (object.contains(json::kImage)) {
-      item.image = decodeImage(object[json::kImage].toObject());
-      if (!item.image) return nullptr;
-    }
-    if (object.contains(json::kSubmenu)) {
-      item.submenu =
-          decodeItems(object[json::kSubmenuTitle].toString(), object[json::kSubmenu].toArray());
-      if (!item.submenu) return nullptr;
-    }
-    menu->addItem(std::move(item));
+std::shared_ptr<NSMenu> readItems(JsonReader& reader, std::string title);
+
+// An entry; none without a title and a numeric tag, or with an image or submenu that is none.
+std::optional<NSMenuItem> readItem(JsonReader& reader) {
+  if (reader.next() != Kind::object) {
+    reader.skip();
+    return std::nullopt;
   }
-  return menu;
+  NSMenuItem item("", "", "");
+  bool titled = false;
+  bool tagged = false;
+  std::optional<NSImage> image;
+  bool imageIsImage = true;
+  std::shared_ptr<NSMenu> submenu;
+  bool hasSubmenu = false;
+  std::string submenuTitle;
+  reader.enterObject();
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kTitle) {
+      titled = reader.next() == Kind::string;
+      item.title = readString(reader);
+    } else if (key == json::kTag) {
+      const auto number = readNumber(reader);
+      tagged = number.has_value();
+      item.tag = number ? wholeNumber<std::int64_t>(*number) : 0;
+    } else if (key == json::kAction) {
+      item.action = readString(reader);
+    } else if (key == json::kKeyEquivalent) {
+      item.keyEquivalent = readString(reader);
+    } else if (key == json::kEnabled) {
+      item.enabled = readBoolean(reader, true);
+    } else if (key == json::kImage) {
+      image = readImage(reader);
+      imageIsImage = image.has_value();
+    } else if (key == json::kSubmenu) {
+      hasSubmenu = true;
+      submenu = readItems(reader, {});
+    } else if (key == json::kSubmenuTitle) {
+      submenuTitle = readString(reader);
+    } else {
+      reader.skip();
+    }
+  }
+  if (!titled || !tagged || !imageIsImage || (hasSubmenu && !submenu)) return std::nullopt;
+  item.image = std::move(image);
+  if (submenu) {
+    submenu->title = std::move(submenuTitle);
+    item.submenu = std::move(submenu);
+  }
+  return item;
+}
+
+// The entries of the array ahead (of none for another kind of value); none when one of them is
+// no entry. Read to the array's end either way.
+std::shared_ptr<NSMenu> readItems(JsonReader& reader, std::string title) {
+  auto menu = std::make_shared<NSMenu>(std::move(title));
+  if (reader.next() != Kind::array) {
+    reader.skip();
+    return menu;
+  }
+  bool allEntries = true;
+  reader.enterArray();
+  while (reader.element()) {
+    auto item = readItem(reader);
+    allEntries = allEntries && item;
+    if (allEntries) menu->addItem(std::move(*item));
+  }
+  return allEntries ? menu : nullptr;
 }
 
 }  // namespace
 
 QByteArray encodeMenu(const NSMenu& menu, const std::filesystem::path& resources) {
-  QByteArray text;
+  std::string text;
   text.reserve(4096);
   JsonWriter writer(text);
   writer.beginObject();
   writer.key(json::kItems);
   writeItems(writer, menu);
   writer.key(json::kResources);
-  writer.string(resources.native());
+  writeText(writer, resources.native());
   writer.key(json::kTitle);
-  writer.string(menu.title);
+  writeText(writer, menu.title);
   writer.endObject();
-  return text;
+  return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::optional<TransportedMenu> decodeMenu(const QByteArray& encoded) {
-  const QJsonDocument document = QJsonDocument::fromJson(encoded);
-  if (!document.isObject()) return std::nullopt;
-  const QJsonObject object = document.object();
-  auto menu = decodeItems(object[json::kTitle].toString(), object[json::kItems].toArray());
-  if (!menu) return std::nullopt;
-  return TransportedMenu{std::move(menu), object[json::kResources].toString().toStdString()};
+  JsonReader reader({encoded.constData(), static_cast<std::size_t>(encoded.size())}, kMaxNesting);
+  if (reader.next() != Kind::object) return std::nullopt;
+  std::string title;
+  std::shared_ptr<NSMenu> menu = std::make_shared<NSMenu>();
+  std::string resources;
+  reader.enterObject();
+  std::string key;
+  while (reader.member(key)) {
+    if (key == json::kTitle) {
+      title = readString(reader);
+    } else if (key == json::kItems) {
+      menu = readItems(reader, {});
+    } else if (key == json::kResources) {
+      resources = readString(reader);
+    } else {
+      reader.skip();
+    }
+  }
+  if (!reader.finished() || !menu) return std::nullopt;
+  menu->title = std::move(title);
+  return TransportedMenu{std::move(menu), std::move(resources)};
 }
 
 }  // namespace platform::desktop

@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
-namespace plovane::bridge {
+namespace platform {
 
 // One JSON text (RFC 8259) read front to back without building a tree: the caller asks for what
-// it expects next and skips the rest. A departure from the grammar, or arrays and objects nested
-// deeper than the bound, fails the read: every call after that returns false. Recursion only in
-// `skip`, at most the bound deep.
+// it expects next and skips the rest. A departure from the grammar (a string that is not UTF-8
+// included), or arrays and objects nested deeper than the bound, fails the read: every call after
+// that returns false. Recursion only in `skip`, at most the bound deep. Read by the file-manager
+// modules and by the stand-in, so the menu's text is read one way.
 class JsonReader {
  public:
   enum class Kind { object, array, string, number, boolean, null, invalid };
@@ -68,4 +69,4 @@ class JsonReader {
   bool tooDeep_ = false;
 };
 
-}  // namespace plovane::bridge
+}  // namespace platform

@@ -1,10 +1,11 @@
-#include "core/JsonReader.h"
-
-#include <glib.h>
+#include "protocol/JsonReader.h"
 
 #include <charconv>
+#include <limits>
 
-namespace plovane::bridge {
+#include "protocol/Utf8.h"
+
+namespace platform {
 
 namespace {
 
@@ -33,6 +34,33 @@ void appendUtf8(std::string& text, std::uint32_t point) {
     text.push_back(static_cast<char>(0x80 | ((point >> 6) & 0x3F)));
     text.push_back(static_cast<char>(0x80 | (point & 0x3F)));
   }
+}
+
+// A number too large or too small for a double, read as the C library reads it: infinite when
+// its first significant digit stands left of the decimal point once the exponent is applied,
+// else zero. Only the side matters: a double spans hundreds of powers of ten either way.
+double beyondRange(std::string_view token) {
+  const bool negative = token.front() == '-';
+  if (negative) token.remove_prefix(1);
+  const std::size_t integerEnd = token.find_first_of(".eE");
+  const std::string_view integer = token.substr(0, integerEnd);
+  long order = 0;
+  if (integer != "0") {
+    order = static_cast<long>(integer.size());
+  } else if (integerEnd != std::string_view::npos && token[integerEnd] == '.') {
+    const std::size_t first = token.find_first_not_of('0', integerEnd + 1);
+    order = -static_cast<long>(first - integerEnd - 1);
+  }
+  if (const std::size_t e = token.find_first_of("eE"); e != std::string_view::npos) {
+    std::size_t at = e + 1;
+    const bool below = token[at] == '-';
+    if (token[at] == '-' || token[at] == '+') ++at;
+    long exponent = 0;
+    for (; at < token.size() && exponent < 100000; ++at) exponent = exponent * 10 + token[at] - '0';
+    order += below ? -exponent : exponent;
+  }
+  const double magnitude = order > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  return negative ? -magnitude : magnitude;
 }
 
 }  // namespace
@@ -145,7 +173,13 @@ bool JsonReader::scanString(std::string* text) {
     while (at_ < text_.size()) {
       const auto c = static_cast<unsigned char>(text_[at_]);
       if (c == '"' || c == '\\' || c < 0x20) break;
-      ++at_;
+      if (c < 0x80) {
+        ++at_;
+      } else if (const std::size_t length = utf8CharacterAt(text_, at_).length; length > 0) {
+        at_ += length;
+      } else {
+        return fail();
+      }
     }
     if (text != nullptr) text->append(text_.substr(run, at_ - run));
     if (at_ == text_.size() || static_cast<unsigned char>(text_[at_]) < 0x20) return fail();
@@ -241,9 +275,9 @@ bool JsonReader::number(Number& value) {
       return true;
     }
   }
-  // The C library's reading: an overflow is infinite, an underflow zero. Rarely more than a few
-  // characters, copied for the terminating NUL.
-  value.real = g_ascii_strtod(std::string(token).c_str(), nullptr);
+  // Correctly rounded, as the C library reads it; a subnormal result is kept.
+  const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value.real);
+  if (error == std::errc::result_out_of_range) value.real = beyondRange(token);
   return true;
 }
 
@@ -302,4 +336,4 @@ bool JsonReader::finished() {
   return !failed_ && at_ == text_.size();
 }
 
-}  // namespace plovane::bridge
+}  // namespace platform
