@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/SystemImageIcons.h"
+#include "protocol/SystemImageIcons.h"
 
 namespace platform::desktop {
 

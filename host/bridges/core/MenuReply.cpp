@@ -8,10 +8,10 @@
 #include <string>
 
 #include "core/ResourceFiles.h"
-#include "desktop/SystemImageIcons.h"
 #include "protocol/FinderSyncProtocol.h"
 #include "protocol/InsideFolder.h"
 #include "protocol/JsonReader.h"
+#include "protocol/SystemImageIcons.h"
 
 namespace plovane::bridge {
 
