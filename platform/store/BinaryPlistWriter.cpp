@@ -1,10 +1,11 @@
 #include "store/BinaryPlistWriter.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 
 #include "store/BinaryPlistFormat.h"
 #include "store/PlistCodec.h"
@@ -43,19 +44,68 @@ void putHeader(Bytes& out, Type type, std::uint64_t count) {
   putInteger(out, count, widthFor(count));
 }
 
+// What the format cannot carry, said once for the writer and for the check before a write.
+// Other readers take texts as C strings, and the format holds only Unicode text.
+std::optional<std::string> textProblem(const std::string& text, std::string_view what,
+                                       bool& ascii) {
+  if (text.find('\0') != std::string::npos) return std::string(what) + " contains a NUL character";
+  ascii = true;
+  for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (!ascii && !isValidUtf8(text)) return std::string(what) + " is not valid UTF-8";
+  return std::nullopt;
+}
+
+std::optional<std::string> scalarProblem(const PlistValue& value) {
+  if (const auto* text = value.as<std::string>()) {
+    bool ascii = false;
+    return textProblem(*text, "string", ascii);
+  }
+  if (const auto* date = value.as<PlistDate>(); date && !isPlistDateInRange(date->secondsSince2001))
+    return "date outside 1932-12-13 to 2069-01-19";
+  return std::nullopt;
+}
+
+constexpr std::string_view kTooDeep = "nested deeper than 32 levels";
+
+std::optional<std::string> problemIn(const PlistValue& value, int depth) {
+  const auto* array = value.as<PlistArray>();
+  const auto* dictionary = value.as<PlistDictionary>();
+  if (array == nullptr && dictionary == nullptr) return scalarProblem(value);
+  if (depth + 1 > kMaxPlistNesting) return std::string(kTooDeep);
+  if (array != nullptr) {
+    for (const PlistValue& item : *array) {
+      if (auto problem = problemIn(item, depth + 1)) return problem;
+    }
+    return std::nullopt;
+  }
+  for (const auto& [key, item] : *dictionary) {
+    bool ascii = false;
+    if (auto problem = textProblem(key, "key", ascii)) return problem;
+  }
+  for (const auto& [key, item] : *dictionary) {
+    if (auto problem = problemIn(item, depth + 1)) return problem;
+  }
+  return std::nullopt;
+}
+
 class Writer {
  public:
   std::variant<Bytes, std::string> write(const PlistValue& root) {
     add(root, 0);
     if (error_) return *error_;
     const unsigned refSize = widthFor(objects_.size() - 1);
-    Bytes out(kMagic.begin(), kMagic.end());
+    Bytes out;
+    out.reserve(kMagic.size() + arena_.size() + refs_.size() * refSize +
+                objects_.size() * sizeof(std::uint64_t) + kTrailerBytes);
+    out.insert(out.end(), kMagic.begin(), kMagic.end());
     std::vector<std::uint64_t> offsets;
     offsets.reserve(objects_.size());
     for (const Object& object : objects_) {
       offsets.push_back(out.size());
-      out.insert(out.end(), object.bytes.begin(), object.bytes.end());
-      for (const std::size_t ref : object.refs) putUnsigned(out, ref, refSize);
+      const auto bytes = arena_.begin() + static_cast<std::ptrdiff_t>(object.start);
+      out.insert(out.end(), bytes, bytes + static_cast<std::ptrdiff_t>(object.size));
+      for (std::size_t i = 0; i < object.refCount; ++i)
+        putUnsigned(out, refs_[object.firstRef + i], refSize);
     }
     const std::uint64_t table = out.size();
     const unsigned offsetSize = widthFor(offsets.back());
@@ -70,11 +120,57 @@ class Writer {
   }
 
  private:
-  // A leaf's whole encoding, or a container's header and the indexes of its elements.
+  // A leaf's whole encoding, or a container's header and its elements' indexes: where its bytes
+  // lie in `arena_` and its references in `refs_`. One buffer for all of them keeps a large
+  // domain from costing an allocation per object.
   struct Object {
-    Bytes bytes;
-    std::vector<std::size_t> refs;
+    std::size_t start = 0;
+    std::size_t size = 0;
+    std::size_t firstRef = 0;
+    std::size_t refCount = 0;
   };
+
+  // Each distinct leaf is written once: an open-addressing table of the leaves' objects by the
+  // hash of their encoding, which lives in the arena.
+  struct LeafSlot {
+    std::size_t hash = 0;
+    std::size_t object = kEmpty;
+  };
+  static constexpr std::size_t kEmpty = ~std::size_t{0};
+
+  std::string_view bytesOf(std::size_t index) const {
+    const Object& object = objects_[index];
+    return {reinterpret_cast<const char*>(arena_.data()) + object.start, object.size};
+  }
+
+  // The object already holding the same bytes as `candidate`, or `candidate` itself, now known.
+  std::size_t findOrAddLeaf(std::size_t candidate) {
+    if (2 * (leafCount_ + 1) > leafSlots_.size()) growLeafTable();
+    const std::string_view bytes = bytesOf(candidate);
+    const std::size_t hash = std::hash<std::string_view>()(bytes);
+    const std::size_t mask = leafSlots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      LeafSlot& slot = leafSlots_[at];
+      if (slot.object == kEmpty) {
+        slot = {hash, candidate};
+        ++leafCount_;
+        return candidate;
+      }
+      if (slot.hash == hash && bytesOf(slot.object) == bytes) return slot.object;
+    }
+  }
+
+  void growLeafTable() {
+    std::vector<LeafSlot> old = std::exchange(
+        leafSlots_, std::vector<LeafSlot>(std::max<std::size_t>(64, 2 * leafSlots_.size())));
+    const std::size_t mask = leafSlots_.size() - 1;
+    for (const LeafSlot& slot : old) {
+      if (slot.object == kEmpty) continue;
+      std::size_t at = slot.hash & mask;
+      while (leafSlots_[at].object != kEmpty) at = (at + 1) & mask;
+      leafSlots_[at] = slot;
+    }
+  }
 
   std::size_t fail(std::string reason) {
     if (!error_) error_ = std::move(reason);
@@ -87,31 +183,32 @@ class Writer {
     if (const auto* dictionary = value.as<PlistDictionary>())
       return addDictionary(*dictionary, depth);
     if (const auto* text = value.as<std::string>()) return addText(*text, "string");
-    Bytes bytes;
-    if (!encodeScalar(value, bytes)) return 0;
-    return addLeaf(std::move(bytes));
+    const std::size_t start = arena_.size();
+    if (!encodeScalar(value, arena_)) return 0;
+    return addLeaf(start);
   }
 
-  std::size_t addLeaf(Bytes bytes) {
-    const auto [entry, added] =
-        leaves_.try_emplace(std::string(bytes.begin(), bytes.end()), objects_.size());
-    if (added) objects_.push_back(Object{std::move(bytes), {}});
-    return entry->second;
+  // The leaf whose encoding was just appended to the arena from `start`: a new object, or the
+  // one written before with the same bytes.
+  std::size_t addLeaf(std::size_t start) {
+    objects_.push_back(Object{start, arena_.size() - start, 0, 0});
+    const std::size_t leaf = findOrAddLeaf(objects_.size() - 1);
+    if (leaf != objects_.size() - 1) {
+      objects_.pop_back();
+      arena_.resize(start);
+    }
+    return leaf;
   }
 
-  // Other readers take texts as C strings, and the format holds only Unicode text: ASCII as it
-  // is, anything else as UTF-16 big-endian.
+  // ASCII as it is, anything else as UTF-16 big-endian.
   std::size_t addText(const std::string& text, std::string_view what) {
-    if (text.find('\0') != std::string::npos)
-      return fail(std::string(what) + " contains a NUL character");
-    Bytes bytes;
-    bool ascii = true;
-    for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (!ascii && !isValidUtf8(text)) return fail(std::string(what) + " is not valid UTF-8");
+    bool ascii = false;
+    if (auto problem = textProblem(text, what, ascii)) return fail(std::move(*problem));
+    const std::size_t start = arena_.size();
     if (ascii) {
-      putHeader(bytes, kAscii, text.size());
-      bytes.insert(bytes.end(), text.begin(), text.end());
-      return addLeaf(std::move(bytes));
+      putHeader(arena_, kAscii, text.size());
+      arena_.insert(arena_.end(), text.begin(), text.end());
+      return addLeaf(start);
     }
     std::vector<std::uint16_t> units;
     for (std::size_t at = 0; at < text.size();) {
@@ -123,33 +220,43 @@ class Writer {
         units.push_back(static_cast<std::uint16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF)));
       }
     }
-    putHeader(bytes, kUtf16, units.size());
-    for (const std::uint16_t unit : units) putUnsigned(bytes, unit, 2);
-    return addLeaf(std::move(bytes));
+    putHeader(arena_, kUtf16, units.size());
+    for (const std::uint16_t unit : units) putUnsigned(arena_, unit, 2);
+    return addLeaf(start);
+  }
+
+  // A container's object, its references still to be filled in.
+  std::size_t addContainer(Type type, std::size_t count, std::size_t refCount) {
+    const std::size_t start = arena_.size();
+    putHeader(arena_, type, count);
+    objects_.push_back(Object{start, arena_.size() - start, refs_.size(), refCount});
+    refs_.resize(refs_.size() + refCount);
+    return objects_.size() - 1;
   }
 
   std::size_t addArray(const PlistArray& array, int depth) {
-    if (depth + 1 > kMaxPlistNesting) return fail("nested deeper than 32 levels");
-    const std::size_t index = objects_.size();
-    objects_.emplace_back();
-    putHeader(objects_[index].bytes, kArray, array.size());
-    std::vector<std::size_t> refs;
-    refs.reserve(array.size());
-    for (const PlistValue& item : array) refs.push_back(add(item, depth + 1));
-    objects_[index].refs = std::move(refs);
+    if (depth + 1 > kMaxPlistNesting) return fail(std::string(kTooDeep));
+    const std::size_t index = addContainer(kArray, array.size(), array.size());
+    std::size_t ref = objects_[index].firstRef;
+    for (const PlistValue& item : array) {
+      const std::size_t element = add(item, depth + 1);
+      refs_[ref++] = element;
+    }
     return index;
   }
 
   std::size_t addDictionary(const PlistDictionary& dictionary, int depth) {
-    if (depth + 1 > kMaxPlistNesting) return fail("nested deeper than 32 levels");
-    const std::size_t index = objects_.size();
-    objects_.emplace_back();
-    putHeader(objects_[index].bytes, kDictionary, dictionary.size());
-    std::vector<std::size_t> refs(dictionary.size() * 2);
-    std::size_t i = 0;
-    for (const auto& [key, item] : dictionary) refs[i++] = addText(key, "key");
-    for (const auto& [key, item] : dictionary) refs[i++] = add(item, depth + 1);
-    objects_[index].refs = std::move(refs);
+    if (depth + 1 > kMaxPlistNesting) return fail(std::string(kTooDeep));
+    const std::size_t index = addContainer(kDictionary, dictionary.size(), dictionary.size() * 2);
+    std::size_t ref = objects_[index].firstRef;
+    for (const auto& [key, item] : dictionary) {
+      const std::size_t element = addText(key, "key");
+      refs_[ref++] = element;
+    }
+    for (const auto& [key, item] : dictionary) {
+      const std::size_t element = add(item, depth + 1);
+      refs_[ref++] = element;
+    }
     return index;
   }
 
@@ -164,8 +271,8 @@ class Writer {
     } else if (const auto* flag = value.as<bool>()) {
       out.push_back(*flag ? kTrue : kFalse);
     } else if (const auto* date = value.as<PlistDate>()) {
-      if (!isPlistDateInRange(date->secondsSince2001)) {
-        fail("date outside 1932-12-13 to 2069-01-19");
+      if (auto problem = scalarProblem(value)) {
+        fail(std::move(*problem));
         return false;
       }
       out.push_back(kDateMarker);
@@ -177,9 +284,11 @@ class Writer {
     return true;
   }
 
+  Bytes arena_;
   std::vector<Object> objects_;
-  // Each distinct leaf is written once, by its encoding.
-  std::unordered_map<std::string, std::size_t> leaves_;
+  std::vector<std::size_t> refs_;
+  std::vector<LeafSlot> leafSlots_;
+  std::size_t leafCount_ = 0;
   std::optional<std::string> error_;
 };
 
@@ -187,6 +296,10 @@ class Writer {
 
 std::variant<std::vector<std::uint8_t>, std::string> writeBinaryPlist(const PlistValue& value) {
   return Writer().write(value);
+}
+
+std::optional<std::string> whyBinaryPlistCannotHold(const PlistValue& value) {
+  return problemIn(value, 0);
 }
 
 }  // namespace platform

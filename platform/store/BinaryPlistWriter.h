@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,5 +15,8 @@ namespace platform {
 // (with a reason) for texts the format cannot carry, dates outside the store's range and
 // nesting deeper than the store reads.
 std::variant<std::vector<std::uint8_t>, std::string> writeBinaryPlist(const PlistValue& value);
+
+// Why `writeBinaryPlist` would fail for `value`, without encoding it.
+std::optional<std::string> whyBinaryPlistCannotHold(const PlistValue& value);
 
 }  // namespace platform

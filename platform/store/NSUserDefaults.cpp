@@ -55,7 +55,7 @@ void NSUserDefaults::setValuesForKeysWithDictionary(PlistDictionary values) {
   }
   PlistChanges changes;
   for (auto& [key, value] : values) changes.emplace(key, std::move(value));
-  write(changes);
+  write(std::move(changes));
 }
 
 void NSUserDefaults::removeObjectForKey(const std::string& key) { change(key, std::nullopt); }
@@ -73,17 +73,16 @@ void NSUserDefaults::change(const std::string& key, std::optional<PlistValue> va
 }
 
 bool NSUserDefaults::accepts(const std::string& key, const PlistValue& value) {
-  auto encoded = encodeBinaryPlist(value);
-  auto* reason = std::get_if<std::string>(&encoded);
-  if (reason == nullptr) return true;
+  const auto reason = whyPlistCannotBeStored(value);
+  if (!reason) return true;
   lastError_ = "the setting \"" + key + "\" was not stored: " + *reason;
   if (log_) log_(*lastError_);
   unreported_ = lastError_;
   return false;
 }
 
-void NSUserDefaults::write(const PlistChanges& changes) {
-  lastError_ = domain_->write(changes);
+void NSUserDefaults::write(PlistChanges changes) {
+  lastError_ = domain_->write(std::move(changes));
   if (!lastError_) return;
   unreported_ = lastError_;
   // Where nobody acted on the result, this line is what is left to tell of it.
@@ -93,7 +92,7 @@ void NSUserDefaults::write(const PlistChanges& changes) {
 UserDefaultsRoot::UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log)
     : root_(std::move(root)), log_(std::move(log)) {}
 
-std::filesystem::path UserDefaultsRoot::defaultRoot() { return settingsRoot(); }
+std::filesystem::path UserDefaultsRoot::defaultRoot() { return protocol::settingsRoot(); }
 
 std::filesystem::path UserDefaultsRoot::fileForDomain(const std::string& domain) const {
   return root_ / "Preferences" / (domain + ".plist");

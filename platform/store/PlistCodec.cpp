@@ -35,11 +35,22 @@ std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::ui
   return decoded;
 }
 
+namespace {
+
+// The reader's bound, named: a write the store could not read back is refused, and the person
+// told why.
+constexpr std::string_view kExpandsTooFar =
+    "it would expand beyond 1 MiB, the most a settings file may hold";
+
+}  // namespace
+
+std::optional<std::string> whyPlistCannotBeStored(const PlistValue& value) {
+  if (expandedBytes(value) > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
+  return whyBinaryPlistCannotHold(value);
+}
+
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value) {
-  // The reader's bound, named: a write the store could not read back is refused, and the
-  // person told why.
-  if (expandedBytes(value) > kMaxPlistExpandedBytes)
-    return std::string("it would expand beyond 1 MiB, the most a settings file may hold");
+  if (expandedBytes(value) > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
   auto encoded = writeBinaryPlist(value);
   if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
       bytes != nullptr && bytes->size() > kMaxPlistFileBytes)

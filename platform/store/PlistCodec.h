@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -35,5 +36,9 @@ std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::ui
 // values the format cannot carry faithfully (strings that are not valid UTF-8 or hold a NUL,
 // dates out of range) and for values larger than the decoder takes.
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value);
+
+// Why `encodeBinaryPlist` would refuse `value` for what it holds, found without encoding it; the
+// encoded size is known only once the whole domain is encoded.
+std::optional<std::string> whyPlistCannotBeStored(const PlistValue& value);
 
 }  // namespace platform

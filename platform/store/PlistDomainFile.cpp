@@ -98,18 +98,18 @@ struct TempFile {
 // What a changed key held before a write, to put back when the write fails.
 using Undo = std::vector<std::pair<std::string, std::optional<PlistValue>>>;
 
-// Applies `changes` to `entries`; empty when none of them changed anything.
-Undo applyChanges(PlistDictionary& entries, const PlistChanges& changes) {
+// Moves `changes` into `entries`; empty when none of them changed anything.
+Undo applyChanges(PlistDictionary& entries, PlistChanges&& changes) {
   Undo undo;
-  for (const auto& [key, value] : changes) {
+  for (auto& [key, value] : changes) {
     const auto existing = entries.find(key);
     if (value) {
       if (existing != entries.end() && existing->second == *value) continue;
       if (existing == entries.end()) {
         undo.emplace_back(key, std::nullopt);
-        entries.emplace(key, *value);
+        entries.emplace(key, std::move(*value));
       } else {
-        undo.emplace_back(key, std::exchange(existing->second, *value));
+        undo.emplace_back(key, std::exchange(existing->second, std::move(*value)));
       }
     } else if (existing != entries.end()) {
       undo.emplace_back(key, std::move(existing->second));
@@ -378,7 +378,7 @@ const PlistDictionary& PlistDomainFile::contents() {
   return contents_;
 }
 
-std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
+std::optional<std::string> PlistDomainFile::write(PlistChanges changes) {
   if (changes.empty()) return std::nullopt;
   const fs::path folder = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
   std::error_code ec;
@@ -403,7 +403,7 @@ std::optional<std::string> PlistDomainFile::write(const PlistChanges& changes) {
   }
 
   PlistDictionary& entries = cached ? contents_ : base.contents;
-  auto undo = applyChanges(entries, changes);
+  auto undo = applyChanges(entries, std::move(changes));
   if (undo.empty()) {
     if (!cached) adopt(std::move(base));
     return std::nullopt;

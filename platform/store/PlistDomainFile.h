@@ -44,7 +44,7 @@ class PlistDomainFile {
 
   // Applies `changes` under the lock. Returns an error description on failure; the file is
   // then left as it was and no temporary file remains.
-  std::optional<std::string> write(const PlistChanges& changes);
+  std::optional<std::string> write(PlistChanges changes);
 
   const std::filesystem::path& file() const { return file_; }
 

@@ -61,7 +61,7 @@ class NSUserDefaults {
   void change(const std::string& key, std::optional<PlistValue> value);
   // False, logged and kept for the next `synchronize`, when the file cannot hold `value`.
   bool accepts(const std::string& key, const PlistValue& value);
-  void write(const std::map<std::string, std::optional<PlistValue>>& changes);
+  void write(std::map<std::string, std::optional<PlistValue>> changes);
 
   LogLine log_;
   std::unique_ptr<PlistDomainFile> domain_;
