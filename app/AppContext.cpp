@@ -7,7 +7,6 @@
 #include "app/mainStartWindow.h"
 #include "app/tabviewcontroller.h"
 #include "app/utilityKitvc.h"
-#include "shared/SettingsKeys.h"
 
 namespace plovane::app {
 
@@ -50,16 +49,12 @@ std::shared_ptr<utilityKitvc> AppContext::utilityKitViewController() {
 }
 
 MailAttachmentComposer& AppContext::mailComposer() {
-  if (!mailComposer_) mailComposer_ = std::make_unique<MailAttachmentComposer>(*this);
+  if (!mailComposer_) {
+    mailComposer_ = std::make_unique<MailAttachmentComposer>(
+        MailAttachmentComposer::Services{platform.defaults, platform.runLoop, platform.modals,
+                                         platform.composeEmail, platform.log, application});
+  }
   return *mailComposer_;
-}
-
-std::shared_ptr<platform::NSUserDefaults> AppContext::openSharedDefaults() {
-  return platform.defaults.initWithSuiteName(kSuiteName);
-}
-
-std::shared_ptr<platform::NSUserDefaults> AppContext::standardUserDefaults() {
-  return platform.defaults.standardUserDefaults(kAppBundleIdentifier);
 }
 
 }  // namespace plovane::app

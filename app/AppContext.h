@@ -2,24 +2,16 @@
 
 #include <memory>
 
+#include "app/AppInstances.h"
 #include "platform/NSApplication.h"
 #include "platform/NSStoryboard.h"
-#include "platform/NSUserDefaults.h"
 #include "platform/Platform.h"
 
 namespace plovane::app {
 
-class firstRunvc;
-class MailAttachmentComposer;
-class mainStartWindow;
-class tabviewcontroller;
-class UtilityKitWindow;
-class utilityKitvc;
-
-// What every part of the settings app reaches: the platform's services, the application
-// object, and the app-wide single instances, each made from the storyboard on first use and
-// kept for the life of the process.
-class AppContext {
+// What the delegate and the storyboard wire the settings app from: the platform's services, the
+// application object, and the app-wide single instances. Each part gets only what it uses.
+class AppContext final : public AppInstances {
  public:
   AppContext(platform::Platform& services, platform::NSApplication& application);
   ~AppContext();
@@ -32,17 +24,12 @@ class AppContext {
   platform::PlistArray allBookmarks;
 
   platform::NSStoryboard& storyboard();
-  std::shared_ptr<mainStartWindow> mainWindowController();
-  std::shared_ptr<firstRunvc> firstRunViewController();
-  std::shared_ptr<tabviewcontroller> tabViewController();
-  std::shared_ptr<UtilityKitWindow> utilityKitWindowController();
-  std::shared_ptr<utilityKitvc> utilityKitViewController();
-  MailAttachmentComposer& mailComposer();
-
-  // The shared suite, absent when it cannot be opened.
-  std::shared_ptr<platform::NSUserDefaults> openSharedDefaults();
-  // The app's own defaults, where "firstRun" lives.
-  std::shared_ptr<platform::NSUserDefaults> standardUserDefaults();
+  std::shared_ptr<mainStartWindow> mainWindowController() override;
+  std::shared_ptr<firstRunvc> firstRunViewController() override;
+  std::shared_ptr<tabviewcontroller> tabViewController() override;
+  std::shared_ptr<UtilityKitWindow> utilityKitWindowController() override;
+  std::shared_ptr<utilityKitvc> utilityKitViewController() override;
+  MailAttachmentComposer& mailComposer() override;
 
  private:
   template <class Controller>

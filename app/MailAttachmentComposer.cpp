@@ -1,5 +1,6 @@
 #include "app/MailAttachmentComposer.h"
 
+#include "app/SettingsStores.h"
 #include "platform/NSAlert.h"
 #include "platform/NSPanels.h"
 #include "shared/SettingsKeys.h"
@@ -40,7 +41,7 @@ void MailAttachmentComposer::attachFileToMail() {
     finishMailOnly(outcome);
   } else if (outcome == Outcome::notComposed) {
     // The extension may have left a new hand-off while the panel was open; it is not for now.
-    if (auto store = context_.openSharedDefaults()) removeHandOff(*store);
+    if (auto store = openSharedDefaults(services_.defaults)) removeHandOff(*store);
   }
   if (requestWaiting_) {
     requestWaiting_ = false;
@@ -56,15 +57,14 @@ void MailAttachmentComposer::endMailOnly() {
 
 // The hand-off's path when it is fresh. Fresh or not, its keys are removed, so each is used once.
 std::optional<std::string> MailAttachmentComposer::takeFreshHandOff() {
-  auto store = context_.openSharedDefaults();
+  auto store = openSharedDefaults(services_.defaults);
   if (!store) return std::nullopt;
   const auto path = readWhole<std::string>(store.get(), keys::mailAttachPath);
   const auto clicked = readWhole<platform::PlistDate>(store.get(), keys::AttachClickedDate);
   removeHandOff(*store);
   if (!path || !clicked) return std::nullopt;
   // A click in the future (a clock set back) counts as fresh.
-  const double elapsed =
-      context_.platform.runLoop.now().secondsSince2001 - clicked->secondsSince2001;
+  const double elapsed = services_.runLoop.now().secondsSince2001 - clicked->secondsSince2001;
   if (elapsed >= kFreshSeconds) return std::nullopt;
   return path;
 }
@@ -79,20 +79,20 @@ MailAttachmentComposer::Outcome MailAttachmentComposer::chooseAndCompose(const s
   panel.directoryURL = platform::NSURL::fileURLWithPath(path);
   panel.prompt = "Attach to Mail";
   panelOpen_ = true;
-  const auto response = context_.platform.modals.runModal(panel);
+  const auto response = services_.modals.runModal(panel);
   panelOpen_ = false;
   if (response != platform::NSModalResponseOK || !panel.URL) return Outcome::notComposed;
 
-  const auto failure = context_.platform.composeEmail.performWithItems({*panel.URL});
+  const auto failure = services_.composeEmail.performWithItems({*panel.URL});
   if (!failure) return Outcome::composed;
   // Never reported as sent: the user hears what went wrong.
-  context_.platform.log.log("mail not composed: " + *failure);
+  services_.log.log("mail not composed: " + *failure);
   platform::NSAlert alert;
   alert.alertStyle = platform::NSAlertStyle::warning;
   alert.messageText = "The file could not be attached to a new message.";
   alert.informativeText = *failure;
   alert.addButtonWithTitle("OK");
-  context_.platform.modals.runModal(alert);
+  services_.modals.runModal(alert);
   return Outcome::notComposed;
 }
 
@@ -102,12 +102,12 @@ void MailAttachmentComposer::finishMailOnly(Outcome outcome) {
   if (!mailOnly_) return;
   if (quit_) quit_->invalidate();
   quit_.reset();
-  auto& application = context_.application;
+  auto& application = services_.application;
   if (outcome == Outcome::notComposed) {
     application.terminate(this);
     return;
   }
-  quit_ = context_.platform.runLoop.scheduledTimer(kQuitAfterComposeSeconds, false, [&application] {
+  quit_ = services_.runLoop.scheduledTimer(kQuitAfterComposeSeconds, false, [&application] {
     if (application.delegate != nullptr)
       application.delegate->performSelector("QuitMainApp", nullptr);
   });

@@ -4,8 +4,12 @@
 #include <optional>
 #include <string>
 
-#include "app/AppContext.h"
+#include "platform/Modals.h"
+#include "platform/NSApplication.h"
+#include "platform/NSSharingService.h"
+#include "platform/NSUserDefaults.h"
 #include "platform/RunLoop.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
@@ -18,7 +22,18 @@ namespace plovane::app {
 // extension meanwhile, since the extension finds it running and only notifies it.
 class MailAttachmentComposer {
  public:
-  explicit MailAttachmentComposer(AppContext& context) : context_(context) {}
+  // What it works with: the hand-off's store, the clock and the quit's timer, the panel and
+  // alert, the mail client, the log, and the application it quits.
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    platform::RunLoop& runLoop;
+    platform::Modals& modals;
+    platform::NSSharingService& composeEmail;
+    platform::SystemLog& log;
+    platform::NSApplication& application;
+  };
+
+  explicit MailAttachmentComposer(Services services) : services_(services) {}
 
   // The first step of the launch: true when a fresh hand-off took the launch over.
   bool takeOverLaunch();
@@ -36,7 +51,7 @@ class MailAttachmentComposer {
   Outcome chooseAndCompose(const std::string& path);
   void finishMailOnly(Outcome outcome);
 
-  AppContext& context_;
+  Services services_;
   bool mailOnly_ = false;
   bool panelOpen_ = false;
   bool requestWaiting_ = false;

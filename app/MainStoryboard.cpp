@@ -1,5 +1,7 @@
 #include "app/MainStoryboard.h"
 
+#include <utility>
+
 #include "app/AppContext.h"
 #include "app/UtilityKitWindow.h"
 #include "app/ViewController.h"
@@ -144,10 +146,10 @@ std::unique_ptr<NSView> customFoldersView(customFoldersVc& controller) {
   return view;
 }
 
-std::unique_ptr<NSView> aboutView(AppContext& context, aboutVc& controller) {
+std::unique_ptr<NSView> aboutView(const platform::NSBundle& mainBundle, aboutVc& controller) {
   auto view = column();
   auto& icon = view->addSubview<NSImageView>();
-  icon.setImage(platform::NSImage::imageNamed(context.platform.mainBundle, "AppIcon"));
+  icon.setImage(platform::NSImage::imageNamed(mainBundle, "AppIcon"));
   icon.setPreferredSize({64, 64});
   icon.setAccessibilityLabel("Plovane Menu icon");
   heading(*view, "Plovane Menu");
@@ -219,7 +221,7 @@ std::unique_ptr<NSView> utilityKitView(utilityKitvc& controller) {
   return view;
 }
 
-// Controllers that need only the context, with a view laid out by `layout`.
+// A controller with a view laid out by `layout`.
 template <class Controller, class Layout>
 std::shared_ptr<Controller> withView(std::shared_ptr<Controller> controller, Layout layout) {
   controller->setViewLoader([raw = controller.get(), layout] { return layout(*raw); });
@@ -227,39 +229,63 @@ std::shared_ptr<Controller> withView(std::shared_ptr<Controller> controller, Lay
 }
 
 template <class Controller>
-std::shared_ptr<Controller> viewController(AppContext& context,
+std::shared_ptr<Controller> viewController(typename Controller::Services services,
                                            std::unique_ptr<NSView> (*layout)(Controller&)) {
-  return withView(std::make_shared<Controller>(context), layout);
+  return withView(std::make_shared<Controller>(std::move(services)), layout);
 }
 
 }  // namespace
 
 platform::NSStoryboard makeMainStoryboard(AppContext& context) {
   platform::NSStoryboard main("Main");
-  auto* windowServer = &context.platform.windowServer;
-  main.defineController(storyboard::mainStartWindow, [&context, windowServer] {
-    auto controller = std::make_shared<mainStartWindow>(context);
+  platform::Platform& services = context.platform;
+  auto* windowServer = &services.windowServer;
+  // The main window is made after its content, so a sheet asks for it when it is shown.
+  auto mainWindow = [&context]() -> platform::NSWindow& {
+    return *context.mainWindowController()->window();
+  };
+  main.defineController(storyboard::mainStartWindow, [&context, &services, windowServer] {
+    auto controller = std::make_shared<mainStartWindow>(
+        mainStartWindow::Services{services.defaults, services.log, services.modals,
+                                  services.notificationCenter, context.application},
+        context);
     auto window = std::make_unique<platform::NSWindow>(windowServer);
     window->setTitle("Plovane Menu");
     window->setContentSize(kMainWindowSize);
     controller->loadWindow(std::move(window));
     return controller;
   });
-  main.defineController(storyboard::firstRunvc,
-                        [&context] { return viewController<firstRunvc>(context, firstRunView); });
-  main.defineController(storyboard::genraltabvc,
-                        [&context] { return viewController<genraltabvc>(context, generalView); });
-  main.defineController(storyboard::menuItemsvc, [&context] {
-    return viewController<ViewController>(context, menuItemsView);
+  main.defineController(storyboard::firstRunvc, [&context, &services, mainWindow] {
+    return viewController<firstRunvc>(
+        {services.defaults, services.runLoop, services.workspace, services.modals, services.log,
+         services.finderSyncController, context.application, mainWindow},
+        firstRunView);
   });
-  main.defineController(storyboard::foldersArrvc,
-                        [&context] { return viewController<foldersArrvc>(context, foldersView); });
-  main.defineController(storyboard::customFoldersVc, [&context] {
-    return viewController<customFoldersVc>(context, customFoldersView);
+  main.defineController(storyboard::genraltabvc, [&services] {
+    return viewController<genraltabvc>(
+        {services.defaults, services.runLoop, services.workspace, services.log, services.modals},
+        generalView);
   });
-  main.defineController(storyboard::aboutVc, [&context] {
-    return withView(std::make_shared<aboutVc>(context),
-                    [&context](aboutVc& controller) { return aboutView(context, controller); });
+  main.defineController(storyboard::menuItemsvc, [&services] {
+    return viewController<ViewController>(
+        {services.defaults, services.mainBundle, services.log, services.modals}, menuItemsView);
+  });
+  main.defineController(storyboard::foldersArrvc, [&context, &services, mainWindow] {
+    return viewController<foldersArrvc>(
+        {services.defaults, services.workspace, services.modals, services.log,
+         services.finderSyncController, context.allBookmarks, mainWindow},
+        foldersView);
+  });
+  main.defineController(storyboard::customFoldersVc, [&services] {
+    return viewController<customFoldersVc>({services.defaults, services.notificationCenter,
+                                            services.workspace, services.log, services.modals},
+                                           customFoldersView);
+  });
+  main.defineController(storyboard::aboutVc, [&services] {
+    return withView(
+        std::make_shared<aboutVc>(
+            aboutVc::Services{services.mainBundle, services.workspace, services.log}),
+        [&services](aboutVc& controller) { return aboutView(services.mainBundle, controller); });
   });
   main.defineController(storyboard::tabviewcontroller, [&context] {
     auto tabs = std::make_shared<tabviewcontroller>();
@@ -279,8 +305,10 @@ platform::NSStoryboard makeMainStoryboard(AppContext& context) {
          board.instantiateControllerWithIdentifier<customFoldersVc>(storyboard::customFoldersVc)});
     return tabs;
   });
-  main.defineController(storyboard::utilityKitvc, [&context] {
-    return viewController<utilityKitvc>(context, utilityKitView);
+  main.defineController(storyboard::utilityKitvc, [&services] {
+    return viewController<utilityKitvc>({services.mainBundle, services.fileManager,
+                                         services.runLoop, services.log, services.workspace},
+                                        utilityKitView);
   });
   main.defineController(storyboard::UtilityKitWindow, [&context, windowServer] {
     auto controller = std::make_shared<UtilityKitWindow>(context);

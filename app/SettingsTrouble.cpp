@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/SaveFailureAlert.h"
+#include "app/SettingsStores.h"
 #include "shared/SettingsKeys.h"
 
 namespace plovane::app {
@@ -19,16 +19,15 @@ std::string whatWasReset(const std::string& domain) {
 
 }  // namespace
 
-void tellOfSettingsTrouble(AppContext& context) {
-  auto& defaults = context.platform.defaults;
-  auto own = context.standardUserDefaults();
+void tellOfSettingsTrouble(platform::UserDefaultsRoot& defaults, TroubleServices services) {
+  auto own = openAppDefaults(defaults);
   auto why = defaults.openError();
-  auto shared = context.openSharedDefaults();
+  auto shared = openSharedDefaults(defaults);
   if (!shared) why = defaults.openError();
   if (!own || !shared) {
     const std::string reason = why.value_or("the settings cannot be opened");
-    context.platform.log.log("settings cannot be kept: " + reason);
-    alertSettingsTrouble(context, "Plovane Menu cannot save its settings.",
+    services.log.log("settings cannot be kept: " + reason);
+    alertSettingsTrouble(services.modals, "Plovane Menu cannot save its settings.",
                          "Plovane Menu works, but nothing you change is kept: " + reason + ".");
   }
   // Both read now, so that a file that cannot be read is moved aside at once and told below.
@@ -43,7 +42,7 @@ void tellOfSettingsTrouble(AppContext& context) {
     lines += whatWasReset(file.domain) + ": reset. The unreadable file was moved to " +
              file.path.string() + ".";
   }
-  alertSettingsTrouble(context, "Some settings could not be read and were reset.", lines);
+  alertSettingsTrouble(services.modals, "Some settings could not be read and were reset.", lines);
 }
 
 }  // namespace plovane::app

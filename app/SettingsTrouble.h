@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "app/SaveFailureAlert.h"
+#include "platform/NSUserDefaults.h"
 
 namespace plovane::app {
 
@@ -8,6 +9,6 @@ namespace plovane::app {
 // cannot be opened (the app runs, but keeps nothing), and settings files that could not be read
 // and were reset, with where each old file went. Each reset is told once, whichever program
 // found the file unreadable.
-void tellOfSettingsTrouble(AppContext& context);
+void tellOfSettingsTrouble(platform::UserDefaultsRoot& defaults, TroubleServices services);
 
 }  // namespace plovane::app

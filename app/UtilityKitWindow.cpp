@@ -5,7 +5,7 @@
 namespace plovane::app {
 
 void UtilityKitWindow::windowDidLoad() {
-  window()->setContentViewController(context_.utilityKitViewController());
+  window()->setContentViewController(instances_.utilityKitViewController());
 }
 
 }  // namespace plovane::app

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "app/AppInstances.h"
 #include "platform/NSWindow.h"
 
 namespace plovane::app {
@@ -8,12 +8,13 @@ namespace plovane::app {
 // The other-apps window; closing it leaves the app running.
 class UtilityKitWindow final : public platform::NSWindowController {
  public:
-  explicit UtilityKitWindow(AppContext& context) : context_(context) {}
+  // Its content comes from `instances`.
+  explicit UtilityKitWindow(AppInstances& instances) : instances_(instances) {}
 
   void windowDidLoad() override;
 
  private:
-  AppContext& context_;
+  AppInstances& instances_;
 };
 
 }  // namespace plovane::app

@@ -1,6 +1,7 @@
 #include "app/ViewController.h"
 
 #include "app/SaveFailureAlert.h"
+#include "app/SettingsStores.h"
 #include "app/tblcell.h"
 #include "platform/SelectorTable.h"
 #include "shared/CommandCatalogue.h"
@@ -27,16 +28,16 @@ const Methods& exportedMethods() {
 
 }  // namespace
 
-ViewController::ViewController(AppContext& context)
+ViewController::ViewController(Services services)
     : savekey(keys::save14),
       menuItemsarr(catalogueTitles()),
-      sharedDefaults(context.openSharedDefaults()),
-      context_(context) {}
+      sharedDefaults(openSharedDefaults(services.defaults)),
+      services_(services) {}
 
 void ViewController::viewDidLoad() {
   arrItemsdic = seedCommandList(
       sharedDefaults.get(),
-      context_.platform.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString"));
+      services_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString"));
   tblview->dataSource = this;
   tblview->delegate = this;
   tblview->reloadData();
@@ -56,7 +57,7 @@ platform::NSView* ViewController::tableViewViewForTableColumnRow(platform::NSTab
   cell->checkbox->setState(entry.state ? platform::NSControlStateValueOn
                                        : platform::NSControlStateValueOff);
   const auto icon = commandIconName(entry.title);
-  cell->imgview->setImage(icon ? platform::NSImage::imageNamed(context_.platform.mainBundle, *icon)
+  cell->imgview->setImage(icon ? platform::NSImage::imageNamed(services_.mainBundle, *icon)
                                : std::nullopt);
   cell->checkbox->setTag(row);
   cell->checkbox->setTarget(this);
@@ -79,7 +80,7 @@ void ViewController::checkboxActionWithSender(platform::NSControl& sender) {
   // The row goes back to what the store holds, and the user hears why.
   arrItemsdic[row].state = !arrItemsdic[row].state;
   tblview->reloadData();
-  alertNotSaved(context_, *sharedDefaults);
+  alertNotSaved({services_.log, services_.modals}, *sharedDefaults);
 }
 
 }  // namespace plovane::app

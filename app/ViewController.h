@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "platform/Modals.h"
+#include "platform/NSBundle.h"
 #include "platform/NSControl.h"
 #include "platform/NSTableView.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "platform/SystemLog.h"
 #include "shared/CommandListEntry.h"
 
 namespace plovane::app {
@@ -21,7 +23,15 @@ class ViewController final : public platform::NSViewController,
                              public platform::NSTableViewDelegate,
                              public platform::ActionTarget {
  public:
-  explicit ViewController(AppContext& context);
+  // What it works with: the stored list, the commands' icons, and where a failed save is told.
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    const platform::NSBundle& mainBundle;
+    platform::SystemLog& log;
+    platform::Modals& modals;
+  };
+
+  explicit ViewController(Services services);
 
   platform::NSTableView* tblview = nullptr;
   std::string savekey;
@@ -40,7 +50,7 @@ class ViewController final : public platform::NSViewController,
   void checkboxActionWithSender(platform::NSControl& sender);
 
  private:
-  AppContext& context_;
+  Services services_;
 };
 
 }  // namespace plovane::app

@@ -44,7 +44,7 @@ bool formsURL(const std::string& text) {
 
 void aboutVc::viewDidLoad() {
   if (auto version =
-          context_.platform.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString")) {
+          services_.mainBundle.objectForInfoDictionaryKey("CFBundleShortVersionString")) {
     lblAppversion->setStringValue("Version " + *version);
   }
 }
@@ -60,13 +60,13 @@ void aboutVc::btnfacebook(platform::NSControl&) { openInBrowser(kFacebookPage); 
 void aboutVc::btntwitter(platform::NSControl&) { openInBrowser(kTwitterPage); }
 
 void aboutVc::btnRateusClciked(platform::NSControl&) {
-  context_.platform.workspace.openURLString(kStorePage);
+  services_.workspace.openURLString(kStorePage);
 }
 
 void aboutVc::openInBrowser(const std::string& target) {
   if (!formsURL(target)) return;
-  if (context_.platform.workspace.openURLString(target)) {
-    context_.platform.log.standardOutput("default browser was successfully opened");
+  if (services_.workspace.openURLString(target)) {
+    services_.log.standardOutput("default browser was successfully opened");
   }
 }
 

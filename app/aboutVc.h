@@ -2,16 +2,25 @@
 
 #include <string>
 
-#include "app/AppContext.h"
+#include "platform/NSBundle.h"
 #include "platform/NSControl.h"
 #include "platform/NSViewController.h"
+#include "platform/NSWorkspace.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
 // The About tab: the version, the maker's web and social pages, and the app's store page.
 class aboutVc final : public platform::NSViewController, public platform::ActionTarget {
  public:
-  explicit aboutVc(AppContext& context) : context_(context) {}
+  // What it works with: the version's source, what opens the pages, and where it says so.
+  struct Services {
+    const platform::NSBundle& mainBundle;
+    platform::NSWorkspace& workspace;
+    platform::SystemLog& log;
+  };
+
+  explicit aboutVc(Services services) : services_(services) {}
 
   platform::NSTextField* lblAppversion = nullptr;
 
@@ -26,7 +35,7 @@ class aboutVc final : public platform::NSViewController, public platform::Action
  private:
   void openInBrowser(const std::string& target);
 
-  AppContext& context_;
+  Services services_;
 };
 
 // Whether the text forms a URL: a scheme, a colon and something after it, no white space.

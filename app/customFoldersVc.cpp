@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/SaveFailureAlert.h"
+#include "app/SettingsStores.h"
 #include "app/tblcell.h"
 #include "platform/SelectorTable.h"
 #include "shared/SettingsKeys.h"
@@ -50,8 +51,8 @@ std::vector<std::string> without(std::vector<std::string> paths, const std::stri
 
 }  // namespace
 
-customFoldersVc::customFoldersVc(AppContext& context)
-    : sharedDefaults(context.openSharedDefaults()), context_(context) {}
+customFoldersVc::customFoldersVc(Services services)
+    : sharedDefaults(openSharedDefaults(services.defaults)), services_(services) {}
 
 bool customFoldersVc::performAction(const std::string& selector, platform::NSControl& sender) {
   return exportedMethods().perform(*this, selector, sender);
@@ -60,9 +61,9 @@ bool customFoldersVc::performAction(const std::string& selector, platform::NSCon
 void customFoldersVc::viewDidLoad() {
   tblview->dataSource = this;
   tblview->delegate = this;
-  context_.platform.notificationCenter.addObserver(notifications::ReloadCustomFolders,
-                                                   kExtensionBundleIdentifier,
-                                                   [this] { reloadCustomFolders(); });
+  services_.notificationCenter.addObserver(notifications::ReloadCustomFolders,
+                                           kExtensionBundleIdentifier,
+                                           [this] { reloadCustomFolders(); });
 }
 
 void customFoldersVc::viewWillAppear() { reloadCustomFolders(); }
@@ -84,7 +85,7 @@ platform::NSView* customFoldersVc::tableViewViewForTableColumnRow(platform::NSTa
   const auto& path = arrCustomFolders[static_cast<std::size_t>(row)];
   const auto name = platform::NSURL::fileURLWithPath(path).lastPathComponent();
   cell->lbltitle->setStringValue(name);
-  cell->imgview->setImage(context_.platform.workspace.iconForFile(path));
+  cell->imgview->setImage(services_.workspace.iconForFile(path));
   cell->btnDelete->setAccessibilityLabel("Delete " + name);
   cell->btnDelete->setTag(row);
   cell->btnDelete->setTarget(this);
@@ -103,13 +104,13 @@ void customFoldersVc::brnDeleteClickedWithSender(platform::NSControl& sender) {
   }
   // The extension may have added folders since the list was read; they must stay. A fresh
   // handle, so that a write that failed is not retried later behind the user's back.
-  auto store = context_.openSharedDefaults();
+  auto store = openSharedDefaults(services_.defaults);
   if (!store) return;
   auto remaining = without(storedPaths(store.get()).value_or(arrCustomFolders), deleted, row);
   store->setValueForKeyPath(platform::PlistArray(remaining.begin(), remaining.end()),
                             keys::arrCustomFoldersUrls);
   if (!store->synchronize()) {
-    alertNotSaved(context_, *store, "The folder could not be deleted.");
+    alertNotSaved({services_.log, services_.modals}, *store, "The folder could not be deleted.");
     return;
   }
   arrCustomFolders = std::move(remaining);

@@ -5,11 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "platform/Modals.h"
 #include "platform/NSControl.h"
+#include "platform/NSDistributedNotificationCenter.h"
 #include "platform/NSTableView.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "platform/NSWorkspace.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
@@ -20,7 +23,17 @@ class customFoldersVc final : public platform::NSViewController,
                               public platform::NSTableViewDelegate,
                               public platform::ActionTarget {
  public:
-  explicit customFoldersVc(AppContext& context);
+  // What it works with: the stored list, the extension's word that it changed, the rows'
+  // icons, and where a failed delete is told.
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    platform::NSDistributedNotificationCenter& notificationCenter;
+    platform::NSWorkspace& workspace;
+    platform::SystemLog& log;
+    platform::Modals& modals;
+  };
+
+  explicit customFoldersVc(Services services);
 
   platform::NSTableView* tblview = nullptr;
   std::shared_ptr<platform::NSUserDefaults> sharedDefaults;
@@ -38,7 +51,7 @@ class customFoldersVc final : public platform::NSViewController,
   void brnDeleteClickedWithSender(platform::NSControl& sender);
 
  private:
-  AppContext& context_;
+  Services services_;
 };
 
 }  // namespace plovane::app

@@ -1,12 +1,13 @@
 #include "app/firstRunvc.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/ExtensionRunningCheck.h"
 #include "app/GrantAccessPanel.h"
 #include "app/RestartHint.h"
 #include "app/SaveFailureAlert.h"
-#include "app/mainStartWindow.h"
+#include "app/SettingsStores.h"
 #include "platform/SelectorTable.h"
 #include "shared/MonitoredFolders.h"
 #include "shared/SettingsKeys.h"
@@ -36,10 +37,10 @@ const Methods& exportedMethods() {
 
 }  // namespace
 
-firstRunvc::firstRunvc(AppContext& context)
+firstRunvc::firstRunvc(Services services)
     : userdefaultskey(keys::foldersArray),
       userdefaultsstate(keys::foldersArraystate),
-      context_(context) {}
+      services_(std::move(services)) {}
 
 bool firstRunvc::performAction(const std::string& selector, platform::NSControl& sender) {
   return exportedMethods().perform(*this, selector, sender);
@@ -48,15 +49,15 @@ bool firstRunvc::performAction(const std::string& selector, platform::NSControl&
 void firstRunvc::viewDidLoad() { checkIsextensionrunning(); }
 
 void firstRunvc::viewWillAppear() {
-  startPolling(timer, context_.platform.runLoop, [this] { checkIsextensionrunning(); });
+  startPolling(timer, services_.runLoop, [this] { checkIsextensionrunning(); });
 }
 
 void firstRunvc::viewWillDisappear() { stopPolling(timer); }
 
 void firstRunvc::checkIsextensionrunning() {
-  checkExtensionRunning(context_.platform.runLoop, context_.platform.workspace,
+  checkExtensionRunning(services_.runLoop, services_.workspace,
                         [this](bool running) { updateStepOne(running); });
-  showRestartHint(context_.platform.runLoop, context_.platform.workspace, *lblrestarthint);
+  showRestartHint(services_.runLoop, services_.workspace, *lblrestarthint);
 }
 
 void firstRunvc::updateStepOne(bool running) {
@@ -67,14 +68,13 @@ void firstRunvc::updateStepOne(bool running) {
 }
 
 void firstRunvc::btnsystemPrefrences(platform::NSControl&) {
-  context_.platform.workspace.openURL(platform::NSURL::fileURLWithPath(kExtensionsPane));
+  services_.workspace.openURL(platform::NSURL::fileURLWithPath(kExtensionsPane));
 }
 
 void firstRunvc::btnselectfolder(platform::NSControl&) {
   auto panel = makeGrantAccessPanel(true);
-  context_.platform.modals.beginSheetModalForWindow(
-      panel, *context_.mainWindowController()->window(),
-      [this, panel](platform::NSModalResponse response) {
+  services_.modals.beginSheetModalForWindow(
+      panel, services_.mainWindow(), [this, panel](platform::NSModalResponse response) {
         if (response != platform::NSModalResponseOK) return;
         takeChosenFolders(*panel);
         if (arrurl.empty()) return;
@@ -82,7 +82,7 @@ void firstRunvc::btnselectfolder(platform::NSControl&) {
         if (!monitored) return;
         // The extension reads the folders when it starts; handed over now, the menu appears
         // in them at once, as the closing alert promises.
-        context_.platform.finderSyncController.setDirectoryURLs(directoryURLsOf(*monitored));
+        services_.finderSyncController.setDirectoryURLs(directoryURLsOf(*monitored));
         secondStepDone = true;
         btnuserfolder->setEnabled(false);
         completeIfBothDone();
@@ -102,9 +102,10 @@ void firstRunvc::takeChosenFolders(const platform::NSOpenPanel& panel) {
 // folders join those already stored (another program's, or an earlier set-up's), which keep
 // their switches.
 std::optional<std::vector<std::string>> firstRunvc::saveChosenFolders() {
-  auto store = context_.openSharedDefaults();
+  auto store = openSharedDefaults(services_.defaults);
   if (!store) {
-    alertNotSaved(context_, std::optional<std::string>("the shared settings could not be opened"),
+    alertNotSaved({services_.log, services_.modals},
+                  std::optional<std::string>("the shared settings could not be opened"),
                   "Your folders could not be saved.");
     return std::nullopt;
   }
@@ -115,7 +116,7 @@ std::optional<std::vector<std::string>> firstRunvc::saveChosenFolders() {
     lists.states.push_back(1);
   }
   if (writeMonitoredFolders(*store, lists)) return std::move(lists.paths);
-  alertNotSaved(context_, *store, "Your folders could not be saved.");
+  alertNotSaved({services_.log, services_.modals}, *store, "Your folders could not be saved.");
   return std::nullopt;
 }
 
@@ -124,15 +125,15 @@ void firstRunvc::completeIfBothDone() {
   if (!firststepDone || !secondStepDone || completed_) return;
   completed_ = true;
   if (timer) timer->invalidate();
-  auto defaults = context_.standardUserDefaults();
+  auto defaults = openAppDefaults(services_.defaults);
   if (defaults) defaults->setBool(true, keys::firstRun);
   // Not remembered, the set-up shows again at the next start; the folders are kept anyway.
   if (!defaults || !defaults->synchronize()) {
-    alertNotSaved(context_,
-                  defaults ? defaults->lastError() : context_.platform.defaults.openError(),
+    alertNotSaved({services_.log, services_.modals},
+                  defaults ? defaults->lastError() : services_.defaults.openError(),
                   "Plovane Menu could not remember that its set-up is done.");
   }
-  context_.platform.runLoop.dispatchAfter(kAlertDelaySeconds, [this] { alertdone(); });
+  services_.runLoop.dispatchAfter(kAlertDelaySeconds, [this] { alertdone(); });
 }
 
 void firstRunvc::alertdone() {
@@ -140,8 +141,8 @@ void firstRunvc::alertdone() {
   alert.alertStyle = platform::NSAlertStyle::warning;
   alert.messageText = kDoneText;
   alert.addButtonWithTitle("OK");
-  context_.platform.modals.runModal(alert);
-  context_.application.terminate(this);
+  services_.modals.runModal(alert);
+  services_.application.terminate(this);
 }
 
 }  // namespace plovane::app

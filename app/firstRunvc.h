@@ -1,16 +1,23 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "platform/FIFinderSyncController.h"
+#include "platform/Modals.h"
+#include "platform/NSApplication.h"
 #include "platform/NSControl.h"
 #include "platform/NSPanels.h"
+#include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "platform/NSWindow.h"
+#include "platform/NSWorkspace.h"
 #include "platform/RunLoop.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
@@ -19,7 +26,21 @@ namespace plovane::app {
 // over, the user is told, and the app quits.
 class firstRunvc final : public platform::NSViewController, public platform::ActionTarget {
  public:
-  explicit firstRunvc(AppContext& context);
+  // What it works with: the stores, the polling and what it asks, the panels and alerts, where
+  // the chosen folders go, the application it quits, and the window its sheet attaches to,
+  // asked for when it is shown (the window is made after its content).
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    platform::RunLoop& runLoop;
+    platform::NSWorkspace& workspace;
+    platform::Modals& modals;
+    platform::SystemLog& log;
+    platform::FIFinderSyncController& finderSyncController;
+    platform::NSApplication& application;
+    std::function<platform::NSWindow&()> mainWindow;
+  };
+
+  explicit firstRunvc(Services services);
 
   platform::NSButton* btnuserfolder = nullptr;
   platform::NSButton* btnpreferences = nullptr;
@@ -52,7 +73,7 @@ class firstRunvc final : public platform::NSViewController, public platform::Act
   std::optional<std::vector<std::string>> saveChosenFolders();
   void completeIfBothDone();
 
-  AppContext& context_;
+  Services services_;
   bool completed_ = false;
 };
 

@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "app/GrantAccessPanel.h"
 #include "app/SaveFailureAlert.h"
-#include "app/mainStartWindow.h"
+#include "app/SettingsStores.h"
 #include "app/tblcell.h"
 #include "platform/Bookmarks.h"
 #include "platform/SelectorTable.h"
@@ -59,11 +60,11 @@ std::optional<std::size_t> placeOf(const std::vector<std::string>& paths, const 
 
 }  // namespace
 
-foldersArrvc::foldersArrvc(AppContext& context)
+foldersArrvc::foldersArrvc(Services services)
     : userdefaultskey(keys::foldersArray),
       userdefaultsstate(keys::foldersArraystate),
-      sharedDefaults(context.openSharedDefaults()),
-      context_(context) {}
+      sharedDefaults(openSharedDefaults(services.defaults)),
+      services_(std::move(services)) {}
 
 bool foldersArrvc::performAction(const std::string& selector, platform::NSControl& sender) {
   return exportedActions().perform(*this, selector, sender);
@@ -94,7 +95,7 @@ platform::NSView* foldersArrvc::tableViewViewForTableColumnRow(platform::NSTable
   if (cell == nullptr) return nullptr;
   const auto index = static_cast<std::size_t>(row);
   cell->lbltitle->setStringValue(arrurl[index]);
-  cell->imgview->setImage(context_.platform.workspace.iconForFile(arrurl[index]));
+  cell->imgview->setImage(services_.workspace.iconForFile(arrurl[index]));
   cell->checkbox->setState(arrstate[index] == 1 ? platform::NSControlStateValueOn
                                                 : platform::NSControlStateValueOff);
   cell->checkbox->setTag(row);
@@ -103,16 +104,14 @@ platform::NSView* foldersArrvc::tableViewViewForTableColumnRow(platform::NSTable
   return cell;
 }
 
-platform::NSWindow& foldersArrvc::mainWindow() {
-  return *context_.mainWindowController()->window();
-}
+platform::NSWindow& foldersArrvc::mainWindow() { return services_.mainWindow(); }
 
 void foldersArrvc::btnAddItems(platform::NSControl&) {
   auto panel = makeGrantAccessPanel(false);
-  context_.platform.modals.beginSheetModalForWindow(
+  services_.modals.beginSheetModalForWindow(
       panel, mainWindow(), [this, panel](platform::NSModalResponse response) {
         if (response != platform::NSModalResponseOK || !panel->URL) return;
-        context_.platform.log.standardOutput(listOf(panel->URLs));
+        services_.log.standardOutput(listOf(panel->URLs));
         addChosenFolder(*panel->URL);
       });
 }
@@ -131,13 +130,13 @@ void foldersArrvc::addChosenFolder(const platform::NSURL& url) {
       "The folder could not be added.");
   if (listed) alertFolderAlreadyAdded();
   if (listed || !saved) return;
-  storeBookmark(url, context_.openSharedDefaults().get());
+  storeBookmark(url, openSharedDefaults(services_.defaults).get());
   setDirectorySet();
 }
 
 bool foldersArrvc::changeStoredLists(const std::function<bool(MonitoredFolderLists&)>& change,
                                      const std::string& failureText) {
-  auto store = context_.openSharedDefaults();
+  auto store = openSharedDefaults(services_.defaults);
   // Another program (a second app, a script, the extension's "Add Folders" of the custom
   // folders) may have changed the lists since they were shown: the change applies to what is
   // stored now. Without a store it lives in this window only, as the user sees it.
@@ -156,7 +155,7 @@ bool foldersArrvc::changeStoredLists(const std::function<bool(MonitoredFolderLis
   arrurl = std::move(lists.paths);
   arrstate = std::move(lists.states);
   tblview->reloadData();
-  if (!saved) alertNotSaved(context_, reason, failureText);
+  if (!saved) alertNotSaved({services_.log, services_.modals}, reason, failureText);
   return saved;
 }
 
@@ -164,11 +163,11 @@ void foldersArrvc::storeBookmark(const platform::NSURL& url, platform::NSUserDef
   auto made =
       platform::bookmarkDataWithOptions(url, platform::NSURLBookmarkCreationWithSecurityScope);
   if (auto* error = std::get_if<platform::NSError>(&made)) {
-    context_.platform.log.standardOutput(error->localizedDescription);
-    context_.platform.log.standardOutput("Error storing bookmarks");
+    services_.log.standardOutput(error->localizedDescription);
+    services_.log.standardOutput("Error storing bookmarks");
     return;
   }
-  auto& bookmarks = context_.allBookmarks;
+  auto& bookmarks = services_.allBookmarks;
   const platform::PlistValue data(std::get<platform::PlistData>(std::move(made)));
   if (std::find(bookmarks.begin(), bookmarks.end(), data) != bookmarks.end()) return;
   bookmarks.push_back(data);
@@ -178,7 +177,7 @@ void foldersArrvc::storeBookmark(const platform::NSURL& url, platform::NSUserDef
 }
 
 void foldersArrvc::setDirectorySet() {
-  context_.platform.finderSyncController.setDirectoryURLs(directoryURLsOf(arrurl));
+  services_.finderSyncController.setDirectoryURLs(directoryURLsOf(arrurl));
 }
 
 void foldersArrvc::btnremoveitem(platform::NSControl&) {
@@ -197,7 +196,7 @@ void foldersArrvc::alertforDelete() {
   auto& cancel = alert->addButtonWithTitle("Cancel");
   cancel.target = this;
   cancel.action = "Cancelalert";
-  context_.platform.modals.beginSheetModalForWindow(alert, mainWindow(), nullptr);
+  services_.modals.beginSheetModalForWindow(alert, mainWindow(), nullptr);
 }
 
 void foldersArrvc::OKalert() {
@@ -225,7 +224,7 @@ void foldersArrvc::alertFolderAlreadyAdded() {
   alertAlreadyAdded->messageText =
       "Some of the folders can not be added because they are already added to the Folders list.";
   alertAlreadyAdded->addButtonWithTitle("OK");
-  context_.platform.modals.beginSheetModalForWindow(alertAlreadyAdded, mainWindow(), nullptr);
+  services_.modals.beginSheetModalForWindow(alertAlreadyAdded, mainWindow(), nullptr);
 }
 
 void foldersArrvc::checkboxActionWithSender(platform::NSControl& sender) {

@@ -6,14 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
+#include "platform/FIFinderSyncController.h"
+#include "platform/Modals.h"
 #include "platform/NSAlert.h"
 #include "platform/NSControl.h"
 #include "platform/NSTableView.h"
 #include "platform/NSURL.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "platform/NSWindow.h"
+#include "platform/NSWorkspace.h"
+#include "platform/PlistValue.h"
 #include "platform/Responder.h"
+#include "platform/SystemLog.h"
 #include "shared/MonitoredFolders.h"
 
 namespace plovane::app {
@@ -27,7 +32,21 @@ class foldersArrvc final : public platform::NSViewController,
                            public platform::ActionTarget,
                            public platform::Responder {
  public:
-  explicit foldersArrvc(AppContext& context);
+  // What it works with: the stored lists, the rows' icons, the panels and alerts, where the
+  // folders go once changed, and the window its sheets attach to, asked for when one is shown
+  // (the window is made after the tab).
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    platform::NSWorkspace& workspace;
+    platform::Modals& modals;
+    platform::SystemLog& log;
+    platform::FIFinderSyncController& finderSyncController;
+    // The bookmarks of the monitored folders added in this run, stored as "allBookmark".
+    platform::PlistArray& allBookmarks;
+    std::function<platform::NSWindow&()> mainWindow;
+  };
+
+  explicit foldersArrvc(Services services);
 
   std::vector<std::string> arrurl;
   std::vector<std::int64_t> arrstate;
@@ -64,7 +83,7 @@ class foldersArrvc final : public platform::NSViewController,
   void setDirectorySet();
   platform::NSWindow& mainWindow();
 
-  AppContext& context_;
+  Services services_;
 };
 
 }  // namespace plovane::app

@@ -3,6 +3,7 @@
 #include "app/ExtensionRunningCheck.h"
 #include "app/RestartHint.h"
 #include "app/SaveFailureAlert.h"
+#include "app/SettingsStores.h"
 #include "platform/SelectorTable.h"
 #include "shared/SettingsKeys.h"
 
@@ -38,8 +39,8 @@ platform::NSControlStateValue stateFor(bool on) {
 
 }  // namespace
 
-genraltabvc::genraltabvc(AppContext& context)
-    : sharedDefaults(context.openSharedDefaults()), context_(context) {}
+genraltabvc::genraltabvc(Services services)
+    : sharedDefaults(openSharedDefaults(services.defaults)), services_(services) {}
 
 bool genraltabvc::performAction(const std::string& selector, platform::NSControl& sender) {
   return exportedMethods().perform(*this, selector, sender);
@@ -52,18 +53,17 @@ void genraltabvc::viewDidLoad() {
 }
 
 void genraltabvc::viewWillAppear() {
-  startPolling(timer, context_.platform.runLoop, [this] { checkIsextensionrunning(); });
+  startPolling(timer, services_.runLoop, [this] { checkIsextensionrunning(); });
 }
 
 void genraltabvc::viewWillDisappear() { stopPolling(timer); }
 
 void genraltabvc::checkIsextensionrunning() {
-  checkExtensionRunning(context_.platform.runLoop, context_.platform.workspace,
-                        [this](bool running) {
-                          isextensionrunning = running;
-                          showExtensionState(running);
-                        });
-  showRestartHint(context_.platform.runLoop, context_.platform.workspace, *lblrestarthint);
+  checkExtensionRunning(services_.runLoop, services_.workspace, [this](bool running) {
+    isextensionrunning = running;
+    showExtensionState(running);
+  });
+  showRestartHint(services_.runLoop, services_.workspace, *lblrestarthint);
 }
 
 void genraltabvc::showExtensionState(bool running) {
@@ -71,7 +71,7 @@ void genraltabvc::showExtensionState(bool running) {
 }
 
 void genraltabvc::btnopenSystemPrefrences(platform::NSControl&) {
-  context_.platform.workspace.openURL(platform::NSURL::fileURLWithPath(kExtensionsPane));
+  services_.workspace.openURL(platform::NSURL::fileURLWithPath(kExtensionsPane));
 }
 
 void genraltabvc::showiconinmenu(platform::NSControl&) {
@@ -98,7 +98,8 @@ void genraltabvc::storeOption(platform::NSButton& checkbox, const char* key) {
   const bool on = checkbox.state() == platform::NSControlStateValueOn;
   sharedDefaults->setBool(on, key);
   // A check box that shows a setting the store does not hold would mislead.
-  if (!savedOrAlerted(context_, *sharedDefaults)) checkbox.setState(stateFor(!on));
+  if (!savedOrAlerted({services_.log, services_.modals}, *sharedDefaults))
+    checkbox.setState(stateFor(!on));
 }
 
 }  // namespace plovane::app

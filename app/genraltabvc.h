@@ -3,11 +3,13 @@
 #include <memory>
 #include <string>
 
-#include "app/AppContext.h"
+#include "platform/Modals.h"
 #include "platform/NSControl.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSViewController.h"
+#include "platform/NSWorkspace.h"
 #include "platform/RunLoop.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
@@ -16,7 +18,17 @@ namespace plovane::app {
 // settings, and the menu's two presentation options.
 class genraltabvc final : public platform::NSViewController, public platform::ActionTarget {
  public:
-  explicit genraltabvc(AppContext& context);
+  // What it works with: the options' store, the polling and what it asks, and where a failed
+  // save is told.
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    platform::RunLoop& runLoop;
+    platform::NSWorkspace& workspace;
+    platform::SystemLog& log;
+    platform::Modals& modals;
+  };
+
+  explicit genraltabvc(Services services);
 
   platform::NSTextField* lblextensionstate = nullptr;
   // Which file managers must be restarted to show the menu; hidden while none.
@@ -42,7 +54,7 @@ class genraltabvc final : public platform::NSViewController, public platform::Ac
   void loadOption(platform::NSButton& checkbox, const char* key, bool fallback);
   void storeOption(platform::NSButton& checkbox, const char* key);
 
-  AppContext& context_;
+  Services services_;
 };
 
 }  // namespace plovane::app

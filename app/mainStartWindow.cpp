@@ -1,6 +1,7 @@
 #include "app/mainStartWindow.h"
 
 #include "app/MailAttachmentComposer.h"
+#include "app/SettingsStores.h"
 #include "app/SettingsTrouble.h"
 #include "app/UtilityKitWindow.h"
 #include "app/firstRunvc.h"
@@ -14,36 +15,38 @@ void mainStartWindow::windowDidLoad() {
   chooseContent();
   showWindow(this);
   observeExtension();
-  tellOfSettingsTrouble(context_);
+  tellOfSettingsTrouble(services_.defaults, {services_.log, services_.modals});
 }
 
 void mainStartWindow::chooseContent() {
   // Any value at all means the first run is over, whatever its type. Without its own settings
   // the app cannot know, and shows the set-up.
-  auto defaults = context_.standardUserDefaults();
+  auto defaults = openAppDefaults(services_.defaults);
   const bool firstRunDone = defaults && defaults->objectForKey(keys::firstRun).has_value();
   if (firstRunDone) {
-    window()->setContentViewController(context_.tabViewController());
+    window()->setContentViewController(instances_.tabViewController());
   } else {
-    window()->setContentViewController(context_.firstRunViewController());
+    window()->setContentViewController(instances_.firstRunViewController());
   }
 }
 
 void mainStartWindow::observeExtension() {
-  auto& center = context_.platform.notificationCenter;
+  auto& center = services_.notificationCenter;
   center.addObserver(notifications::AttachFileToMail, kExtensionBundleIdentifier,
                      [this] { AttachFileToMail(); });
   center.addObserver(notifications::ShowUtilityKit, kExtensionBundleIdentifier,
                      [this] { showUtilityKit(); });
 }
 
-void mainStartWindow::windowWillClose(platform::NSWindow&) { context_.application.terminate(this); }
-
-void mainStartWindow::showUtilityKit() {
-  context_.utilityKitWindowController()->showWindow(nullptr);
-  context_.application.activateIgnoringOtherApps(true);
+void mainStartWindow::windowWillClose(platform::NSWindow&) {
+  services_.application.terminate(this);
 }
 
-void mainStartWindow::AttachFileToMail() { context_.mailComposer().attachFileToMail(); }
+void mainStartWindow::showUtilityKit() {
+  instances_.utilityKitWindowController()->showWindow(nullptr);
+  services_.application.activateIgnoringOtherApps(true);
+}
+
+void mainStartWindow::AttachFileToMail() { instances_.mailComposer().attachFileToMail(); }
 
 }  // namespace plovane::app

@@ -1,7 +1,12 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "app/AppInstances.h"
+#include "platform/Modals.h"
+#include "platform/NSApplication.h"
+#include "platform/NSDistributedNotificationCenter.h"
+#include "platform/NSUserDefaults.h"
 #include "platform/NSWindow.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
@@ -10,7 +15,19 @@ namespace plovane::app {
 class mainStartWindow final : public platform::NSWindowController,
                               public platform::NSWindowDelegate {
  public:
-  explicit mainStartWindow(AppContext& context) : context_(context) {}
+  // What it works with: the stores it tells the troubles of, the extension's requests, and the
+  // application it quits and brings forward.
+  struct Services {
+    platform::UserDefaultsRoot& defaults;
+    platform::SystemLog& log;
+    platform::Modals& modals;
+    platform::NSDistributedNotificationCenter& notificationCenter;
+    platform::NSApplication& application;
+  };
+
+  // Its content and the other-apps window come from `instances`.
+  mainStartWindow(Services services, AppInstances& instances)
+      : services_(services), instances_(instances) {}
 
   void windowDidLoad() override;
   void windowWillClose(platform::NSWindow& window) override;
@@ -22,7 +39,8 @@ class mainStartWindow final : public platform::NSWindowController,
   void chooseContent();
   void observeExtension();
 
-  AppContext& context_;
+  Services services_;
+  AppInstances& instances_;
 };
 
 }  // namespace plovane::app

@@ -40,11 +40,11 @@ std::function<std::size_t(std::size_t)> uniformDraw() {
 
 }  // namespace
 
-utilityKitvc::utilityKitvc(AppContext& context)
+utilityKitvc::utilityKitvc(Services services)
     : randomBelow(uniformDraw()),
-      context_(context),
-      catalogue_(otherAppsCatalogue(context.platform.mainBundle,
-                                    applicationsFolder(context.platform.fileManager))) {}
+      services_(services),
+      catalogue_(
+          otherAppsCatalogue(services.mainBundle, applicationsFolder(services.fileManager))) {}
 
 void utilityKitvc::viewDidLoad() {
   lblotherapps->setStringValue("Other Apps we think you may Love:");
@@ -66,8 +66,7 @@ void utilityKitvc::viewDidAppear() {
   }
   isfirstTimeLodded = true;
   // The window has its final size only once it was shown the first time.
-  context_.platform.runLoop.dispatchAfter(kDelayBeforeFirstLayout,
-                                          [this] { configureCollectionView(); });
+  services_.runLoop.dispatchAfter(kDelayBeforeFirstLayout, [this] { configureCollectionView(); });
 }
 
 void utilityKitvc::configureCollectionView() {
@@ -86,7 +85,7 @@ void utilityKitvc::rebuildCatalogue() {
   allappsDic.clear();
   for (const int number : randomPrmotarr) {
     const OtherApp& app = catalogue_[static_cast<std::size_t>(number - 1)];
-    if (!context_.platform.fileManager.fileExistsAtPath(app.installPath)) {
+    if (!services_.fileManager.fileExistsAtPath(app.installPath)) {
       allappsDic.push_back(app.row);
     }
   }
@@ -103,7 +102,7 @@ platform::NSCollectionViewItem* utilityKitvc::collectionViewItemForRepresentedOb
       collection.makeItemWithIdentifier(kCollectionViewCellIdentifier, indexPath));
   if (cell == nullptr) return nullptr;
   const OtherAppRow& row = allappsDic[static_cast<std::size_t>(indexPath.item)];
-  context_.platform.log.standardOutput(describeRow(row));
+  services_.log.standardOutput(describeRow(row));
   const std::string title = rowText(row, "Title");
   cell->lbltitle->setStringValue(title);
   cell->imgview->setImage(rowImage(row, "icon"));
@@ -124,7 +123,7 @@ bool utilityKitvc::performAction(const std::string& selector, platform::NSContro
 void utilityKitvc::btnAppStoreClickedWithSender(platform::NSControl& sender) {
   if (sender.tag() < 0 || static_cast<std::size_t>(sender.tag()) >= allappsDic.size()) return;
   const std::string page = rowText(allappsDic[static_cast<std::size_t>(sender.tag())], "apppath");
-  if (formsURL(page)) context_.platform.workspace.openURLString(page);
+  if (formsURL(page)) services_.workspace.openURLString(page);
 }
 
 }  // namespace plovane::app

@@ -6,11 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "app/AppContext.h"
 #include "app/OtherAppsCatalogue.h"
+#include "platform/NSBundle.h"
 #include "platform/NSCollectionView.h"
 #include "platform/NSControl.h"
+#include "platform/NSFileManager.h"
 #include "platform/NSViewController.h"
+#include "platform/NSWorkspace.h"
+#include "platform/RunLoop.h"
+#include "platform/SystemLog.h"
 
 namespace plovane::app {
 
@@ -20,7 +24,17 @@ class utilityKitvc final : public platform::NSViewController,
                            public platform::NSCollectionViewDataSource,
                            public platform::ActionTarget {
  public:
-  explicit utilityKitvc(AppContext& context);
+  // What it works with: the apps' icons, where installed apps lie, the first layout's delay,
+  // the cards' log lines, and what opens a store page.
+  struct Services {
+    const platform::NSBundle& mainBundle;
+    const platform::NSFileManager& fileManager;
+    platform::RunLoop& runLoop;
+    platform::SystemLog& log;
+    platform::NSWorkspace& workspace;
+  };
+
+  explicit utilityKitvc(Services services);
 
   platform::NSTextField* lblotherapps = nullptr;
   platform::NSScrollView* scrollview = nullptr;
@@ -48,7 +62,7 @@ class utilityKitvc final : public platform::NSViewController,
  private:
   void rebuildCatalogue();
 
-  AppContext& context_;
+  Services services_;
   std::vector<OtherApp> catalogue_;
 };
 

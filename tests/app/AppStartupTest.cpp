@@ -147,7 +147,7 @@ TEST_F(AppStartupTest, SettingsResetForBeingUnreadableAreToldOnceWithWhereTheyWe
   EXPECT_EQ(named, 2u);
 
   // Told once: the next start has nothing to say (an alert would find no answer and throw).
-  app::tellOfSettingsTrouble(context);
+  app::tellOfSettingsTrouble(env.defaults, {env.log, env.modals});
   EXPECT_EQ(env.modals.shown.size(), 1u);
 }
 

@@ -97,9 +97,8 @@ TEST_F(GeneralTabTest, TheStateLabelSaysWhetherTheExtensionRunsAsAnAccessory) {
     testing::TestEnvironment fresh{"1.9", kAppBundleIdentifier};
     fresh.workspace.running = {{std::nullopt, NSApplicationActivationPolicy::accessory},
                                {identifier, policy}};
-    platform::NSApplication app(fresh.sim.windowServer, NSApplicationActivationPolicy::accessory);
-    app::AppContext freshContext(fresh.platform, app);
-    app::genraltabvc controller(freshContext);
+    app::genraltabvc controller(
+        {fresh.defaults, fresh.runLoop, fresh.workspace, fresh.log, fresh.modals});
     controller.setViewLoader([&controller] {
       auto view = std::make_unique<platform::NSView>();
       controller.lblextensionstate = &view->addSubview<platform::NSTextField>();
