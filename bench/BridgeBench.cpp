@@ -28,7 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-namespace names = platform::desktop::finder_sync;
+namespace names = platform::protocol;
 using platform::PlistArray;
 using plovane::bench::elapsedMicroseconds;
 using plovane::bench::reportPercentiles;

@@ -52,7 +52,7 @@ struct DesktopSession {
 
   void stopExtension() {
     auto* names = connection->interface();
-    const QString service = platform::desktop::finder_sync::kService;
+    const QString service = platform::protocol::kService;
     const auto pid = names->servicePid(service);
     if (!pid.isValid()) return;
     ::kill(static_cast<pid_t>(pid.value()), SIGTERM);

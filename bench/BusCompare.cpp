@@ -29,7 +29,7 @@ extern char** environ;
 
 namespace {
 
-namespace names = platform::desktop::finder_sync;
+namespace names = platform::protocol;
 using Clock = std::chrono::steady_clock;
 using plovane::bridge::Bridge;
 using plovane::bridge::MenuKind;

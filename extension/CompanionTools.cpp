@@ -8,9 +8,11 @@
 namespace plovane {
 
 CompanionTools::CompanionTools(Services services, platform::Responder& buttonsTarget)
-    : services_(services),
-      buttonsTarget_(buttonsTarget),
-      offers_{{{&kMarrowfen, {}}, {&kPellisade, {}}, {&kAmbervane, {}}, {&kScallotta, {}}}} {}
+    : services_(services), buttonsTarget_(buttonsTarget) {
+  for (const auto& command : kCatalogue) {
+    if (command.companion != nullptr) offers_.push_back({command.companion, {}});
+  }
+}
 
 void CompanionTools::open(const CompanionTool& tool) {
   if (lookUpAndStart(tool.bundleIdentifier)) return;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <array>
 #include <string>
+#include <vector>
 
 #include "platform/Modals.h"
 #include "platform/NSAlert.h"
@@ -36,7 +36,7 @@ class CompanionTools {
   void open(const CompanionTool& tool);
   void closeOffer(const CompanionTool& tool, bool openStorePage);
 
-  // The tool's latest install offer; null for a tool that is not one of the four.
+  // The tool's latest install offer; null for a tool no command of the catalogue starts.
   const platform::NSAlert* offerOf(const CompanionTool& tool) const;
 
  private:
@@ -53,7 +53,8 @@ class CompanionTools {
 
   Services services_;
   platform::Responder& buttonsTarget_;
-  std::array<Offer, 4> offers_;
+  // One per catalogue command that has a companion tool, so a new tool is only its row.
+  std::vector<Offer> offers_;
 };
 
 }  // namespace plovane

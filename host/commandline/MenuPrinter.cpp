@@ -57,7 +57,7 @@ void appendTree(std::ostringstream& out, const NSMenu& menu, int depth) {
 // Escaped as the menu is on the bus; the layout and names of this output are its own.
 std::string jsonString(std::string_view text) {
   std::string out;
-  platform::appendJsonString(out, text);
+  platform::protocol::appendJsonString(out, text);
   return out;
 }
 

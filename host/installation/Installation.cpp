@@ -52,7 +52,7 @@ struct TextFile {
 TextFile serviceFile(const fs::path& file, const InstallPlaces& places) {
   const auto command = installedCommand(places, kExtensionBundle, kExtensionExecutable);
   return {file,
-          std::string("[D-BUS Service]\nName=") + platform::desktop::finder_sync::kService +
+          std::string("[D-BUS Service]\nName=") + platform::protocol::kService +
               "\nExec=" + serviceExec(command) + "\n",
           command, readServiceExec};
 }
@@ -203,7 +203,7 @@ void replaceBundle(const fs::path& from, const fs::path& to, std::vector<fs::pat
 
 fs::path serviceFilePath(const InstallPlaces& places) {
   return places.data / "dbus-1" / "services" /
-         (std::string(platform::desktop::finder_sync::kService) + ".service");
+         (std::string(platform::protocol::kService) + ".service");
 }
 
 fs::path finderDesktopEntryPath(const InstallPlaces& places) {
@@ -264,13 +264,13 @@ void recordCreatedFolders(const InstallPlaces& places, std::vector<fs::path>& cr
 
 InstallPlaces defaultInstallPlaces() {
   const auto finder = fs::read_symlink("/proc/self/exe");
-  const auto home = platform::plovaneHome();
-  const auto data = home ? home : platform::userDataHome();
+  const auto home = platform::protocol::plovaneHome();
+  const auto data = home ? home : platform::protocol::userDataHome();
   if (!data) throw std::runtime_error("neither XDG_DATA_HOME nor HOME is set");
   return {bundlesFolder(),
           finder,
           platform::desktop::BundleRegistry::defaultApplicationsRoot(),
-          platform::settingsRoot() / "bin",
+          platform::protocol::settingsRoot() / "bin",
           *data,
           home};
 }

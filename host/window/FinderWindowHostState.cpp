@@ -4,7 +4,7 @@
 
 namespace plovane::host {
 
-namespace host_state = platform::desktop::host_state;
+namespace host_state = platform::protocol::host_state;
 
 FinderHostState::FinderHostState(platform::UserDefaultsRoot& defaults)
     : state_(defaults.standardUserDefaults(host_state::kDomain)),

@@ -53,11 +53,11 @@ bool DesktopAppleScript::toggleHiddenFiles() {
 }
 
 bool DesktopAppleScript::toggleStandInHiddenFiles() {
-  const auto display = defaults_.standardUserDefaults(host_state::kDomain);
+  const auto display = defaults_.standardUserDefaults(protocol::host_state::kDomain);
   if (!display) return false;  // the store has logged why
-  const auto current = display->objectForKey(host_state::kShowsHiddenFiles);
+  const auto current = display->objectForKey(protocol::host_state::kShowsHiddenFiles);
   const bool shown = !(current && current->is<bool>() && *current->as<bool>());
-  display->setBool(shown, host_state::kShowsHiddenFiles);
+  display->setBool(shown, protocol::host_state::kShowsHiddenFiles);
   if (const auto& failure = display->lastError()) {
     log_.log("could not flip the file manager's display of hidden files: " + *failure);
     return false;

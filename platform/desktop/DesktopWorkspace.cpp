@@ -150,7 +150,7 @@ bool DesktopWorkspace::showIntegrationPane() {
 }
 
 bool DesktopWorkspace::startExtension() {
-  const std::string name = finder_sync::kService;
+  const std::string name = protocol::kService;
   if (!connection_.isConnected()) {
     log_.log("cannot start the extension " + name + ": no session bus");
     return false;
@@ -176,14 +176,14 @@ UserDefaultsRoot DesktopWorkspace::storeOfItsOwn() const {
 std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const {
   auto running = runningApplicationsOn(connection_);
   const bool listed = std::any_of(running.begin(), running.end(), [](const auto& application) {
-    return application.bundleIdentifier == finder_sync::kService;
+    return application.bundleIdentifier == protocol::kService;
   });
   if (listed) return running;
   // Its own store handle: this runs on the global queue while the main thread uses the store.
   auto defaults = storeOfItsOwn();
   MenuSwitches switches(defaults);
   if (extensionStartsOnDemand(connection_, switches)) {
-    running.push_back({finder_sync::kService, NSApplicationActivationPolicy::accessory});
+    running.push_back({protocol::kService, NSApplicationActivationPolicy::accessory});
   }
   return running;
 }

@@ -30,10 +30,10 @@ RunningApplicationRegistration* publish(QDBusConnection& bus, FinderSyncService&
   auto* registration =
       new RunningApplicationRegistration(&service, NSApplicationActivationPolicy::accessory);
   const bool published =
-      bus.registerObject(finder_sync::kPath, &service,
+      bus.registerObject(protocol::kPath, &service,
                          QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
                              QDBusConnection::ExportAdaptors) &&
-      registration->publish(bus, finder_sync::kService);
+      registration->publish(bus, protocol::kService);
   return published ? registration : nullptr;
 }
 
@@ -62,7 +62,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   service.setFailureNotices(&services.failureNotices);
   // A folder switched on in the settings app reaches the file managers' directory set at once,
   // before any of them asks for a menu.
-  SettingsFolderWatch settings(defaults.fileForDomain(finder_sync::kService).parent_path(),
+  SettingsFolderWatch settings(defaults.fileForDomain(protocol::kService).parent_path(),
                                [&] { principal->performSelector("checkDirectoryUrl", nullptr); });
   auto* registration = publish(bus, service);
   if (registration == nullptr) {
@@ -78,7 +78,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
                                   QApplication::activeModalWidget() != nullptr ||
                                   QApplication::clipboard()->ownsClipboard();
                          },
-                     .release = [&] { bus.unregisterService(finder_sync::kService); },
+                     .release = [&] { bus.unregisterService(protocol::kService); },
                      .quit = [&] { application.quit(); }});
   service.setActivityHandler([&] { idleExit.activity(); });
   // And it never outlives the session it serves.

@@ -20,20 +20,21 @@ std::vector<std::string> pathsOf(const std::set<NSURL>& directories) {
 }  // namespace
 
 HostDirectorySet::HostDirectorySet(UserDefaultsRoot& defaults)
-    : state_(defaults.standardUserDefaults(host_state::kDomain)) {}
+    : state_(defaults.standardUserDefaults(protocol::host_state::kDomain)) {}
 
 void HostDirectorySet::setDirectoryURLs(const std::set<NSURL>& urls) {
   PlistArray paths;
   for (const auto& url : urls) paths.emplace_back(url.path());
   // Without a store (its folder cannot be made) they have nowhere to go; the store logged why.
   if (!state_) return;
-  state_->setObject(PlistValue(std::move(paths)), host_state::kDirectoryURLs);
+  state_->setObject(PlistValue(std::move(paths)), protocol::host_state::kDirectoryURLs);
 }
 
 std::set<NSURL> HostDirectorySet::directoryURLs() const {
   std::set<NSURL> urls;
   if (!state_) return urls;
-  for (const auto& path : state_->arrayForKey(host_state::kDirectoryURLs).value_or(PlistArray{})) {
+  for (const auto& path :
+       state_->arrayForKey(protocol::host_state::kDirectoryURLs).value_or(PlistArray{})) {
     if (const auto* text = path.as<std::string>()) urls.insert(NSURL::fileURLWithPath(*text));
   }
   return urls;
@@ -52,11 +53,11 @@ std::optional<std::string> HostDirectorySet::badgeIdentifier(const NSURL& url) c
 }
 
 bool isInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {
-  return isInsideAnyFolder(pathsOf(directories), item.path());
+  return protocol::isInsideAnyFolder(pathsOf(directories), item.path());
 }
 
 bool actsInsideDirectorySet(const std::set<NSURL>& directories, const NSURL& item) {
-  return actsInsideAnyFolder(pathsOf(directories), item.path());
+  return protocol::actsInsideAnyFolder(pathsOf(directories), item.path());
 }
 
 }  // namespace platform::desktop

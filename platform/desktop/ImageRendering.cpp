@@ -53,8 +53,9 @@ QIcon iconForImage(const NSImage& image, const std::filesystem::path& resourcesF
       return file ? QIcon(QString::fromStdString(file->string())) : QIcon();
     }
     case NSImage::Kind::system: {
-      const auto icons = systemImageIconNames().find(image.name());
-      return icons == systemImageIconNames().end() ? QIcon() : firstThemeIcon(icons->second);
+      const auto icons = protocol::systemImageIconNames().find(image.name());
+      return icons == protocol::systemImageIconNames().end() ? QIcon()
+                                                             : firstThemeIcon(icons->second);
     }
     case NSImage::Kind::fileIcon:
       return fileTypeIcon(image.name());

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <vector>
 
-namespace platform {
+namespace platform::protocol {
 
 std::string normalisedPath(std::string_view path) {
   if (path.empty()) return {};
@@ -77,4 +77,4 @@ bool actsInsideAnyFolder(std::span<const std::string> folders, std::string_view 
   });
 }
 
-}  // namespace platform
+}  // namespace platform::protocol

@@ -5,7 +5,7 @@
 
 #include "protocol/Utf8.h"
 
-namespace platform {
+namespace platform::protocol {
 
 namespace {
 
@@ -336,4 +336,4 @@ bool JsonReader::finished() {
   return !failed_ && at_ == text_.size();
 }
 
-}  // namespace platform
+}  // namespace platform::protocol

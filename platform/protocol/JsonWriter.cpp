@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-namespace platform {
+namespace platform::protocol {
 
 namespace {
 
@@ -125,4 +125,4 @@ void JsonWriter::separate() {
   first_ = false;
 }
 
-}  // namespace platform
+}  // namespace platform::protocol

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace platform {
+namespace platform::protocol {
 
 namespace {
 
@@ -27,4 +27,4 @@ std::filesystem::path settingsRoot() {
   return userDataHome().value_or(std::filesystem::path(".") / ".local/share") / "plovane-menu";
 }
 
-}  // namespace platform
+}  // namespace platform::protocol

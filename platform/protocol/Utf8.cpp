@@ -1,6 +1,6 @@
 #include "protocol/Utf8.h"
 
-namespace platform {
+namespace platform::protocol {
 
 Utf8Character utf8CharacterAt(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
@@ -18,4 +18,4 @@ Utf8Character utf8CharacterAt(std::string_view text, std::size_t at) {
   return {point, length};
 }
 
-}  // namespace platform
+}  // namespace platform::protocol

@@ -28,8 +28,8 @@ namespace plovane {
 namespace {
 
 namespace fs = std::filesystem;
-namespace names = platform::desktop::finder_sync;
-namespace host_state = platform::desktop::host_state;
+namespace names = platform::protocol;
+namespace host_state = platform::protocol::host_state;
 using platform::PlistArray;
 using testing::ProcessResult;
 

@@ -92,7 +92,7 @@ std::vector<std::string> splitTitles(const std::string& path) {
 }
 
 bool sendAnswers(GDBusConnection* bus, const std::vector<std::string>& answers) {
-  namespace protocol = platform::desktop::finder_sync;
+  namespace protocol = platform::protocol;
   if (bus == nullptr) return false;
   // Bytes without a terminating NUL, as the module sends paths.
   GVariantBuilder list;

@@ -8,7 +8,7 @@ namespace plovane::testing {
 
 namespace {
 
-namespace names = platform::desktop::finder_sync;
+namespace names = platform::protocol;
 
 constexpr char kIntrospection[] =
     "<node><interface name='com.quenlow.plovanemenu.FinderSync'>"

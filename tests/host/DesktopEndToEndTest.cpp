@@ -179,11 +179,9 @@ class BusClientTest : public DesktopEndToEndTest {
         "e2e-client");
   }
   bool extensionRuns() {
-    return client().interface()->isServiceRegistered(platform::desktop::finder_sync::kService);
+    return client().interface()->isServiceRegistered(platform::protocol::kService);
   }
-  uint extensionPid() {
-    return client().interface()->servicePid(platform::desktop::finder_sync::kService);
-  }
+  uint extensionPid() { return client().interface()->servicePid(platform::protocol::kService); }
   std::size_t extensionStarts() const {
     std::size_t starts = 0;
     const std::string log = bus->log();

@@ -17,8 +17,8 @@ class DesktopScriptingTest : public ::testing::Test {
  protected:
   bool showsHiddenFiles() {
     UserDefaultsRoot fileManager(env.defaults.root(), [](const std::string&) {});
-    const auto value = fileManager.standardUserDefaults(host_state::kDomain)
-                           ->objectForKey(host_state::kShowsHiddenFiles);
+    const auto value = fileManager.standardUserDefaults(protocol::host_state::kDomain)
+                           ->objectForKey(protocol::host_state::kShowsHiddenFiles);
     return value && value->is<bool>() && *value->as<bool>();
   }
 

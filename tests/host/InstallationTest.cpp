@@ -107,7 +107,7 @@ TEST_F(InstallationTest, TheBusStartsTheInstalledExtensionWithAHomeOfQuotesDolla
         "installation-client");
     // Not waited for: the recorder never takes the name the start waits for.
     client.interface()->asyncCall(QStringLiteral("StartServiceByName"),
-                                  QString(platform::desktop::finder_sync::kService), 0u);
+                                  QString(platform::protocol::kService), 0u);
     for (int wait = 0; wait < 200 && !fs::exists(recorded); ++wait) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }

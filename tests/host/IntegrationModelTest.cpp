@@ -33,7 +33,7 @@ void makeProgram(const fs::path& bin, const char* name) {
 class MenuSwitchesTest : public ::testing::Test {
  protected:
   std::optional<PlistValue> stored(const char* key) {
-    return otherDefaults.standardUserDefaults(host_state::kDomain)->objectForKey(key);
+    return otherDefaults.standardUserDefaults(protocol::host_state::kDomain)->objectForKey(key);
   }
 
   TemporaryFolder home;
@@ -45,28 +45,29 @@ class MenuSwitchesTest : public ::testing::Test {
 
 TEST_F(MenuSwitchesTest, OnEverywhereUntilSwitchedOffAndOtherWritersKeysAreKept) {
   EXPECT_TRUE(switches.isOn("nautilus"));
-  auto state = otherDefaults.standardUserDefaults(host_state::kDomain);
-  state->setBool(true, host_state::kShowsHiddenFiles);
+  auto state = otherDefaults.standardUserDefaults(protocol::host_state::kDomain);
+  state->setBool(true, protocol::host_state::kShowsHiddenFiles);
   // Written by some other program: what is not a program name is not one.
-  state->setObject(PlistArray{"caja", 7}, host_state::kDisabledFileManagers);
+  state->setObject(PlistArray{"caja", 7}, protocol::host_state::kDisabledFileManagers);
   EXPECT_FALSE(switches.isOn("caja"));
 
   EXPECT_EQ(switches.setOn("nemo", false), std::nullopt);
   EXPECT_EQ(switches.setOn(kStandInProgram, false), std::nullopt);
-  EXPECT_EQ(stored(host_state::kDisabledFileManagers),
+  EXPECT_EQ(stored(protocol::host_state::kDisabledFileManagers),
             PlistValue(PlistArray{"caja", "nemo", "plovane-finder"}));
-  EXPECT_EQ(stored(host_state::kShowsHiddenFiles), PlistValue(true));
+  EXPECT_EQ(stored(protocol::host_state::kShowsHiddenFiles), PlistValue(true));
 
   EXPECT_EQ(switches.setOn("caja", true), std::nullopt);
   EXPECT_EQ(switches.setOn("nemo", true), std::nullopt);
-  EXPECT_EQ(stored(host_state::kDisabledFileManagers), PlistValue(PlistArray{"plovane-finder"}));
+  EXPECT_EQ(stored(protocol::host_state::kDisabledFileManagers),
+            PlistValue(PlistArray{"plovane-finder"}));
   MenuSwitches other(otherDefaults);
   EXPECT_TRUE(other.isOn("nemo"));
   EXPECT_FALSE(other.isOn(kStandInProgram));
 }
 
 TEST_F(MenuSwitchesTest, ASwitchTheStoreCannotKeepIsRefusedAndNotWrittenLater) {
-  const fs::path lock = defaults.fileForDomain(host_state::kDomain).string() + ".lock";
+  const fs::path lock = defaults.fileForDomain(protocol::host_state::kDomain).string() + ".lock";
   plovane::testing::makeFolder(lock);
   const auto refused = switches.setOn("nemo", false);
   ASSERT_TRUE(refused);
@@ -75,7 +76,7 @@ TEST_F(MenuSwitchesTest, ASwitchTheStoreCannotKeepIsRefusedAndNotWrittenLater) {
 
   fs::remove(lock);
   EXPECT_EQ(switches.setOn("caja", false), std::nullopt);
-  EXPECT_EQ(stored(host_state::kDisabledFileManagers), PlistValue(PlistArray{"caja"}));
+  EXPECT_EQ(stored(protocol::host_state::kDisabledFileManagers), PlistValue(PlistArray{"caja"}));
 }
 
 TEST_F(MenuSwitchesTest, DolphinsOwnSwitchCountsAndSwitchingOnHereClearsOnlyItsLine) {

@@ -19,7 +19,7 @@ namespace plovane {
 namespace {
 
 namespace fs = std::filesystem;
-namespace host_state = platform::desktop::host_state;
+namespace host_state = platform::protocol::host_state;
 using platform::PlistArray;
 using platform::PlistValue;
 using testing::runProcess;

@@ -18,7 +18,7 @@ namespace plovane::integration {
 namespace {
 
 namespace fs = std::filesystem;
-namespace host_state = platform::desktop::host_state;
+namespace host_state = platform::protocol::host_state;
 using platform::PlistArray;
 using platform::PlistValue;
 

@@ -139,8 +139,8 @@ TEST_F(PlovaneFinderTest, ChoosesThroughTheWrappingSubmenu) {
 TEST_F(PlovaneFinderTest, AsksNothingWhileTheMenuIsSwitchedOffInIt) {
   monitor(work);
   const auto item = (work / "photo.png").string();
-  auto hostState = env.defaults.standardUserDefaults(platform::desktop::host_state::kDomain);
-  const char* key = platform::desktop::host_state::kDisabledFileManagers;
+  auto hostState = env.defaults.standardUserDefaults(platform::protocol::host_state::kDomain);
+  const char* key = platform::protocol::host_state::kDisabledFileManagers;
   hostState->setObject(PlistArray{"nautilus", "plovane-finder"}, key);
   for (const auto& arguments : {std::vector<std::string>{"menu", item},
                                 std::vector<std::string>{"choose", "Open Terminal", item}}) {

@@ -80,8 +80,8 @@ class RunningExtensionTest : public ::testing::Test {
   }
   PlistArray directorySet() {
     platform::UserDefaultsRoot reader(env.defaults.root(), [](const std::string&) {});
-    return reader.standardUserDefaults(platform::desktop::host_state::kDomain)
-        ->arrayForKey(platform::desktop::host_state::kDirectoryURLs)
+    return reader.standardUserDefaults(platform::protocol::host_state::kDomain)
+        ->arrayForKey(platform::protocol::host_state::kDirectoryURLs)
         .value_or(PlistArray{});
   }
 

@@ -253,7 +253,7 @@ TEST_F(ExtensionsPaneTest, TheExtensionsPaneFailsWhenTheExtensionIsNotInstalled)
   ASSERT_EQ(log.logLines.size(), 1u);
   EXPECT_NE(log.logLines[0].find("the extension is not installed"), std::string::npos)
       << log.logLines[0];
-  EXPECT_NE(log.logLines[0].find(finder_sync::kService), std::string::npos);
+  EXPECT_NE(log.logLines[0].find(protocol::kService), std::string::npos);
   EXPECT_EQ(recorded.arguments(), std::vector<std::string>{"plovane-integration"});
 }
 

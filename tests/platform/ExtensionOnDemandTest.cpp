@@ -43,7 +43,7 @@ class ExtensionOnDemandTest : public ::testing::TestWithParam<Case> {
     fs::permissions(bin / kStandInProgram, fs::perms::owner_all);
     if (GetParam().activatable) {
       std::ofstream(services / "extension.service")
-          << "[D-BUS Service]\nName=" << finder_sync::kService << "\nExec=/usr/bin/touch "
+          << "[D-BUS Service]\nName=" << protocol::kService << "\nExec=/usr/bin/touch "
           << started.string() << "\n";
     }
     if (GetParam().switchedOff) {
@@ -61,7 +61,7 @@ class ExtensionOnDemandTest : public ::testing::TestWithParam<Case> {
 
   int timesListed(const std::vector<NSRunningApplication>& running) {
     return static_cast<int>(std::count_if(running.begin(), running.end(), [](const auto& app) {
-      return app.bundleIdentifier == finder_sync::kService &&
+      return app.bundleIdentifier == protocol::kService &&
              app.activationPolicy == NSApplicationActivationPolicy::accessory;
     }));
   }
@@ -87,12 +87,12 @@ TEST_P(ExtensionOnDemandTest, TheExtensionIsListedWhenItRunsOrTheBusStartsItForA
         "plovane-extension"));
     auto* registration =
         new RunningApplicationRegistration(&application, NSApplicationActivationPolicy::accessory);
-    ASSERT_TRUE(registration->publish(*extension, finder_sync::kService));
+    ASSERT_TRUE(registration->publish(*extension, protocol::kService));
   }
   DesktopWorkspace workspace(*connection, BundleRegistry({home.path()}), log);
   EXPECT_EQ(timesListed(workspace.runningApplications()), GetParam().listed ? 1 : 0);
   if (!GetParam().running) {
-    EXPECT_FALSE(connection->interface()->isServiceRegistered(finder_sync::kService).value());
+    EXPECT_FALSE(connection->interface()->isServiceRegistered(protocol::kService).value());
     EXPECT_FALSE(fs::exists(started));
   }
   if (extension) QDBusConnection::disconnectFromBus("plovane-extension");

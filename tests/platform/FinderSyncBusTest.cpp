@@ -28,8 +28,6 @@
 namespace platform::desktop {
 namespace {
 
-namespace protocol = finder_sync;
-
 // A principal object whose menu has an entry that defers work and one whose work fails; it
 // records what the file manager told it. It runs on the service's thread, the test reads on its
 // own.

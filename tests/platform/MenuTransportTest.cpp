@@ -67,7 +67,7 @@ TEST(MenuTransportTest, AMenuCrossesWithEverythingItCarries) {
 
 // The encoding the menu's text once came from, through Qt's JSON objects: the reference the
 // encoder's bytes are held to.
-namespace json = finder_sync::menu_json;
+namespace json = protocol::menu_json;
 
 QJsonObject referenceImage(const NSImage& image) {
   static const std::map<NSImage::Kind, const char*> kinds = {

@@ -10,7 +10,7 @@
 
 #include "support/TestEnvironment.h"
 
-namespace platform {
+namespace platform::protocol {
 namespace {
 
 TEST(InsideFolderTest, AnItemIsInsideWhenItIsAFolderOfTheSetOrBelowOne) {
@@ -63,4 +63,4 @@ TEST(InsideFolderTest, AnEntryActsOnlyWhereTheResolvedItemLiesInsideAResolvedFol
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace platform::protocol

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-namespace platform {
+namespace platform::protocol {
 namespace {
 
 TEST(JsonReaderTest, ANumberBeyondADoublesRangeIsInfiniteOrZeroAsTheCLibraryReadsIt) {
@@ -51,4 +51,4 @@ TEST(JsonReaderTest, AStringThatIsNotUtf8FailsTheRead) {
 }
 
 }  // namespace
-}  // namespace platform
+}  // namespace platform::protocol

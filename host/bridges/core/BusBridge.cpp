@@ -11,7 +11,7 @@ namespace plovane::bridge {
 
 namespace {
 
-namespace protocol = platform::desktop::finder_sync;
+namespace protocol = platform::protocol;
 
 static_assert(static_cast<int>(MenuKind::items) == protocol::kItemsMenu &&
               static_cast<int>(MenuKind::container) == protocol::kContainerMenu);

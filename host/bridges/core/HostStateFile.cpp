@@ -61,7 +61,7 @@ HostState read(const std::filesystem::path& file) {
   const auto* value = std::get_if<PlistValue>(&decoded);
   const auto* domain = value ? value->as<PlistDictionary>() : nullptr;
   if (domain == nullptr) return {};
-  namespace keys = platform::desktop::host_state;
+  namespace keys = platform::protocol::host_state;
   return {textsOf(*domain, keys::kDirectoryURLs), textsOf(*domain, keys::kDisabledFileManagers)};
 }
 
@@ -69,7 +69,7 @@ HostState read(const std::filesystem::path& file) {
 
 bool HostState::containsAll(const std::vector<std::string>& paths) const {
   return !paths.empty() && std::all_of(paths.begin(), paths.end(), [this](const auto& path) {
-    return platform::isInsideAnyFolder(directories, path);
+    return platform::protocol::isInsideAnyFolder(directories, path);
   });
 }
 
@@ -81,8 +81,8 @@ bool HostState::enabledFor(const std::string& manager) const {
 HostStateFile::HostStateFile(std::filesystem::path file) : file_(std::move(file)) {}
 
 std::filesystem::path HostStateFile::forThisUser() {
-  return platform::settingsRoot() / "Preferences" /
-         (std::string(platform::desktop::host_state::kDomain) + ".plist");
+  return platform::protocol::settingsRoot() / "Preferences" /
+         (std::string(platform::protocol::host_state::kDomain) + ".plist");
 }
 
 const HostState& HostStateFile::current() {

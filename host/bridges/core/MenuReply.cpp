@@ -17,8 +17,8 @@ namespace plovane::bridge {
 
 namespace {
 
-namespace json = platform::desktop::finder_sync::menu_json;
-using platform::JsonReader;
+namespace json = platform::protocol::menu_json;
+using platform::protocol::JsonReader;
 using Kind = JsonReader::Kind;
 
 // Arrays and objects a reply may nest: the root, an array and an entry per menu level, and an
@@ -142,7 +142,7 @@ void readImage(JsonReader& reader, Image& image) {
 
 // The theme's first name for a platform image: the file manager falls back on its own.
 std::string systemIcon(const std::string& name) {
-  const auto& icons = platform::desktop::systemImageIconNames();
+  const auto& icons = platform::protocol::systemImageIconNames();
   const auto found = icons.find(name);
   return found == icons.end() ? std::string() : found->second.front();
 }
@@ -155,9 +155,10 @@ std::string firstExisting(ResourceFiles& files, const std::string& name,
   // A name without a slash, as the bundle's are, names a file of the (normalised) folder itself.
   const bool plain = name.find('/') == std::string::npos;
   for (const char* extension : extensions) {
-    const std::string file = plain ? files.inFolder(name, extension)
-                                   : platform::normalisedPath(folder + "/" + name + extension);
-    if (!plain && !platform::isInsideFolder(folder, file)) return {};
+    const std::string file =
+        plain ? files.inFolder(name, extension)
+              : platform::protocol::normalisedPath(folder + "/" + name + extension);
+    if (!plain && !platform::protocol::isInsideFolder(folder, file)) return {};
     if (files.exists(file)) return file;
   }
   return {};
@@ -183,8 +184,8 @@ std::string iconFor(const Image& image, ResourceFiles& files) {
   if (image.kind == json::kApplicationIconKind) {
     // The extension's own bundle holds its resources; another bundle's file is not handed over,
     // so it is not looked for either.
-    const std::string folder = platform::normalisedPath(image.name + "/Resources");
-    if (platform::isInsideFolder(files.folder(), folder)) {
+    const std::string folder = platform::protocol::normalisedPath(image.name + "/Resources");
+    if (platform::protocol::isInsideFolder(files.folder(), folder)) {
       for (const char* file : {"/AppIcon.svg", "/AppIcon.png"}) {
         if (files.exists(folder + file)) return folder + file;
       }
@@ -312,9 +313,10 @@ std::optional<std::vector<Entry>> entriesFromMenuReply(std::string_view json) {
     return std::nullopt;
   }
   if (!items) return std::nullopt;
-  Reading reading{JsonReader(json.substr(*items), kMaxNesting - 1),
-                  ResourceFiles(resources.starts_with('/') ? platform::normalisedPath(resources)
-                                                           : std::string())};
+  Reading reading{
+      JsonReader(json.substr(*items), kMaxNesting - 1),
+      ResourceFiles(resources.starts_with('/') ? platform::protocol::normalisedPath(resources)
+                                               : std::string())};
   std::vector<Entry> entries;
   if (!readEntries(reading, 1, entries)) {
     if (reading.tooManyLevels) {

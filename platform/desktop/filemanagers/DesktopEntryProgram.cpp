@@ -20,8 +20,8 @@ std::optional<std::string> environment(const char* name) {
 
 std::vector<fs::path> dataFolders() {
   std::vector<fs::path> folders;
-  if (auto home = plovaneHome()) folders.push_back(*home);
-  if (auto data = userDataHome()) folders.push_back(*data);
+  if (auto home = protocol::plovaneHome()) folders.push_back(*home);
+  if (auto data = protocol::userDataHome()) folders.push_back(*data);
   const std::string shared = environment("XDG_DATA_DIRS").value_or("/usr/local/share:/usr/share");
   for (std::size_t start = 0; start <= shared.size();) {
     const auto end = std::min(shared.find(':', start), shared.size());

@@ -6,13 +6,13 @@
 namespace platform::desktop {
 
 MenuSwitches::MenuSwitches(platform::UserDefaultsRoot& defaults)
-    : state_(defaults.standardUserDefaults(host_state::kDomain)) {}
+    : state_(defaults.standardUserDefaults(protocol::host_state::kDomain)) {}
 
 std::set<std::string> MenuSwitches::switchedOff() {
   std::set<std::string> programs;
   // Without a store (its folder cannot be made) nothing was ever switched off.
   if (!state_) return programs;
-  const auto listed = state_->arrayForKey(host_state::kDisabledFileManagers);
+  const auto listed = state_->arrayForKey(protocol::host_state::kDisabledFileManagers);
   for (const auto& entry : listed.value_or(platform::PlistArray{})) {
     if (const auto* program = entry.as<std::string>()) programs.insert(*program);
   }
@@ -33,7 +33,7 @@ std::optional<std::string> MenuSwitches::setOn(const std::string& program, bool 
     off.insert(program);
   }
   state_->setObject(platform::PlistValue(platform::PlistArray(off.begin(), off.end())),
-                    host_state::kDisabledFileManagers);
+                    protocol::host_state::kDisabledFileManagers);
   // A failed write is dropped by the store: the stored list stays as it was.
   if (!state_->synchronize()) {
     return state_->lastError().value_or("the settings file could not be written");

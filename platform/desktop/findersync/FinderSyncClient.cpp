@@ -18,9 +18,9 @@ QList<QByteArray> paths(const std::vector<NSURL>& urls) {
   return list;
 }
 
-QDBusMessage callOf(const finder_sync::Method& method) {
-  return QDBusMessage::createMethodCall(finder_sync::kService, finder_sync::kPath,
-                                        finder_sync::kInterface, method.name);
+QDBusMessage callOf(const protocol::Method& method) {
+  return QDBusMessage::createMethodCall(protocol::kService, protocol::kPath, protocol::kInterface,
+                                        method.name);
 }
 
 std::string why(const QDBusError& error) {
@@ -34,14 +34,13 @@ FinderSyncClient::FinderSyncClient(QDBusConnection connection) : bus_(std::move(
   // Matched by path and interface, not by the service's name: Qt filters a named sender through
   // the owner it last heard of, and this process may not have heard yet of the extension the
   // bus has just started, which would drop its first report.
-  bus_.connect(QString(), finder_sync::kPath, finder_sync::kInterface,
-               finder_sync::kActionFinished.name, this,
-               SLOT(onActionFinished(uint, QStringList, QString, uint)));
+  bus_.connect(QString(), protocol::kPath, protocol::kInterface, protocol::kActionFinished.name,
+               this, SLOT(onActionFinished(uint, QStringList, QString, uint)));
 }
 
 std::optional<std::string> FinderSyncClient::start() {
-  const QDBusReply<void> started = bus_.interface()->startService(finder_sync::kService);
-  if (!started.isValid() && !bus_.interface()->isServiceRegistered(finder_sync::kService)) {
+  const QDBusReply<void> started = bus_.interface()->startService(protocol::kService);
+  if (!started.isValid() && !bus_.interface()->isServiceRegistered(protocol::kService)) {
     return "the extension could not be started: " + started.error().message().toStdString();
   }
   return std::nullopt;
@@ -49,7 +48,7 @@ std::optional<std::string> FinderSyncClient::start() {
 
 std::variant<TransportedMenu, std::string> FinderSyncClient::menu(
     FIMenuKind kind, const std::vector<NSURL>& selection) {
-  auto call = callOf(finder_sync::kMenu);
+  auto call = callOf(protocol::kMenu);
   call << static_cast<int>(kind) << QVariant::fromValue(paths(selection));
   const QDBusReply<QString> reply = bus_.call(call);
   if (!reply.isValid()) return why(reply.error());
@@ -61,7 +60,7 @@ std::variant<TransportedMenu, std::string> FinderSyncClient::menu(
 std::optional<std::string> FinderSyncClient::answerModals(const std::vector<std::string>& answers) {
   QList<QByteArray> list;
   for (const auto& answer : answers) list << QByteArray::fromStdString(answer);
-  auto call = callOf(finder_sync::kAnswerModals);
+  auto call = callOf(protocol::kAnswerModals);
   call << QVariant::fromValue(list);
   const QDBusReply<void> reply = bus_.call(call);
   if (!reply.isValid()) return why(reply.error());
@@ -70,7 +69,7 @@ std::optional<std::string> FinderSyncClient::answerModals(const std::vector<std:
 
 std::variant<unsigned, std::string> FinderSyncClient::perform(const NSMenuItem& entry,
                                                               const std::vector<NSURL>& selection) {
-  auto call = callOf(finder_sync::kPerform);
+  auto call = callOf(protocol::kPerform);
   call << QString::fromStdString(entry.action) << static_cast<qlonglong>(entry.tag)
        << QString::fromStdString(entry.title) << QVariant::fromValue(paths(selection));
   // A command may keep the extension busy for a while (it waits for the settings app to start).
@@ -108,16 +107,14 @@ std::variant<ActionOutcome, std::string> FinderSyncClient::performAndWait(
 }
 
 void FinderSyncClient::beginObserving(const NSURL& folder) {
-  tell(finder_sync::kBeginObserving, folder);
+  tell(protocol::kBeginObserving, folder);
 }
 
-void FinderSyncClient::endObserving(const NSURL& folder) {
-  tell(finder_sync::kEndObserving, folder);
-}
+void FinderSyncClient::endObserving(const NSURL& folder) { tell(protocol::kEndObserving, folder); }
 
-void FinderSyncClient::requestBadge(const NSURL& item) { tell(finder_sync::kRequestBadge, item); }
+void FinderSyncClient::requestBadge(const NSURL& item) { tell(protocol::kRequestBadge, item); }
 
-void FinderSyncClient::tell(const finder_sync::Method& method, const NSURL& url) {
+void FinderSyncClient::tell(const protocol::Method& method, const NSURL& url) {
   auto call = callOf(method);
   call << QByteArray::fromStdString(url.path());
   bus_.send(call);

@@ -56,7 +56,7 @@ class FinderSyncClient : public QObject {
                         uint answersLeft);
 
  private:
-  void tell(const finder_sync::Method& method, const NSURL& url);
+  void tell(const protocol::Method& method, const NSURL& url);
 
   QDBusConnection bus_;
 };

@@ -16,11 +16,11 @@ namespace platform::desktop {
 
 namespace {
 
-static_assert(static_cast<int>(FIMenuKind::contextualMenuForItems) == finder_sync::kItemsMenu &&
+static_assert(static_cast<int>(FIMenuKind::contextualMenuForItems) == protocol::kItemsMenu &&
               static_cast<int>(FIMenuKind::contextualMenuForContainer) ==
-                  finder_sync::kContainerMenu &&
-              static_cast<int>(FIMenuKind::contextualMenuForSidebar) == finder_sync::kSidebarMenu &&
-              static_cast<int>(FIMenuKind::toolbarItemMenu) == finder_sync::kToolbarMenu);
+                  protocol::kContainerMenu &&
+              static_cast<int>(FIMenuKind::contextualMenuForSidebar) == protocol::kSidebarMenu &&
+              static_cast<int>(FIMenuKind::toolbarItemMenu) == protocol::kToolbarMenu);
 
 NSURL urlForPath(const QByteArray& path) { return NSURL::fileURLWithPath(path.toStdString()); }
 
@@ -59,7 +59,7 @@ FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet&
 
 QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
   noteActivity();
-  if (kind < finder_sync::kItemsMenu || kind > finder_sync::kToolbarMenu) {
+  if (kind < protocol::kItemsMenu || kind > protocol::kToolbarMenu) {
     sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
     return {};
   }
@@ -135,9 +135,9 @@ void FinderSyncService::RequestBadge(const QByteArray& path) {
 
 void FinderSyncService::RequestBadges(const QList<QByteArray>& paths) {
   noteActivity();
-  if (paths.size() > finder_sync::kMostBadgesPerCall) {
+  if (paths.size() > protocol::kMostBadgesPerCall) {
     sendErrorReply(QDBusError::InvalidArgs,
-                   QStringLiteral("at most %1 paths a call").arg(finder_sync::kMostBadgesPerCall));
+                   QStringLiteral("at most %1 paths a call").arg(protocol::kMostBadgesPerCall));
     return;
   }
   std::vector<NSURL> urls;

@@ -41,7 +41,7 @@ class ScriptedModalAnswers {
 // runs after the reply has gone, and ActionFinished reports when it has run out.
 class FinderSyncService : public QObject, protected QDBusContext {
   Q_OBJECT
-  // moc takes only a literal here: finder_sync::kInterface, which the bus tests hold it to.
+  // moc takes only a literal here: protocol::kInterface, which the bus tests hold it to.
   Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.FinderSync")
 
  public:

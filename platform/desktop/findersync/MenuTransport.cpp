@@ -16,7 +16,9 @@ namespace platform::desktop {
 
 namespace {
 
-namespace json = finder_sync::menu_json;
+namespace json = protocol::menu_json;
+using protocol::JsonReader;
+using protocol::JsonWriter;
 using Kind = JsonReader::Kind;
 
 constexpr std::array<std::pair<NSImage::Kind, const char*>, 5> kKindNames = {{
@@ -49,7 +51,7 @@ bool readsAsItIs(std::string_view text) {
       ++i;
       continue;
     }
-    const auto [point, length] = utf8CharacterAt(text, i);
+    const auto [point, length] = protocol::utf8CharacterAt(text, i);
     if (length == 0 || point == 0xfeff || (point >= 0xfdd0 && point <= 0xfdef) ||
         (point & 0xfffe) == 0xfffe) {
       return false;

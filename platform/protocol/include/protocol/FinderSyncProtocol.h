@@ -3,7 +3,7 @@
 // The file manager's calls to its extension on the session bus: the extension's service
 // (FinderSyncService), the stand-in's client (FinderSyncClient) and the file-manager modules'
 // GLib core all read these names. Plain constants only, so code without Qt can include it.
-namespace platform::desktop::finder_sync {
+namespace platform::protocol {
 
 // Answered by the process that owns the extension's bundle identifier.
 inline constexpr char kService[] = "com.quenlow.plovanemenu.findersyncextension";
@@ -96,4 +96,4 @@ inline constexpr char kCanvasKind[] = "canvas";
 
 }  // namespace menu_json
 
-}  // namespace platform::desktop::finder_sync
+}  // namespace platform::protocol

@@ -2,7 +2,7 @@
 
 // What the stand-in file manager keeps in its own defaults domain, shared with the programs that
 // set its directory set or flip its display of hidden files, and read by the file-manager modules.
-namespace platform::desktop::host_state {
+namespace platform::protocol::host_state {
 
 inline constexpr char kDomain[] = "com.quenlow.plovanefinder";
 inline constexpr char kDirectoryURLs[] = "DirectoryURLs";  // array of folder paths
@@ -11,4 +11,4 @@ inline constexpr char kShowsHiddenFiles[] = "ShowsHiddenFiles";
 // which this user switched the menu off; every other one shows it.
 inline constexpr char kDisabledFileManagers[] = "DisabledFileManagers";
 
-}  // namespace platform::desktop::host_state
+}  // namespace platform::protocol::host_state

@@ -6,7 +6,7 @@
 
 // The one rule for "inside a monitored folder", shared by the extension's bus service and the
 // file-manager modules (no Qt, no GLib: both link it).
-namespace platform {
+namespace platform::protocol {
 
 // `path` made absolute (against the working directory) with every ".", ".." and empty component
 // taken out, so "/w/../x//y/" reads "/x/y". Lexical only: symbolic links are not looked at.
@@ -29,4 +29,4 @@ bool isInsideAnyFolder(std::span<const std::string> folders, std::string_view it
 // of both the item and the folders are resolved, since the command follows them.
 bool actsInsideAnyFolder(std::span<const std::string> folders, std::string_view item);
 
-}  // namespace platform
+}  // namespace platform::protocol

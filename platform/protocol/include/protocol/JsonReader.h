@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace platform::protocol {
 
 // One JSON text (RFC 8259) read front to back without building a tree: the caller asks for what
 // it expects next and skips the rest. A departure from the grammar (a string that is not UTF-8
@@ -69,4 +69,4 @@ class JsonReader {
   bool tooDeep_ = false;
 };
 
-}  // namespace platform
+}  // namespace platform::protocol

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace platform::protocol {
 
 // JSON text written front to back without a tree of objects, in the compact form the menu has
 // always crossed the bus in: no whitespace, each object's keys in the order the caller gives them
@@ -40,4 +40,4 @@ class JsonWriter {
 // characters (by their short forms where JSON has one). Other bytes are kept as they are.
 void appendJsonString(std::string& out, std::string_view text);
 
-}  // namespace platform
+}  // namespace platform::protocol

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace platform::desktop {
+namespace platform::protocol {
 
 // The icon theme's names for the platform images this system asks for, best first: template
 // images are drawn in one colour, like the theme's symbolic icons. Shared by the Qt drawing and
@@ -17,4 +17,4 @@ inline const std::map<std::string, std::vector<std::string>>& systemImageIconNam
   return names;
 }
 
-}  // namespace platform::desktop
+}  // namespace platform::protocol

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace platform {
+namespace platform::protocol {
 
 // The character whose UTF-8 sequence starts at `at` in `text`, and the sequence's length; a
 // length of 0 where none starts: a lone continuation byte, an overlong form, a surrogate, beyond
@@ -14,4 +14,4 @@ struct Utf8Character {
 };
 Utf8Character utf8CharacterAt(std::string_view text, std::size_t at);
 
-}  // namespace platform
+}  // namespace platform::protocol
