@@ -26,10 +26,8 @@ void FileManagerRestart::start() {
   const auto program = platform::desktop::findOnPath({manager_.program});
   if (!program) return end(tr("%1 is not installed.").arg(QString::fromStdString(manager_.name)));
   // Asked to quit, the running instance ends; the command itself may stay until it has.
-  quit_.setProgram(QString::fromStdString(program->string()));
-  quit_.setArguments({QStringLiteral("-q")});
-  quit_.setStandardInputFile(QProcess::nullDevice());
-  quit_.start();
+  quit_.emplace(std::vector<std::string>{program->string(), "-q"},
+                platform::desktop::ChildProgram::Output::dropped);
   pollsLeft_ = kPolls;
   poll_.start();
 }
@@ -59,10 +57,7 @@ void FileManagerRestart::waitForQuit() {
 void FileManagerRestart::end(const QString& failure) {
   poll_.stop();
   // A quit command that outlived its file manager has nothing left to do.
-  if (quit_.state() != QProcess::NotRunning) {
-    quit_.kill();
-    quit_.waitForFinished();
-  }
+  quit_.reset();
   emit finished(failure);
   deleteLater();
 }

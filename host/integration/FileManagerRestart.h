@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QObject>
-#include <QProcess>
 #include <QString>
 #include <QTimer>
+#include <optional>
 #include <vector>
 
+#include "desktop/ProgramLauncher.h"
 #include "desktop/filemanagers/RunningFileManagers.h"
 
 namespace plovane::integration {
@@ -32,7 +33,7 @@ class FileManagerRestart final : public QObject {
 
   platform::desktop::FileManager manager_;
   std::vector<platform::desktop::FileManagerProcess> processes_;
-  QProcess quit_;
+  std::optional<platform::desktop::ChildProgram> quit_;
   QTimer poll_;
   int pollsLeft_ = 0;
 };

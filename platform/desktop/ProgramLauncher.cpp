@@ -1,5 +1,6 @@
 #include "desktop/ProgramLauncher.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/syscall.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
@@ -40,11 +42,15 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
   return result;
 }
 
-// Waits until the child ends or the time is up, without taking its exit status (a process
-// handle, so Linux 5.3 or later).
-void waitForEnd(pid_t child, std::chrono::milliseconds wait) {
+// A handle that becomes readable once the child has ended (Linux 5.3 or later, close-on-exec
+// always), or -1.
+int endHandleOf(pid_t child) {
   // By number: glibc 2.36 declares pidfd_open without C linkage for C++.
-  const int handle = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+  return static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+}
+
+// Waits until the child behind `handle` ends or the time is up, without taking its exit status.
+void waitForEnd(int handle, std::chrono::milliseconds wait) {
   if (handle < 0) return;
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
@@ -54,7 +60,6 @@ void waitForEnd(pid_t child, std::chrono::milliseconds wait) {
     const int ready = ::poll(&ended, 1, static_cast<int>(std::max<long>(left.count(), 0)));
     if (ready >= 0 || errno != EINTR) break;
   }
-  ::close(handle);
 }
 
 // A child that outlives the wait is still ours to reap, so it never lingers as a zombie.
@@ -66,6 +71,20 @@ void reapWhenItEnds(pid_t child) {
   }).detach();
 }
 
+// What the child does between its fork and its exec: only the spawn's own file actions, which
+// are safe there.
+class FileActions {
+ public:
+  FileActions() { ::posix_spawn_file_actions_init(&actions_); }
+  ~FileActions() { ::posix_spawn_file_actions_destroy(&actions_); }
+  FileActions(const FileActions&) = delete;
+  FileActions& operator=(const FileActions&) = delete;
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
 // Starts the program in a session of its own: the one way programs are started here. No fork of
 // our own: the callers are threaded, and a forked copy of a threaded process may only exec.
 struct Spawned {
@@ -73,25 +92,83 @@ struct Spawned {
   int error = 0;  // why it could not be started, or 0
 };
 
-Spawned spawnInOwnSession(const std::vector<std::string>& arguments,
-                          const std::optional<std::filesystem::path>& workingDirectory) {
+Spawned spawnInOwnSession(const std::vector<std::string>& arguments, FileActions& actions) {
   auto argv = arguments;
   auto argvPointers = pointers(argv);
   posix_spawnattr_t attributes;
   ::posix_spawnattr_init(&attributes);
   ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
-  posix_spawn_file_actions_t actions;
-  ::posix_spawn_file_actions_init(&actions);
-  if (workingDirectory) ::posix_spawn_file_actions_addchdir_np(&actions, workingDirectory->c_str());
   pid_t program = 0;
-  const int failed = ::posix_spawnp(&program, argvPointers[0], &actions, &attributes,
+  const int failed = ::posix_spawnp(&program, argvPointers[0], actions.get(), &attributes,
                                     argvPointers.data(), environ);
-  ::posix_spawn_file_actions_destroy(&actions);
   ::posix_spawnattr_destroy(&attributes);
   return failed == 0 ? Spawned{program, 0} : Spawned{-1, failed};
 }
 
+std::string cannotRun(const std::string& program, int error) {
+  return "cannot run " + program + ": " + std::strerror(error);
+}
+
+void closeIfOpen(int descriptor) {
+  if (descriptor >= 0) ::close(descriptor);
+}
+
 }  // namespace
+
+ChildProgram::ChildProgram(const std::vector<std::string>& arguments, Output output) {
+  if (arguments.empty()) {
+    failure_ = "nothing to start";
+    return;
+  }
+  FileActions actions;
+  ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  // Close-on-exec, so that no program started meanwhile by another thread holds them open.
+  int outputPipe[2] = {-1, -1}, errorsPipe[2] = {-1, -1};
+  if (output == Output::piped) {
+    if (::pipe2(outputPipe, O_CLOEXEC) != 0 || ::pipe2(errorsPipe, O_CLOEXEC) != 0) {
+      failure_ = cannotRun(arguments[0], errno);
+      for (const int end : {outputPipe[0], outputPipe[1]}) closeIfOpen(end);
+      return;
+    }
+    ::posix_spawn_file_actions_adddup2(actions.get(), outputPipe[1], STDOUT_FILENO);
+    ::posix_spawn_file_actions_adddup2(actions.get(), errorsPipe[1], STDERR_FILENO);
+  } else {
+    ::posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    ::posix_spawn_file_actions_adddup2(actions.get(), STDOUT_FILENO, STDERR_FILENO);
+  }
+  const auto started = spawnInOwnSession(arguments, actions);
+  // The child's ends are the child's alone: our copies would keep the pipes from closing.
+  closeIfOpen(outputPipe[1]);
+  closeIfOpen(errorsPipe[1]);
+  output_ = outputPipe[0];
+  errors_ = errorsPipe[0];
+  if (started.error != 0) {
+    failure_ = cannotRun(arguments[0], started.error);
+    return;
+  }
+  pid_ = started.pid;
+  handle_ = endHandleOf(pid_);
+}
+
+ChildProgram::~ChildProgram() {
+  finish(std::chrono::milliseconds(0));
+  for (const int descriptor : {output_, errors_, handle_}) closeIfOpen(descriptor);
+}
+
+std::optional<int> ChildProgram::finish(std::chrono::milliseconds wait) {
+  if (pid_ <= 0) return std::nullopt;
+  waitForEnd(handle_, wait);
+  int status = 0;
+  const bool ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
+  if (!ended) {
+    // Not yet reaped, so the pid is still this child's and no other process's.
+    ::kill(pid_, SIGKILL);
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+  }
+  pid_ = -1;
+  return ended ? std::optional<int>(status) : std::nullopt;
+}
 
 EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
                                  std::chrono::milliseconds wait) {
@@ -100,13 +177,16 @@ EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
     outcome.failure = "nothing to start";
     return outcome;
   }
-  const auto started = spawnInOwnSession(arguments, std::nullopt);
+  FileActions inherited;
+  const auto started = spawnInOwnSession(arguments, inherited);
   if (started.error != 0) {
-    outcome.failure = "cannot run " + arguments[0] + ": " + std::strerror(started.error);
+    outcome.failure = cannotRun(arguments[0], started.error);
     return outcome;
   }
   const pid_t program = started.pid;
-  waitForEnd(program, wait);
+  const int handle = endHandleOf(program);
+  waitForEnd(handle, wait);
+  closeIfOpen(handle);
   int status = 0;
   if (::waitpid(program, &status, WNOHANG) != program) {
     reapWhenItEnds(program);
@@ -126,7 +206,11 @@ std::optional<std::string> startDetached(
     const std::vector<std::string>& arguments,
     const std::optional<std::filesystem::path>& workingDirectory) {
   if (arguments.empty()) return "nothing to start";
-  const auto started = spawnInOwnSession(arguments, workingDirectory);
+  FileActions actions;
+  if (workingDirectory) {
+    ::posix_spawn_file_actions_addchdir_np(actions.get(), workingDirectory->c_str());
+  }
+  const auto started = spawnInOwnSession(arguments, actions);
   if (started.error == 0) {
     reapWhenItEnds(started.pid);
     return std::nullopt;
@@ -136,7 +220,7 @@ std::optional<std::string> startDetached(
   if (workingDirectory && !std::filesystem::is_directory(*workingDirectory, ec)) {
     return "cannot enter " + workingDirectory->string();
   }
-  return "cannot run " + arguments[0] + ": " + std::strerror(started.error);
+  return cannotRun(arguments[0], started.error);
 }
 
 std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& names) {

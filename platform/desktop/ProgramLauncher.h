@@ -34,6 +34,41 @@ struct EarlyOutcome {
 EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
                                  std::chrono::milliseconds wait);
 
+// A program this process starts and answers for, in a session of its own like every program
+// started here: its standard input reads /dev/null, and its standard output and error either come
+// back through pipes or are dropped. Its holder decides when it ends: one still running when the
+// handle goes is killed. Either way it is reaped, never left a zombie.
+class ChildProgram {
+ public:
+  enum class Output { dropped, piped };
+
+  ChildProgram(const std::vector<std::string>& arguments, Output output);
+  ~ChildProgram();
+  ChildProgram(const ChildProgram&) = delete;
+  ChildProgram& operator=(const ChildProgram&) = delete;
+
+  bool started() const { return failure_.empty(); }
+  // Why it could not be started.
+  const std::string& failure() const { return failure_; }
+  // The read ends of its standard output and error (-1 when dropped), and a handle that becomes
+  // readable once it has ended (-1 where the kernel offers none).
+  int output() const { return output_; }
+  int errors() const { return errors_; }
+  int endHandle() const { return handle_; }
+
+  // Waits at most `wait` for it to end, kills it if it has not, and reaps it. Its status as
+  // waitpid() reports it, or none when it had to be killed (or was never started or is already
+  // reaped).
+  std::optional<int> finish(std::chrono::milliseconds wait);
+
+ private:
+  pid_t pid_ = -1;
+  int output_ = -1;
+  int errors_ = -1;
+  int handle_ = -1;
+  std::string failure_;
+};
+
 // The first of `names` found as an executable on $PATH.
 std::optional<std::filesystem::path> findOnPath(const std::vector<std::string>& names);
 

@@ -13,7 +13,8 @@ struct ProgramOutput {
   QString failure;   // its error output, or why it could not run
 };
 
-// Runs `program` with `arguments` (no shell) and waits for it, at most ten seconds.
+// Runs `program` with `arguments` (no shell), its standard input reading /dev/null, and waits for
+// it, at most ten seconds.
 ProgramOutput runForOutput(const std::filesystem::path& program, const QStringList& arguments);
 
 }  // namespace platform::desktop

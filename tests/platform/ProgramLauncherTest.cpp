@@ -1,6 +1,7 @@
 #include "desktop/ProgramLauncher.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <csignal>
@@ -74,6 +75,24 @@ TEST(ProgramLauncherTest, LeavesAProgramStillRunningAfterTheWaitAndReapsItLater)
     if (!reaped) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   EXPECT_TRUE(reaped);
+}
+
+// Its holder decides: a program still running is killed when its holder is done with it.
+TEST(ProgramLauncherTest, AChildProgramEndsWhenItsHolderFinishesIt) {
+  ChildProgram failing({"false"}, ChildProgram::Output::dropped);
+  ASSERT_TRUE(failing.started()) << failing.failure();
+  const auto status = failing.finish(std::chrono::seconds(10));
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1);
+
+  ChildProgram sleeping({"sleep", "120"}, ChildProgram::Output::dropped);
+  ASSERT_TRUE(sleeping.started());
+  EXPECT_EQ(sleeping.finish(std::chrono::milliseconds(0)), std::nullopt);
+  EXPECT_EQ(sleeping.finish(std::chrono::milliseconds(0)), std::nullopt);
+
+  const ChildProgram missing({"/no/such/program"}, ChildProgram::Output::piped);
+  EXPECT_FALSE(missing.started());
+  EXPECT_NE(missing.failure().find("/no/such/program"), std::string::npos) << missing.failure();
 }
 
 TEST(BundleRegistryTest, FindsBundlesByIdentifierUnderTheApplicationsRoot) {
