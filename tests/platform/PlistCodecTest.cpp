@@ -44,10 +44,16 @@ std::string decodeFailure(const Bytes& bytes) {
   return error != nullptr ? error->reason : "";
 }
 
+// Why encoding `value` fails, or "". The check made before a setting is stored must give the
+// same reason without encoding; only the encoded size is beyond it.
 std::string encodeFailure(const PlistValue& value) {
   auto result = encodeBinaryPlist(value);
   auto* error = std::get_if<std::string>(&result);
-  return error != nullptr ? *error : "";
+  const std::string failure = error != nullptr ? *error : "";
+  if (failure.find("more than 1 MiB") == std::string::npos) {
+    EXPECT_EQ(whyPlistCannotBeStored(value).value_or(""), failure);
+  }
+  return failure;
 }
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
