@@ -7,8 +7,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusReply>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStringList>
 #include <algorithm>
 #include <map>
@@ -213,15 +211,7 @@ bool DesktopWorkspace::launchAppWithBundleIdentifier(const std::string& bundleId
   return true;
 }
 
-std::optional<NSScreen> DesktopWorkspace::mainScreen() const {
-  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
-    if (const QScreen* screen = QGuiApplication::primaryScreen();
-        screen != nullptr && !screen->name().isEmpty()) {
-      return NSScreen{screen->name().toStdString()};
-    }
-  }
-  return NSScreen{kAnyScreen};
-}
+std::optional<NSScreen> DesktopWorkspace::mainScreen() const { return NSScreen{kAnyScreen}; }
 
 std::optional<NSError> DesktopWorkspace::setDesktopImageURL(const NSURL& url, const NSScreen&) {
   // As on the original platform, only an image file can become the picture.

@@ -1,9 +1,7 @@
 #include "desktop/DisplayModals.h"
 
 #include <QGuiApplication>
-#include <cstdlib>
 #include <filesystem>
-#include <string_view>
 
 #include "desktop/QtModals.h"
 #include "platform/NSBundle.h"
@@ -27,24 +25,10 @@ QString programDisplayName() {
 
 }  // namespace
 
-bool hasDisplay() {
-  const char* platformName = std::getenv("QT_QPA_PLATFORM");
-  if (platformName != nullptr && std::string_view(platformName) == "offscreen") return false;
-  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
-    const char* value = std::getenv(variable);
-    if (value != nullptr && *value != '\0') return true;
-  }
-  return false;
-}
-
 std::unique_ptr<Modals> modalsFor(bool display, SystemLog& log, QObject& mainThread,
                                   ScriptedModals*& scripted) {
   if (display) return std::make_unique<QtModals>(programDisplayName());
-  auto answered = std::make_unique<ScriptedModals>(log, mainThread);
-  if (const char* file = std::getenv("PLOVANE_MODAL_ANSWERS"); file != nullptr && *file != '\0') {
-    if (auto why = answered->loadAnswers(file)) log.log(*why);
-  }
-  log.log("no display: modals are answered from a script and written here");
+  auto answered = ScriptedModals::withoutDisplay(log, mainThread);
   scripted = answered.get();
   return answered;
 }

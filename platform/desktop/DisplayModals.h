@@ -8,10 +8,6 @@
 
 namespace platform::desktop {
 
-// Whether a person can see this program's windows: a display is set and Qt is not told to
-// draw offscreen.
-bool hasDisplay();
-
 // Dialogs for the person at the display; otherwise answers from $PLOVANE_MODAL_ANSWERS (and,
 // for the extension, from the bus), each modal written to the log as it is shown. `scripted`
 // is set to the scripted modals when those are chosen.

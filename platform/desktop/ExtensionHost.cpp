@@ -1,15 +1,13 @@
 #include "desktop/ExtensionHost.h"
 
-#include <QApplication>
-#include <QClipboard>
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QTimer>
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
 
-#include "desktop/DesktopPlatform.h"
-#include "desktop/DisplayModals.h"
+#include "desktop/DesktopCoreServices.h"
 #include "desktop/IdleExit.h"
 #include "desktop/ProgramLauncher.h"
 #include "desktop/ProgramStart.h"
@@ -17,6 +15,9 @@
 #include "desktop/ScriptedModals.h"
 #include "desktop/SettingsFolderWatch.h"
 #include "desktop/StreamSystemLog.h"
+#include "desktop/display/DisplayHelper.h"
+#include "desktop/display/HelperModals.h"
+#include "desktop/display/HelperPasteboard.h"
 #include "desktop/findersync/FinderSyncService.h"
 #include "protocol/FinderSyncProtocol.h"
 
@@ -37,13 +38,25 @@ RunningApplicationRegistration* publish(QDBusConnection& bus, FinderSyncService&
   return published ? registration : nullptr;
 }
 
+// The extension shows no windows of its own: its dialogs are the display helper's.
+class NoWindows final : public WindowServer {
+ public:
+  void orderFront(NSWindow&) override {}
+  void orderOut(NSWindow&) override {}
+  void windowChanged(NSWindow&) override {}
+  void activateIgnoringOtherApps() override {}
+  void setActivationPolicy(NSApplicationActivationPolicy) override {}
+  void terminate() override { QCoreApplication::quit(); }
+};
+
 }  // namespace
 
 int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
                      const PrincipalFactory& makePrincipal) {
   const bool display = prepareDisplay();
-  QApplication application(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
+  // Qt Core and Qt D-Bus only, so that the bus's start of the extension answers its first menu
+  // soon: what needs Qt's GUI libraries is the display helper's.
+  QCoreApplication application(argc, argv);
   auto bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) {
     std::cerr << "plovane-menu-extension: no session bus to serve the file manager on\n";
@@ -52,13 +65,31 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   StreamSystemLog log;
   UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
                             [&log](const std::string& line) { log.log(line); });
-  ScriptedModals* scripted = nullptr;
-  const auto modals = modalsFor(display, log, application, scripted);
-  DesktopPlatform services(defaults, log, bundle, BundleRegistry::defaultApplicationsRoot(),
-                           application, *modals, bus);
-  const auto principal = makePrincipal(services.platform);
+  DesktopCoreServices services(defaults, log, BundleRegistry::defaultApplicationsRoot(),
+                               application, bus);
+  DisplayHelper helper({(bundle.bundlePath() / "plovane-menu-extension-display").string()}, log);
+  HelperPasteboard pasteboard(helper);
+  HelperModals dialogs(helper);
+  const auto scripted = display ? nullptr : ScriptedModals::withoutDisplay(log, application);
+  NoWindows windows;
+  Platform platform{defaults,
+                    services.runLoop,
+                    log,
+                    services.finderSyncController,
+                    bundle,
+                    services.workspace,
+                    scripted ? static_cast<Modals&>(*scripted) : dialogs,
+                    services.notificationCenter,
+                    pasteboard,
+                    services.fileManager,
+                    services.calendar,
+                    services.appleScript,
+                    services.keyboardEvents,
+                    windows,
+                    services.composeEmail};
+  const auto principal = makePrincipal(platform);
   FinderSyncService service(*principal, services.finderSyncController, services.runLoop,
-                            bundle.bundlePath() / "Resources", scripted);
+                            bundle.bundlePath() / "Resources", scripted.get());
   service.setFailureNotices(&services.failureNotices);
   // A folder switched on in the settings app reaches the file managers' directory set at once,
   // before any of them asks for a menu.
@@ -70,13 +101,13 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
     return 1;
   }
   // The session bus starts the extension again at the next call, so an idle one need not stay,
-  // unless a file manager keeps it, or what it copied would leave the clipboard with it.
+  // unless a file manager keeps it, or it shows a dialog, or what it copied would leave the
+  // clipboard with it. Drawn offscreen, no other program reads that clipboard.
   IdleExit idleExit(services.runLoop, log, IdleExit::secondsFromEnvironment(log),
                     {.busy =
                          [&] {
-                           return service.busy() || service.attached() ||
-                                  QApplication::activeModalWidget() != nullptr ||
-                                  QApplication::clipboard()->ownsClipboard();
+                           return service.busy() || service.attached() || helper.asking() ||
+                                  (display && helper.holdsClipboard());
                          },
                      .release = [&] { bus.unregisterService(protocol::kService); },
                      .quit = [&] { application.quit(); }});

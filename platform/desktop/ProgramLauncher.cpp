@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -121,9 +122,20 @@ ChildProgram::ChildProgram(const std::vector<std::string>& arguments, Output out
     return;
   }
   FileActions actions;
-  ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   // Close-on-exec, so that no program started meanwhile by another thread holds them open.
   int outputPipe[2] = {-1, -1}, errorsPipe[2] = {-1, -1};
+  if (output == Output::conversation) {
+    // One socket both ways: the child reads it as its standard input and writes its standard
+    // output to it; its errors go where ours go.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, outputPipe) != 0) {
+      failure_ = cannotRun(arguments[0], errno);
+      return;
+    }
+    ::posix_spawn_file_actions_adddup2(actions.get(), outputPipe[1], STDIN_FILENO);
+    ::posix_spawn_file_actions_adddup2(actions.get(), outputPipe[1], STDOUT_FILENO);
+  } else {
+    ::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  }
   if (output == Output::piped) {
     if (::pipe2(outputPipe, O_CLOEXEC) != 0 || ::pipe2(errorsPipe, O_CLOEXEC) != 0) {
       failure_ = cannotRun(arguments[0], errno);
@@ -132,7 +144,7 @@ ChildProgram::ChildProgram(const std::vector<std::string>& arguments, Output out
     }
     ::posix_spawn_file_actions_adddup2(actions.get(), outputPipe[1], STDOUT_FILENO);
     ::posix_spawn_file_actions_adddup2(actions.get(), errorsPipe[1], STDERR_FILENO);
-  } else {
+  } else if (output == Output::dropped) {
     ::posix_spawn_file_actions_addopen(actions.get(), STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     ::posix_spawn_file_actions_adddup2(actions.get(), STDOUT_FILENO, STDERR_FILENO);
   }

@@ -36,11 +36,13 @@ EarlyOutcome startAndWaitBriefly(const std::vector<std::string>& arguments,
 
 // A program this process starts and answers for, in a session of its own like every program
 // started here: its standard input reads /dev/null, and its standard output and error either come
-// back through pipes or are dropped. Its holder decides when it ends: one still running when the
-// handle goes is killed. Either way it is reaped, never left a zombie.
+// back through pipes or are dropped; or, for a conversation, its standard input and output are
+// one socket whose other end is ours and its errors go where ours go. Its holder decides when it
+// ends: one still running when the handle goes is killed. Either way it is reaped, never left a
+// zombie.
 class ChildProgram {
  public:
-  enum class Output { dropped, piped };
+  enum class Output { dropped, piped, conversation };
 
   ChildProgram(const std::vector<std::string>& arguments, Output output);
   ~ChildProgram();
@@ -50,7 +52,8 @@ class ChildProgram {
   bool started() const { return failure_.empty(); }
   // Why it could not be started.
   const std::string& failure() const { return failure_; }
-  // The read ends of its standard output and error (-1 when dropped), and a handle that becomes
+  // The read ends of its standard output and error (-1 when dropped; for a conversation, our end
+  // of the socket, and no errors), and a handle that becomes
   // readable once it has ended (-1 where the kernel offers none).
   int output() const { return output_; }
   int errors() const { return errors_; }

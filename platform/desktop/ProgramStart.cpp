@@ -5,7 +5,6 @@
 #include <iostream>
 #include <string_view>
 
-#include "desktop/DisplayModals.h"
 #include "desktop/StreamSystemLog.h"
 #include "desktop/XDisplayReach.h"
 
@@ -25,6 +24,22 @@ bool takeHomeArgument(int& index, int argc, char** argv) {
   ::setenv("PLOVANE_HOME", argv[++index], 1);
   return true;
 }
+
+namespace {
+
+// Whether a person can see this program's windows: a display is set and Qt is not told to
+// draw offscreen.
+bool hasDisplay() {
+  const char* platformName = std::getenv("QT_QPA_PLATFORM");
+  if (platformName != nullptr && std::string_view(platformName) == "offscreen") return false;
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+    const char* value = std::getenv(variable);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 bool prepareDisplay() {
   bool display = hasDisplay();

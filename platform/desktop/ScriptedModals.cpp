@@ -1,8 +1,20 @@
 #include "desktop/ScriptedModals.h"
 
+#include <cstdlib>
+
 #include <fstream>
 
 namespace platform::desktop {
+
+std::unique_ptr<ScriptedModals> ScriptedModals::withoutDisplay(SystemLog& log,
+                                                               QObject& mainThread) {
+  auto answered = std::make_unique<ScriptedModals>(log, mainThread);
+  if (const char* file = std::getenv("PLOVANE_MODAL_ANSWERS"); file != nullptr && *file != '\0') {
+    if (auto why = answered->loadAnswers(file)) log.log(*why);
+  }
+  log.log("no display: modals are answered from a script and written here");
+  return answered;
+}
 
 std::optional<std::string> ScriptedModals::loadAnswers(const std::filesystem::path& file) {
   std::ifstream in(file);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@ namespace platform::desktop {
 class ScriptedModals final : public Modals, public ScriptedModalAnswers {
  public:
   ScriptedModals(SystemLog& log, QObject& mainThread) : log_(log), runLoop_(mainThread) {}
+  // Those of a program that found no display: first answered from $PLOVANE_MODAL_ANSWERS, and a
+  // log line says that modals are scripted.
+  static std::unique_ptr<ScriptedModals> withoutDisplay(SystemLog& log, QObject& mainThread);
 
   // Reads the answers of `file`; why not, when it cannot be read or holds a line that is no answer.
   std::optional<std::string> loadAnswers(const std::filesystem::path& file);

@@ -1,11 +1,17 @@
-// One body for both backends: what a program reads back of the text it put on the pasteboard.
+// One body for every pasteboard: what a program reads back of the text it put on the pasteboard,
+// in the sim, through Qt's clipboard, and through the extension's display helper.
 #include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <memory>
 
 #include <QApplication>
+#include <string>
+
 #include "desktop/DesktopPasteboard.h"
+#include "desktop/display/DisplayHelper.h"
+#include "desktop/display/HelperPasteboard.h"
+#include "sim/RecordingSystemLog.h"
 #include "sim/SimServices.h"
 
 #include "support/QtApplication.h"
@@ -14,17 +20,22 @@
 namespace platform {
 namespace {
 
-class PasteboardContractTest : public ::testing::TestWithParam<bool> {
+class PasteboardContractTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    if (GetParam()) {
+    if (GetParam() == "Desktop") {
       pasteboard = std::make_unique<desktop::DesktopPasteboard>(
           *plovane::testing::qtApplication().clipboard());
+    } else if (GetParam() == "Helper") {
+      plovane::testing::qtApplication();
+      pasteboard = std::make_unique<desktop::HelperPasteboard>(helper);
     } else {
       pasteboard = std::make_unique<sim::SimPasteboard>(transcript);
     }
   }
   sim::Transcript transcript;
+  sim::RecordingSystemLog log;
+  desktop::DisplayHelper helper{{PLOVANE_DISPLAY_HELPER}, log};
   std::unique_ptr<NSPasteboard> pasteboard;
 };
 
@@ -39,8 +50,9 @@ TEST_P(PasteboardContractTest, TextReadsBackUntilTheNextDeclaration) {
   EXPECT_EQ(pasteboard->stringForType(NSPasteboardTypeString), std::nullopt);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, PasteboardContractTest, ::testing::Values(false, true),
-                         [](const auto& backend) { return backend.param ? "Desktop" : "Sim"; });
+INSTANTIATE_TEST_SUITE_P(Backends, PasteboardContractTest,
+                         ::testing::Values("Sim", "Desktop", "Helper"),
+                         [](const auto& backend) { return backend.param; });
 
 TEST(DesktopPasteboardTest, TakesTextOnlyAndLeavesTheClipboardAsItWas) {
   QClipboard& clipboard = *plovane::testing::qtApplication().clipboard();
