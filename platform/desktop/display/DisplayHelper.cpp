@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 
@@ -119,8 +120,20 @@ void DisplayHelper::ended(const std::string& why) {
 void DisplayHelper::stopIfIdle() {
   if (!running() || !open_.empty() || holdsClipboard_) return;
   hangUp();
-  program_->finish(kHelperEnds);
-  program_.reset();
+  // Reaped once it has ended, without holding up the menus meanwhile.
+  const int end = program_->endHandle();
+  if (end < 0) {
+    program_->finish(kHelperEnds);
+    program_.reset();
+    return;
+  }
+  auto leaving = std::make_shared<std::unique_ptr<ChildProgram>>(std::move(program_));
+  auto* ended = new QSocketNotifier(end, QSocketNotifier::Read);
+  QObject::connect(ended, &QSocketNotifier::activated, ended, [ended, leaving] {
+    ended->setEnabled(false);
+    leaving->reset();
+    ended->deleteLater();
+  });
 }
 
 }  // namespace platform::desktop
