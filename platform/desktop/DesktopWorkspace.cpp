@@ -24,6 +24,8 @@ namespace platform::desktop {
 
 namespace {
 
+// The desktop picture is the session's, whatever the screen: one name stands for them all, and
+// asking Qt Gui for the real one would load it into the extension for nothing.
 const std::string kAnyScreen = "default";
 
 // Where the original platform turns extensions on. Here an installed extension is on once the
