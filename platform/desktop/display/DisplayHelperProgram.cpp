@@ -118,6 +118,7 @@ class DisplayHelperServer {
     } else if (use == "set") {
       copied_ = request["text"].toString();
       owned_ = false;
+      // Held already while the clipboard takes it, so that the change this makes notes the owner.
       holdsCopy_ = true;
       holdsCopy_ = pasteboard_.setString(copied_.toStdString(), NSPasteboardTypeString);
       answer["done"] = holdsCopy_;
