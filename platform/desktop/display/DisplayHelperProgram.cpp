@@ -111,21 +111,23 @@ class DisplayHelperServer {
 
   void useClipboard(int exchange, const QJsonObject& request) {
     const QString use = request["clipboard"].toString();
+    const std::string type = request["type"].toString().toStdString();
     QJsonObject answer{{"id", exchange}, {"done", true}};
     if (use == "clear") {
       holdsCopy_ = false;
       pasteboard_.declareTypes({});
     } else if (use == "set") {
-      copied_ = request["text"].toString();
+      const std::string text = display::bytesOf(request["text"]);
+      copied_ = QString::fromStdString(text);
       owned_ = false;
       // Held already while the clipboard takes it, so that the change this makes notes the owner.
       holdsCopy_ = true;
-      holdsCopy_ = pasteboard_.setString(copied_.toStdString(), NSPasteboardTypeString);
+      holdsCopy_ = pasteboard_.setString(text, type);
       answer["done"] = holdsCopy_;
     } else {
-      const auto text = pasteboard_.stringForType(NSPasteboardTypeString);
+      const auto text = pasteboard_.stringForType(type);
       answer["done"] = text.has_value();
-      if (text) answer["text"] = QString::fromStdString(*text);
+      if (text) answer["text"] = display::exactText(*text);
     }
     lines_.send(answer);
   }

@@ -10,14 +10,8 @@ namespace {
 QString text(const std::string& value) { return QString::fromStdString(value); }
 std::string text(const QJsonValue& value) { return value.toString().toStdString(); }
 
-// Paths are bytes, not always UTF-8: percent-encoded they cross exactly.
-QString pathText(const NSURL& url) {
-  return QString::fromLatin1(QByteArray::fromStdString(url.path()).toPercentEncoding("/"));
-}
-NSURL urlFrom(const QJsonValue& value) {
-  return NSURL::fileURLWithPath(
-      QByteArray::fromPercentEncoding(value.toString().toLatin1()).toStdString());
-}
+QString pathText(const NSURL& url) { return exactText(url.path()); }
+NSURL urlFrom(const QJsonValue& value) { return NSURL::fileURLWithPath(bytesOf(value)); }
 
 QJsonArray pathsOf(const std::vector<NSURL>& urls) {
   QJsonArray paths;
@@ -28,6 +22,15 @@ QJsonArray pathsOf(const std::vector<NSURL>& urls) {
 constexpr const char* kStyles[] = {"warning", "informational", "critical"};
 
 }  // namespace
+
+// Percent-encoded, so that names that are not UTF-8 cross too.
+QString exactText(const std::string& bytes) {
+  return QString::fromLatin1(QByteArray::fromStdString(bytes).toPercentEncoding("/"));
+}
+
+std::string bytesOf(const QJsonValue& text) {
+  return QByteArray::fromPercentEncoding(text.toString().toLatin1()).toStdString();
+}
 
 QJsonObject describe(const NSAlert& alert) {
   QJsonArray buttons;

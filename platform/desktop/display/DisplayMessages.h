@@ -11,9 +11,13 @@ namespace platform::desktop {
 // (JsonLines). Every exchange carries the asker's "id":
 //   {"show":"alert"|"open"|"save", ...the alert or panel}  answered {"response":R, ...choice}
 //   while an alert is up: {"pressed":I} for a button, answered {"ended":true|false}
-//   {"clipboard":"clear"|"set"|"get", "text":T}            answered {"done":B, "text":T}
+//   {"clipboard":"clear"|"set"|"get", "type":Y, "text":T}  answered {"done":B, "text":T}
 // and, unasked, {"clipboardLost":true} once another program has taken the clipboard.
 namespace display {
+
+// Bytes (a path, a copied text) as a JSON string that gives them back exactly, UTF-8 or not.
+QString exactText(const std::string& bytes);
+std::string bytesOf(const QJsonValue& text);
 
 QJsonObject describe(const NSAlert& alert);
 // The alert described, its buttons without targets.

@@ -1,14 +1,8 @@
 #include "desktop/display/HelperPasteboard.h"
 
-#include <QString>
+#include "desktop/display/DisplayMessages.h"
 
 namespace platform::desktop {
-
-namespace {
-
-bool isText(const std::string& type) { return type == NSPasteboardTypeString; }
-
-}  // namespace
 
 QJsonObject HelperPasteboard::askAndWait(QJsonObject request) const {
   QJsonObject answer;
@@ -24,12 +18,10 @@ void HelperPasteboard::declareTypes(const std::vector<std::string>&) {
 }
 
 bool HelperPasteboard::setString(const std::string& text, const std::string& type) {
-  if (!isText(type)) return false;
-  const QString value = QString::fromStdString(text);
-  // Text that is not UTF-8 would land as replacement characters: a different text.
-  if (value.toStdString() != text) return false;
   bool copied = false;
-  helper_.waitFor(helper_.ask({{"clipboard", "set"}, {"text", value}},
+  helper_.waitFor(helper_.ask({{"clipboard", "set"},
+                               {"type", QString::fromStdString(type)},
+                               {"text", display::exactText(text)}},
                               [this, &copied](const QJsonObject& answer) {
                                 copied = answer["done"].toBool();
                                 // Told before the exchange ends, which may stop an idle helper.
@@ -40,10 +32,9 @@ bool HelperPasteboard::setString(const std::string& text, const std::string& typ
 }
 
 std::optional<std::string> HelperPasteboard::stringForType(const std::string& type) const {
-  if (!isText(type)) return std::nullopt;
-  const auto answer = askAndWait({{"clipboard", "get"}});
+  const auto answer = askAndWait({{"clipboard", "get"}, {"type", QString::fromStdString(type)}});
   if (!answer["done"].toBool()) return std::nullopt;
-  return answer["text"].toString().toStdString();
+  return display::bytesOf(answer["text"]);
 }
 
 }  // namespace platform::desktop

@@ -5,15 +5,14 @@
 
 namespace platform::desktop {
 
-// The desktop clipboard through the display helper, which holds text only for this system and
-// keeps what it copied until another program takes the clipboard.
+// The desktop clipboard through the display helper, whose DesktopPasteboard says what it takes
+// (text only, and only UTF-8) and which keeps what it copied until another program takes the
+// clipboard. The text crosses byte for byte, so those rules are applied there, once.
 class HelperPasteboard final : public NSPasteboard {
  public:
   explicit HelperPasteboard(DisplayHelper& helper) : helper_(helper) {}
 
   void declareTypes(const std::vector<std::string>& types) override;
-  // False for any type but text, for text that is not UTF-8, and when the clipboard did not
-  // take the text.
   bool setString(const std::string& text, const std::string& type) override;
   std::optional<std::string> stringForType(const std::string& type) const override;
 
