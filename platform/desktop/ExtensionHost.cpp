@@ -88,7 +88,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
                     windows,
                     services.composeEmail};
   const auto principal = makePrincipal(platform);
-  FinderSyncService service(*principal, services.finderSyncController, services.runLoop,
+  FinderSyncService service(*principal, services.finderSyncController, defaults, services.runLoop,
                             bundle.bundlePath() / "Resources", scripted.get());
   service.setFailureNotices(&services.failureNotices);
   // A folder switched on in the settings app reaches the file managers' directory set at once,

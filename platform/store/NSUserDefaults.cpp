@@ -10,17 +10,38 @@
 
 namespace platform {
 
-NSUserDefaults::NSUserDefaults(std::filesystem::path file, LogLine log)
-    : log_(log), domain_(std::make_unique<PlistDomainFile>(std::move(file), std::move(log))) {}
+struct ReadHoldState {
+  int holders = 0;
+  // Grows when a hold begins and with every write, so that each handle looks again.
+  std::uint64_t turn = 0;
+};
+
+ReadHold::ReadHold(std::shared_ptr<ReadHoldState> state) : state_(std::move(state)) {
+  if (state_->holders++ == 0) ++state_->turn;
+}
+
+ReadHold::~ReadHold() { --state_->holders; }
+
+NSUserDefaults::NSUserDefaults(std::filesystem::path file, LogLine log,
+                               std::shared_ptr<ReadHoldState> hold)
+    : log_(log),
+      domain_(std::make_unique<PlistDomainFile>(std::move(file), std::move(log))),
+      hold_(std::move(hold)) {}
 
 NSUserDefaults::~NSUserDefaults() = default;
 
 const std::filesystem::path& NSUserDefaults::file() const { return domain_->file(); }
 
+const PlistDictionary& NSUserDefaults::contents() {
+  if (hold_->holders > 0 && lookedInTurn_ == hold_->turn) return domain_->lastContents();
+  lookedInTurn_ = hold_->turn;
+  return domain_->contents();
+}
+
 std::optional<PlistValue> NSUserDefaults::objectForKey(const std::string& key) {
-  const auto& contents = domain_->contents();
-  auto found = contents.find(key);
-  if (found == contents.end()) return std::nullopt;
+  const auto& current = contents();
+  auto found = current.find(key);
+  if (found == current.end()) return std::nullopt;
   return found->second;
 }
 
@@ -31,7 +52,7 @@ std::optional<PlistArray> NSUserDefaults::arrayForKey(const std::string& key) {
 }
 
 std::uint64_t NSUserDefaults::contentsVersion() {
-  domain_->contents();
+  contents();
   return domain_->generation();
 }
 
@@ -82,6 +103,7 @@ bool NSUserDefaults::accepts(const std::string& key, const PlistValue& value) {
 }
 
 void NSUserDefaults::write(PlistChanges changes) {
+  ++hold_->turn;
   lastError_ = domain_->write(std::move(changes));
   if (!lastError_) return;
   unreported_ = lastError_;
@@ -90,7 +112,7 @@ void NSUserDefaults::write(PlistChanges changes) {
 }
 
 UserDefaultsRoot::UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log)
-    : root_(std::move(root)), log_(std::move(log)) {}
+    : root_(std::move(root)), log_(std::move(log)), hold_(std::make_shared<ReadHoldState>()) {}
 
 std::filesystem::path UserDefaultsRoot::defaultRoot() { return protocol::settingsRoot(); }
 
@@ -125,7 +147,7 @@ std::shared_ptr<NSUserDefaults> UserDefaultsRoot::open(const std::string& domain
     return nullptr;
   }
   openError_.reset();
-  return std::make_shared<NSUserDefaults>(file, log_);
+  return std::make_shared<NSUserDefaults>(file, log_, hold_);
 }
 
 std::vector<SetAsideSettingsFile> UserDefaultsRoot::takeSetAsideFiles() {

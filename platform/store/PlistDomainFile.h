@@ -38,6 +38,8 @@ class PlistDomainFile {
 
   // The domain's contents as last written by anyone.
   const PlistDictionary& contents();
+  // The contents as last taken, without looking at the file.
+  const PlistDictionary& lastContents() const { return contents_; }
   // Grows each time the contents were taken anew (read from the file or written); with
   // `contents()` first it tells whether anything changed since a reader last looked.
   std::uint64_t generation() const { return generation_; }

@@ -121,7 +121,7 @@ class ServedExtension {
  public:
   ServedExtension(QDBusConnection bus, UserDefaultsRoot& defaults, const NSURL& monitored,
                   ScriptedModalAnswers* scripted)
-      : bus_(std::move(bus)), directories_(defaults), scripted_(scripted) {
+      : bus_(std::move(bus)), defaults_(defaults), directories_(defaults), scripted_(scripted) {
     directories_.setDirectoryURLs({monitored});
     context_.moveToThread(&thread_);
     service_.moveToThread(&thread_);
@@ -156,12 +156,14 @@ class ServedExtension {
   }
 
   QDBusConnection bus_;
+  UserDefaultsRoot& defaults_;
   QObject context_;
   QtRunLoop runLoop_{context_};
   HostDirectorySet directories_;
   RecordingFinderSync principal_{runLoop_};
   ScriptedModalAnswers* scripted_;
-  FinderSyncService service_{principal_, directories_, runLoop_, "/srv/Resources", scripted_};
+  FinderSyncService service_{principal_, directories_,     defaults_,
+                             runLoop_,   "/srv/Resources", scripted_};
   QThread thread_;
   bool registered_ = false;
 };

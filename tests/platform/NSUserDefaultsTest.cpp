@@ -167,6 +167,26 @@ TEST(NSUserDefaultsTest, KeysSetTogetherLandInOneReplaceOrNotAtAll) {
   EXPECT_EQ(defaults->objectForKey("foldersArraystate"), PlistValue(PlistArray{1}));
 }
 
+// Another program's write lands between two reads of one request: the request still sees one
+// state, its own process's writes included, and the next request sees the write.
+TEST(NSUserDefaultsTest, HeldReadsSeeOneStateAndThisProcessesWrites) {
+  TemporaryFolder home;
+  UserDefaultsRoot root(home.path(), [](const std::string&) {});
+  UserDefaultsRoot otherProgram(home.path(), [](const std::string&) {});
+  auto reader = root.initWithSuiteName("suite");
+  auto writer = root.initWithSuiteName("suite");
+  otherProgram.initWithSuiteName("suite")->setBool(true, "showmenuicon");
+  {
+    const auto oneState = root.holdReads();
+    EXPECT_EQ(reader->objectForKey("showmenuicon"), PlistValue(true));
+    otherProgram.initWithSuiteName("suite")->setBool(false, "showmenuicon");
+    EXPECT_EQ(reader->objectForKey("showmenuicon"), PlistValue(true));
+    writer->setInteger(1, "rateDone");
+    EXPECT_EQ(reader->objectForKey("rateDone"), PlistValue(1));
+  }
+  EXPECT_EQ(reader->objectForKey("showmenuicon"), PlistValue(false));
+}
+
 TEST(NSUserDefaultsTest, SuiteThatCannotBeOpenedGivesNoHandle) {
   TemporaryFolder home;
   std::vector<std::string> logged;

@@ -35,10 +35,12 @@ bool offers(const NSMenu& menu, const NSMenuItem& entry) {
 }  // namespace
 
 FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller,
-                                     QtRunLoop& runLoop, std::filesystem::path resources,
+                                     UserDefaultsRoot& defaults, QtRunLoop& runLoop,
+                                     std::filesystem::path resources,
                                      ScriptedModalAnswers* scripted)
     : finderSync_(finderSync),
       controller_(controller),
+      defaults_(defaults),
       runLoop_(runLoop),
       resources_(std::move(resources)),
       scripted_(scripted) {
@@ -63,6 +65,8 @@ QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
     sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
     return {};
   }
+  // The menu and the folders it is judged against come from one state of the settings.
+  const auto oneState = defaults_.holdReads();
   selectOnly(selection);
   const auto menu = finderSync_.menuForMenuKind(static_cast<FIMenuKind>(kind));
   // The menu re-read the monitored folders: a module may still ask for a folder switched off.
@@ -79,6 +83,7 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
                                 const QList<QByteArray>& selection) {
   noteActivity();
   dropAnswersNotFrom(caller());
+  const auto oneState = defaults_.holdReads();
   selectOnly(selection);
   controller_.setRequestingProgram(callerProgram());
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});

@@ -17,6 +17,7 @@
 #include "desktop/QtRunLoop.h"
 #include "platform/FIFinderSync.h"
 #include "platform/NSMenu.h"
+#include "platform/NSUserDefaults.h"
 
 namespace platform::desktop {
 
@@ -45,8 +46,9 @@ class FinderSyncService : public QObject, protected QDBusContext {
   Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.FinderSync")
 
  public:
-  FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller, QtRunLoop& runLoop,
-                    std::filesystem::path resources, ScriptedModalAnswers* scripted);
+  FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller,
+                    UserDefaultsRoot& defaults, QtRunLoop& runLoop, std::filesystem::path resources,
+                    ScriptedModalAnswers* scripted);
 
   // Told of every call that arrives and of the moment the work queued so far has run.
   void setActivityHandler(std::function<void()> handler) { activityHandler_ = std::move(handler); }
@@ -94,6 +96,7 @@ class FinderSyncService : public QObject, protected QDBusContext {
 
   FIFinderSync& finderSync_;
   HostDirectorySet& controller_;
+  UserDefaultsRoot& defaults_;
   QtRunLoop& runLoop_;
   std::filesystem::path resources_;
   ScriptedModalAnswers* scripted_;

@@ -14,6 +14,7 @@
 namespace platform {
 
 class PlistDomainFile;
+struct ReadHoldState;
 
 // A user-defaults domain backed by its property-list file. Every write goes to the file at
 // once (the store's prompt flush), merged key by key with what other processes wrote. A write
@@ -25,7 +26,8 @@ class NSUserDefaults {
  public:
   using LogLine = std::function<void(const std::string&)>;
 
-  NSUserDefaults(std::filesystem::path file, LogLine log);
+  // `hold` is shared by the handles of one UserDefaultsRoot (see `UserDefaultsRoot::holdReads`).
+  NSUserDefaults(std::filesystem::path file, LogLine log, std::shared_ptr<ReadHoldState> hold);
   ~NSUserDefaults();
   NSUserDefaults(const NSUserDefaults&) = delete;
   NSUserDefaults& operator=(const NSUserDefaults&) = delete;
@@ -62,9 +64,14 @@ class NSUserDefaults {
   // False, logged and kept for the next `synchronize`, when the file cannot hold `value`.
   bool accepts(const std::string& key, const PlistValue& value);
   void write(std::map<std::string, std::optional<PlistValue>> changes);
+  // The contents as the file holds them, or as this handle last found them while reads are held.
+  const PlistDictionary& contents();
 
   LogLine log_;
   std::unique_ptr<PlistDomainFile> domain_;
+  std::shared_ptr<ReadHoldState> hold_;
+  // The hold's turn in which this handle last looked at its file.
+  std::uint64_t lookedInTurn_ = 0;
   // A failure `synchronize` has not reported yet.
   std::optional<std::string> unreported_;
   std::optional<std::string> lastError_;
@@ -76,10 +83,28 @@ struct SetAsideSettingsFile {
   std::filesystem::path path;
 };
 
+// While one lives, every handle its root opened looks at its file once, then answers from what
+// it found: a request sees one state of the settings, whatever another program writes meanwhile,
+// and costs one look at each file however many keys it reads. A write by any of the root's
+// handles makes each look again, so this process always reads its own writes.
+class ReadHold {
+ public:
+  explicit ReadHold(std::shared_ptr<ReadHoldState> state);
+  ~ReadHold();
+  ReadHold(const ReadHold&) = delete;
+  ReadHold& operator=(const ReadHold&) = delete;
+
+ private:
+  std::shared_ptr<ReadHoldState> state_;
+};
+
 // Where the defaults domains live: "<root>/Preferences/<domain>.plist".
 class UserDefaultsRoot {
  public:
   UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log);
+
+  // Reads held to one state of the settings for as long as the result lives; holds nest.
+  [[nodiscard]] ReadHold holdReads() { return ReadHold(hold_); }
 
   // $PLOVANE_HOME, else ${XDG_DATA_HOME:-$HOME/.local/share}/plovane-menu.
   static std::filesystem::path defaultRoot();
@@ -106,6 +131,7 @@ class UserDefaultsRoot {
   bool suitesUnavailable_ = false;
   std::optional<std::string> openError_;
   std::map<std::string, std::shared_ptr<NSUserDefaults>> standardDomains_;
+  std::shared_ptr<ReadHoldState> hold_;
 };
 
 }  // namespace platform
