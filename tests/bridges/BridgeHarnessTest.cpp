@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "RogueExtension.h"
+#include "core/BusBridge.h"
 #include "protocol/FinderSyncProtocol.h"
 #include "protocol/HostStateKeys.h"
 #include "shared/SettingsKeys.h"
@@ -441,6 +442,28 @@ TEST_P(BridgeHarnessTest, BadgeRequestsOfTheShownItemsReachTheExtensionInOneCall
   EXPECT_EQ(log.find(outside), std::string::npos);
   EXPECT_EQ(monitor.calls("RequestBadges"), 1u);
   EXPECT_EQ(monitor.calls("RequestBadge"), 0u);
+}
+
+// A menu asked meanwhile waits for the call in flight only: a large folder's requests go out in
+// small calls, and all of them arrive.
+TEST_P(BridgeHarnessTest, ManyShownItemsAskInSmallCalls) {
+  if (harness().manager == "thunar") GTEST_SKIP() << "Thunar asks for no badges";
+  constexpr std::size_t kPerCall = bridge::BusBridge::kBadgesPerCall;
+  std::vector<std::string> arguments = {"emblems"};
+  for (std::size_t index = 0; index < 2 * kPerCall + 1; ++index) {
+    const auto name = "file" + std::to_string(index) + ".txt";
+    testing::makeFolder(work, {name.c_str()});
+    arguments.push_back((work / name).string());
+  }
+  const auto result = run(arguments);
+  ASSERT_EQ(result.exitCode, 0) << result.standardError;
+  const auto last = "requestBadgeIdentifiersForURLs: 1 items from ";
+  ASSERT_TRUE(
+      waitFor([&] { return bus->log().find(last) != std::string::npos; }, std::chrono::seconds(10)))
+      << bus->log();
+  const auto full = "requestBadgeIdentifiersForURLs: " + std::to_string(kPerCall) + " items";
+  const std::string log = bus->log();
+  EXPECT_NE(log.find(full), log.rfind(full)) << log;
 }
 
 // A module that stays loaded, as in a file manager that runs for hours: the extension is

@@ -15,7 +15,7 @@ class BusBridge final : public Bridge {
  public:
   // The extension takes one call at a time, so a menu asked behind badge requests waits for the
   // call in flight: calls stay small, and the next goes out only once the last was answered.
-  static constexpr std::size_t kBadgesPerCall = 250;
+  static constexpr std::size_t kBadgesPerCall = 50;
 
   // A start that follows a vanished extension this soon after the last one waits out the rest,
   // so an extension that keeps crashing is not restarted in a tight loop.
