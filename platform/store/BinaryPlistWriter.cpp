@@ -25,8 +25,15 @@ unsigned widthFor(std::uint64_t value) {
   return 8;
 }
 
+// Writes `value` big-endian in `width` bytes at `at`; returns the byte after them.
+std::uint8_t* putBigEndian(std::uint8_t* at, std::uint64_t value, unsigned width) {
+  for (unsigned i = width; i-- > 0;) *at++ = static_cast<std::uint8_t>(value >> (8 * i));
+  return at;
+}
+
 void putUnsigned(Bytes& out, std::uint64_t value, unsigned width) {
-  for (unsigned i = width; i-- > 0;) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+  std::uint8_t bytes[8];
+  out.insert(out.end(), bytes, putBigEndian(bytes, value, width));
 }
 
 void putInteger(Bytes& out, std::uint64_t value, unsigned width) {
@@ -94,28 +101,26 @@ class Writer {
     add(root, 0);
     if (error_) return *error_;
     const unsigned refSize = widthFor(objects_.size() - 1);
-    Bytes out;
-    out.reserve(kMagic.size() + arena_.size() + refs_.size() * refSize +
-                objects_.size() * sizeof(std::uint64_t) + kTrailerBytes);
-    out.insert(out.end(), kMagic.begin(), kMagic.end());
-    std::vector<std::uint64_t> offsets;
-    offsets.reserve(objects_.size());
+    const std::uint64_t table = kMagic.size() + arena_.size() + refs_.size() * refSize;
+    // Objects are written in order, so the last one's offset is the largest.
+    const Object& last = objects_.back();
+    const unsigned offsetSize = widthFor(table - last.size - last.refCount * refSize);
+    // Sized once and filled in place: a large domain's file is written without growing.
+    Bytes out(table + objects_.size() * offsetSize + kTrailerBytes);
+    std::uint8_t* at = std::copy(kMagic.begin(), kMagic.end(), out.data());
+    std::uint8_t* offset = out.data() + table;
     for (const Object& object : objects_) {
-      offsets.push_back(out.size());
-      const auto bytes = arena_.begin() + static_cast<std::ptrdiff_t>(object.start);
-      out.insert(out.end(), bytes, bytes + static_cast<std::ptrdiff_t>(object.size));
+      offset = putBigEndian(offset, static_cast<std::uint64_t>(at - out.data()), offsetSize);
+      at = std::copy_n(arena_.data() + object.start, object.size, at);
       for (std::size_t i = 0; i < object.refCount; ++i)
-        putUnsigned(out, refs_[object.firstRef + i], refSize);
+        at = putBigEndian(at, refs_[object.firstRef + i], refSize);
     }
-    const std::uint64_t table = out.size();
-    const unsigned offsetSize = widthFor(offsets.back());
-    for (const std::uint64_t offset : offsets) putUnsigned(out, offset, offsetSize);
-    out.insert(out.end(), kTrailerUnusedBytes, 0);
-    out.push_back(static_cast<std::uint8_t>(offsetSize));
-    out.push_back(static_cast<std::uint8_t>(refSize));
-    putUnsigned(out, objects_.size(), kTrailerNumberBytes);
-    putUnsigned(out, 0, kTrailerNumberBytes);  // the root comes first
-    putUnsigned(out, table, kTrailerNumberBytes);
+    std::uint8_t* trailer = offset + kTrailerUnusedBytes;
+    *trailer++ = static_cast<std::uint8_t>(offsetSize);
+    *trailer++ = static_cast<std::uint8_t>(refSize);
+    trailer = putBigEndian(trailer, objects_.size(), kTrailerNumberBytes);
+    trailer = putBigEndian(trailer, 0, kTrailerNumberBytes);  // the root comes first
+    putBigEndian(trailer, table, kTrailerNumberBytes);
     return out;
   }
 
@@ -225,6 +230,20 @@ class Writer {
     return addLeaf(start);
   }
 
+  // The dictionaries of a list mostly share their keys: a key equal to the one at the same
+  // position in the last dictionary is that object again, without looking it up.
+  std::size_t addKey(const std::string& key, std::size_t position) {
+    if (position < lastKeys_.size() && lastKeys_[position].first == key)
+      return lastKeys_[position].second;
+    const std::size_t object = addText(key, "key");
+    if (position < lastKeys_.size()) {
+      lastKeys_[position] = {key, object};
+    } else if (position == lastKeys_.size()) {
+      lastKeys_.emplace_back(key, object);
+    }
+    return object;
+  }
+
   // A container's object, its references still to be filled in.
   std::size_t addContainer(Type type, std::size_t count, std::size_t refCount) {
     const std::size_t start = arena_.size();
@@ -249,8 +268,9 @@ class Writer {
     if (depth + 1 > kMaxPlistNesting) return fail(std::string(kTooDeep));
     const std::size_t index = addContainer(kDictionary, dictionary.size(), dictionary.size() * 2);
     std::size_t ref = objects_[index].firstRef;
+    std::size_t position = 0;
     for (const auto& [key, item] : dictionary) {
-      const std::size_t element = addText(key, "key");
+      const std::size_t element = addKey(key, position++);
       refs_[ref++] = element;
     }
     for (const auto& [key, item] : dictionary) {
@@ -288,6 +308,7 @@ class Writer {
   std::vector<Object> objects_;
   std::vector<std::size_t> refs_;
   std::vector<LeafSlot> leafSlots_;
+  std::vector<std::pair<std::string_view, std::size_t>> lastKeys_;
   std::size_t leafCount_ = 0;
   std::optional<std::string> error_;
 };

@@ -103,8 +103,13 @@ PlistDictionary everyType() {
       {"date just before 2001", PlistDate{-0.25}},
       {"data", PlistData{0, 1, 2, 0xFF}},
       {"empty data", PlistData{}},
-      {"commands", PlistArray{PlistDictionary{{"title", "Open"}, {"state", true}},
-                              PlistDictionary{{"title", "Copy"}, {"state", false}}}},
+      {"commands",
+       PlistArray{PlistDictionary{{"title", "Open"}, {"state", true}},
+                  PlistDictionary{{"title", "Copy"}, {"state", false}},
+                  // Keys that move, and a key's text as a value.
+                  PlistDictionary{
+                      {"icon", "title"}, {"title", "Paste"}, {"zz", PlistDictionary{{"title", 1}}}},
+                  PlistDictionary{{"state", "icon"}}}},
       {"nested", PlistDictionary{{"empty", PlistArray{}}, {"deeper", PlistArray{PlistArray{1}}}}},
   };
 }
