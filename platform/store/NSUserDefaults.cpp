@@ -12,12 +12,14 @@ namespace platform {
 
 struct ReadHoldState {
   int holders = 0;
-  // Grows when a hold begins and with every write, so that each handle looks again.
+  // Grows when any hold begins and with every write, so that each handle looks again.
   std::uint64_t turn = 0;
 };
 
+// A hold inside another, as a call answered while a dialog waits, looks again too.
 ReadHold::ReadHold(std::shared_ptr<ReadHoldState> state) : state_(std::move(state)) {
-  if (state_->holders++ == 0) ++state_->turn;
+  ++state_->holders;
+  ++state_->turn;
 }
 
 ReadHold::~ReadHold() { --state_->holders; }

@@ -169,7 +169,7 @@ TEST(NSUserDefaultsTest, KeysSetTogetherLandInOneReplaceOrNotAtAll) {
 
 // Another program's write lands between two reads of one request: the request still sees one
 // state, its own process's writes included, and the next request sees the write.
-TEST(NSUserDefaultsTest, HeldReadsSeeOneStateAndThisProcessesWrites) {
+TEST(NSUserDefaultsTest, HeldReadsSeeOneStateAndOwnWritesAndANestedHoldLooksAgain) {
   TemporaryFolder home;
   UserDefaultsRoot root(home.path(), [](const std::string&) {});
   UserDefaultsRoot otherProgram(home.path(), [](const std::string&) {});
@@ -185,6 +185,13 @@ TEST(NSUserDefaultsTest, HeldReadsSeeOneStateAndThisProcessesWrites) {
     EXPECT_EQ(reader->objectForKey("rateDone"), PlistValue(1));
   }
   EXPECT_EQ(reader->objectForKey("showmenuicon"), PlistValue(false));
+
+  // A call answered while a dialog of another waits takes the settings anew.
+  const auto waiting = root.holdReads();
+  EXPECT_EQ(reader->objectForKey("showmenuicon"), PlistValue(false));
+  otherProgram.initWithSuiteName("suite")->setBool(true, "showmenuicon");
+  const auto answered = root.holdReads();
+  EXPECT_EQ(reader->objectForKey("showmenuicon"), PlistValue(true));
 }
 
 TEST(NSUserDefaultsTest, SuiteThatCannotBeOpenedGivesNoHandle) {

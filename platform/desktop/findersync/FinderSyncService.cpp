@@ -83,7 +83,6 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
                                 const QList<QByteArray>& selection) {
   noteActivity();
   dropAnswersNotFrom(caller());
-  const auto oneState = defaults_.holdReads();
   selectOnly(selection);
   controller_.setRequestingProgram(callerProgram());
   NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
@@ -108,6 +107,9 @@ uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QS
 }
 
 std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
+  // Held for the check only: the entry's work may wait on a dialog, and reads after it must see
+  // the settings as they are then.
+  const auto oneState = defaults_.holdReads();
   // Taking the menu first brings the monitored folders up to date with the settings.
   std::shared_ptr<NSMenu> menu;
   runGuarded([&] { menu = finderSync_.menuOfferedForSelection(); });

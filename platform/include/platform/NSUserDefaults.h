@@ -103,7 +103,8 @@ class UserDefaultsRoot {
  public:
   UserDefaultsRoot(std::filesystem::path root, NSUserDefaults::LogLine log);
 
-  // Reads held to one state of the settings for as long as the result lives; holds nest.
+  // Reads held to one state of the settings for as long as the result lives. A hold begun
+  // inside another takes the settings anew, for itself and for the rest of the outer one.
   [[nodiscard]] ReadHold holdReads() { return ReadHold(hold_); }
 
   // $PLOVANE_HOME, else ${XDG_DATA_HOME:-$HOME/.local/share}/plovane-menu.
