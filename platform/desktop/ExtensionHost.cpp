@@ -7,11 +7,12 @@
 #include <iostream>
 #include <string_view>
 
+#include "desktop/BusNames.h"
 #include "desktop/DesktopCoreServices.h"
 #include "desktop/IdleExit.h"
 #include "desktop/ProgramLauncher.h"
 #include "desktop/ProgramStart.h"
-#include "desktop/RunningApplicationRegistration.h"
+#include "desktop/RunningApplications.h"
 #include "desktop/ScriptedModals.h"
 #include "desktop/SettingsFolderWatch.h"
 #include "desktop/StreamSystemLog.h"
@@ -19,23 +20,36 @@
 #include "desktop/display/HelperModals.h"
 #include "desktop/display/HelperPasteboard.h"
 #include "desktop/findersync/FinderSyncService.h"
+#include "desktop/findersync/MainLoopBus.h"
 #include "protocol/FinderSyncProtocol.h"
 
 namespace platform::desktop {
 
 namespace {
 
-// Exports the callbacks and takes the bundle identifier as a bus name; null when another
+int accessoryPolicy(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*,
+                    sd_bus_error*) {
+  return sd_bus_message_append(
+      reply, "s", activationPolicyName(NSApplicationActivationPolicy::accessory).toUtf8().data());
+}
+
+// How the extension announces itself as a running program, as every program of the bundle does:
+// an accessory, with no windows of its own.
+const sd_bus_vtable kRunningApplication[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_PROPERTY(bus::kActivationPolicyProperty, "s", accessoryPolicy, 0,
+                    SD_BUS_VTABLE_PROPERTY_CONST),
+    SD_BUS_VTABLE_END};
+
+// Serves the callbacks and takes the bundle identifier as a bus name; false when another
 // instance holds it.
-RunningApplicationRegistration* publish(QDBusConnection& bus, FinderSyncService& service) {
-  auto* registration =
-      new RunningApplicationRegistration(&service, NSApplicationActivationPolicy::accessory);
-  const bool published =
-      bus.registerObject(protocol::kPath, &service,
-                         QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals |
-                             QDBusConnection::ExportAdaptors) &&
-      registration->publish(bus, protocol::kService);
-  return published ? registration : nullptr;
+bool publish(MainLoopBus& bus, FinderSyncService& service) {
+  // The protocol's path is the one made from the bundle identifier, where readers ask.
+  return service.publish(bus) &&
+         sd_bus_add_object_vtable(bus.get(), nullptr, protocol::kPath,
+                                  bus::kRunningApplicationInterface, kRunningApplication,
+                                  nullptr) >= 0 &&
+         bus.requestName(protocol::kService);
 }
 
 // The extension shows no windows of its own: its dialogs are the display helper's.
@@ -57,9 +71,14 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   // Qt Core and Qt D-Bus only, so that the bus's start of the extension answers its first menu
   // soon: what needs Qt's GUI libraries is the display helper's.
   QCoreApplication application(argc, argv);
+  // The file managers' calls are answered on this thread, from their own connection; the
+  // extension's own calls and notices go through Qt's.
+  std::string why;
+  const auto served = MainLoopBus::connect({}, why);
   auto bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) {
-    std::cerr << "plovane-menu-extension: no session bus to serve the file manager on\n";
+  if (!served || !bus.isConnected()) {
+    std::cerr << "plovane-menu-extension: no session bus to serve the file manager on: " << why
+              << "\n";
     return 1;
   }
   StreamSystemLog log;
@@ -95,8 +114,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   // before any of them asks for a menu.
   SettingsFolderWatch settings(defaults.fileForDomain(protocol::kService).parent_path(),
                                [&] { principal->performSelector("checkDirectoryUrl", nullptr); });
-  auto* registration = publish(bus, service);
-  if (registration == nullptr) {
+  if (!publish(*served, service)) {
     std::cerr << "plovane-menu-extension: another instance already serves the file manager\n";
     return 1;
   }
@@ -109,12 +127,13 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
                            return service.busy() || service.attached() || helper.asking() ||
                                   (display && helper.holdsClipboard());
                          },
-                     .release = [&] { bus.unregisterService(protocol::kService); },
+                     .release = [&] { served->releaseName(protocol::kService); },
                      .quit = [&] { application.quit(); }});
   service.setActivityHandler([&] { idleExit.activity(); });
   // And it never outlives the session it serves.
   QTimer watch;
   quitWhenBusGoes(watch, bus, [&] { application.quit(); });
+  served->setClosedHandler([&] { application.quit(); });
   return application.exec();
 }
 

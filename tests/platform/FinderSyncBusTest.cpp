@@ -18,6 +18,7 @@
 #include "desktop/QtRunLoop.h"
 #include "desktop/findersync/FinderSyncClient.h"
 #include "desktop/findersync/FinderSyncService.h"
+#include "desktop/findersync/MainLoopBus.h"
 #include "platform/NSMenu.h"
 #include "protocol/FinderSyncProtocol.h"
 #include "support/FileTree.h"
@@ -119,18 +120,17 @@ class ListedAnswers final : public ScriptedModalAnswers {
 // where the bus's relay of its signal must live.
 class ServedExtension {
  public:
-  ServedExtension(QDBusConnection bus, UserDefaultsRoot& defaults, const NSURL& monitored,
+  ServedExtension(const std::string& address, UserDefaultsRoot& defaults, const NSURL& monitored,
                   ScriptedModalAnswers* scripted)
-      : bus_(std::move(bus)), defaults_(defaults), directories_(defaults), scripted_(scripted) {
+      : defaults_(defaults), directories_(defaults), scripted_(scripted) {
     directories_.setDirectoryURLs({monitored});
     context_.moveToThread(&thread_);
     service_.moveToThread(&thread_);
     thread_.start();
-    onServiceThread([this] {
-      registered_ = bus_.registerObject(
-                        protocol::kPath, &service_,
-                        QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals) &&
-                    bus_.registerService(protocol::kService);
+    onServiceThread([this, address] {
+      std::string why;
+      bus_ = MainLoopBus::connect(address, why);
+      registered_ = bus_ && service_.publish(*bus_) && bus_->requestName(protocol::kService);
     });
   }
 
@@ -138,8 +138,8 @@ class ServedExtension {
     // Back to this thread before that one ends, so everything is destroyed where it lives.
     QThread* here = QThread::currentThread();
     onServiceThread([this, here] {
-      bus_.unregisterService(protocol::kService);
-      bus_.unregisterObject(protocol::kPath);
+      service_.withdraw();
+      bus_.reset();
       service_.moveToThread(here);
       context_.moveToThread(here);
     });
@@ -155,7 +155,7 @@ class ServedExtension {
     QMetaObject::invokeMethod(&service_, work, Qt::BlockingQueuedConnection);
   }
 
-  QDBusConnection bus_;
+  std::unique_ptr<MainLoopBus> bus_;
   UserDefaultsRoot& defaults_;
   QObject context_;
   QtRunLoop runLoop_{context_};
@@ -204,11 +204,11 @@ class FinderSyncBusTest : public ::testing::Test {
  protected:
   // `scripted`: the extension runs without a display, its modals answered over the bus.
   explicit FinderSyncBusTest(bool scripted = false)
-      : extension{connection("finder-sync-service"), defaults,
+      : extension{bus.clientEnvironment().at("DBUS_SESSION_BUS_ADDRESS"), defaults,
                   NSURL::fileURLWithPath(work.string()), scripted ? &answers : nullptr} {}
   void SetUp() override { ASSERT_TRUE(extension.registered()); }
   void TearDown() override {
-    for (const char* name : {"finder-sync-service", "finder-sync-client", "finder-sync-other"}) {
+    for (const char* name : {"finder-sync-client", "finder-sync-other"}) {
       QDBusConnection::disconnectFromBus(name);
     }
   }

@@ -1,12 +1,11 @@
 #include "desktop/findersync/FinderSyncService.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMetaType>
+#include <QString>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
 #include <fstream>
+#include <string_view>
 
 #include "desktop/findersync/MenuTransport.h"
 #include "platform/NSMenu.h"
@@ -22,7 +21,29 @@ static_assert(static_cast<int>(FIMenuKind::contextualMenuForItems) == protocol::
               static_cast<int>(FIMenuKind::contextualMenuForSidebar) == protocol::kSidebarMenu &&
               static_cast<int>(FIMenuKind::toolbarItemMenu) == protocol::kToolbarMenu);
 
-NSURL urlForPath(const QByteArray& path) { return NSURL::fileURLWithPath(path.toStdString()); }
+// Whether `types` is what the protocol's tuple `tuple` holds: the bus library takes the types
+// without the brackets.
+constexpr bool holds(std::string_view tuple, std::string_view types) {
+  return tuple.size() == types.size() + 2 && tuple.front() == '(' && tuple.back() == ')' &&
+         tuple.substr(1, types.size()) == types;
+}
+
+// The vtable below takes literals; they must stay the protocol's.
+static_assert(holds(protocol::kMenu.arguments, "iaay") && holds(protocol::kMenu.reply, "s"));
+static_assert(holds(protocol::kPerform.arguments, "sxsaay") &&
+              holds(protocol::kPerform.reply, "u"));
+static_assert(holds(protocol::kBeginObserving.arguments, "ay") &&
+              holds(protocol::kEndObserving.arguments, "ay") &&
+              holds(protocol::kRequestBadge.arguments, "ay") &&
+              holds(protocol::kRequestBadges.arguments, "aay") &&
+              holds(protocol::kAnswerModals.arguments, "aay") &&
+              holds(protocol::kAttach.arguments, ""));
+static_assert(holds(protocol::kActionFinished.arguments, "uassu"));
+
+constexpr char kBusService[] = "org.freedesktop.DBus";
+constexpr char kBusPath[] = "/org/freedesktop/DBus";
+
+NSURL urlForPath(const std::string& path) { return NSURL::fileURLWithPath(path); }
 
 bool offers(const NSMenu& menu, const NSMenuItem& entry) {
   return std::any_of(menu.items.begin(), menu.items.end(), [&](const NSMenuItem& item) {
@@ -32,7 +53,62 @@ bool offers(const NSMenu& menu, const NSMenuItem& entry) {
   });
 }
 
+// Text the bus carries: what is not UTF-8 (a file name's bytes) reads with replacements.
+std::string busText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdString();
+}
+
+int readPath(sd_bus_message* call, std::string& path) {
+  const void* bytes = nullptr;
+  std::size_t size = 0;
+  const int read = sd_bus_message_read_array(call, 'y', &bytes, &size);
+  if (read >= 0) path.assign(static_cast<const char*>(bytes), size);
+  return read;
+}
+
+int readPaths(sd_bus_message* call, std::vector<std::string>& paths) {
+  if (const int entered = sd_bus_message_enter_container(call, 'a', "ay"); entered < 0) {
+    return entered;
+  }
+  for (std::string path;;) {
+    const int read = readPath(call, path);
+    if (read < 0) return read;
+    if (read == 0) break;
+    paths.push_back(std::move(path));
+  }
+  return sd_bus_message_exit_container(call);
+}
+
+int replyNothing(sd_bus_message* call) { return sd_bus_reply_method_return(call, ""); }
+
+int fail(sd_bus_error* error, const char* name, const std::string& why) {
+  return sd_bus_error_set(error, name, busText(why).c_str());
+}
+
 }  // namespace
+
+template <int (FinderSyncService::*answer)(sd_bus_message*, sd_bus_error*)>
+int FinderSyncService::handle(sd_bus_message* call, void* service, sd_bus_error* error) {
+  return (static_cast<FinderSyncService*>(service)->*answer)(call, error);
+}
+
+const sd_bus_vtable FinderSyncService::kMethods[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD(protocol::kMenu.name, "iaay", "s", &handle<&FinderSyncService::menu>, 0),
+    SD_BUS_METHOD(protocol::kPerform.name, "sxsaay", "u", &handle<&FinderSyncService::perform>, 0),
+    SD_BUS_METHOD(protocol::kBeginObserving.name, "ay", "",
+                  &handle<&FinderSyncService::beginObserving>, 0),
+    SD_BUS_METHOD(protocol::kEndObserving.name, "ay", "", &handle<&FinderSyncService::endObserving>,
+                  0),
+    SD_BUS_METHOD(protocol::kRequestBadge.name, "ay", "", &handle<&FinderSyncService::requestBadge>,
+                  0),
+    SD_BUS_METHOD(protocol::kRequestBadges.name, "aay", "",
+                  &handle<&FinderSyncService::requestBadges>, 0),
+    SD_BUS_METHOD(protocol::kAnswerModals.name, "aay", "",
+                  &handle<&FinderSyncService::answerModals>, 0),
+    SD_BUS_METHOD(protocol::kAttach.name, "", "", &handle<&FinderSyncService::attach>, 0),
+    SD_BUS_SIGNAL(protocol::kActionFinished.name, "uassu", 0),
+    SD_BUS_VTABLE_END};
 
 FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller,
                                      UserDefaultsRoot& defaults, QtRunLoop& runLoop,
@@ -44,14 +120,6 @@ FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet&
       runLoop_(runLoop),
       resources_(std::move(resources)),
       scripted_(scripted) {
-  qDBusRegisterMetaType<QList<QByteArray>>();
-  attachedModules_.setWatchMode(QDBusServiceWatcher::WatchForUnregistration);
-  connect(&attachedModules_, &QDBusServiceWatcher::serviceUnregistered, this,
-          [this](const QString& module) {
-            attachedModules_.removeWatchedService(module);
-            // The idle time counts from the moment the last file manager went.
-            noteActivity();
-          });
   runLoop_.setRunner([this](const Block& block) { runGuarded(block); });
   runLoop_.setIdleHandler([this] {
     finishActions();
@@ -59,11 +127,29 @@ FinderSyncService::FinderSyncService(FIFinderSync& finderSync, HostDirectorySet&
   });
 }
 
-QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
+FinderSyncService::~FinderSyncService() { withdraw(); }
+
+bool FinderSyncService::publish(MainLoopBus& bus) {
+  withdraw();
+  bus_ = &bus;
+  return sd_bus_add_object_vtable(bus.get(), &methods_, protocol::kPath, protocol::kInterface,
+                                  kMethods, this) >= 0;
+}
+
+void FinderSyncService::withdraw() {
+  methods_ = sd_bus_slot_unref(methods_);
+  for (auto& [module, watch] : attachedModules_) sd_bus_slot_unref(watch);
+  attachedModules_.clear();
+}
+
+int FinderSyncService::menu(sd_bus_message* call, sd_bus_error* error) {
+  int kind = 0;
+  std::vector<std::string> selection;
+  if (const int read = sd_bus_message_read(call, "i", &kind); read < 0) return read;
+  if (const int read = readPaths(call, selection); read < 0) return read;
   noteActivity();
   if (kind < protocol::kItemsMenu || kind > protocol::kToolbarMenu) {
-    sendErrorReply(QDBusError::InvalidArgs, "no such menu kind");
-    return {};
+    return fail(error, SD_BUS_ERROR_INVALID_ARGS, "no such menu kind");
   }
   // The menu and the folders it is judged against come from one state of the settings.
   const auto oneState = defaults_.holdReads();
@@ -76,37 +162,60 @@ QString FinderSyncService::Menu(int kind, const QList<QByteArray>& selection) {
     return isInsideDirectorySet(directories, item);
   });
   static const NSMenu none;
-  return QString::fromUtf8(encodeMenu(inside ? *menu : none, resources_));
+  return sd_bus_reply_method_return(call, "s",
+                                    encodeMenu(inside ? *menu : none, resources_).constData());
 }
 
-uint FinderSyncService::Perform(const QString& selector, qlonglong tag, const QString& title,
-                                const QList<QByteArray>& selection) {
-  noteActivity();
-  dropAnswersNotFrom(caller());
-  selectOnly(selection);
-  controller_.setRequestingProgram(callerProgram());
-  NSMenuItem sender(title.toStdString(), selector.toStdString(), {});
-  sender.tag = tag;
-  if (const auto why = whyRefused(sender)) {
-    sendErrorReply(QDBusError::AccessDenied, *why);
-    return 0;
+int FinderSyncService::perform(sd_bus_message* call, sd_bus_error*) {
+  const char* selector = nullptr;
+  const char* title = nullptr;
+  Choice choice;
+  if (const int read = sd_bus_message_read(call, "sxs", &selector, &choice.tag, &title); read < 0) {
+    return read;
   }
+  if (const int read = readPaths(call, choice.selection); read < 0) return read;
+  noteActivity();
+  choice.selector = selector;
+  choice.title = title;
+  ++waitingChoices_;
+  Message later(sd_bus_message_ref(call), sd_bus_message_unref);
+  QTimer::singleShot(0, this, [this, later, choice = std::move(choice)] {
+    --waitingChoices_;
+    choose(later, choice);
+    bus_->settle();
+  });
+  return 1;
+}
+
+void FinderSyncService::choose(const Message& call, const Choice& choice) {
+  const auto refuse = [&](const char* name, const std::string& why) {
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    fail(&error, name, why);
+    sd_bus_reply_method_error(call.get(), &error);
+    sd_bus_error_free(&error);
+  };
+  const char* sender = sd_bus_message_get_sender(call.get());
+  dropAnswersNotFrom(sender != nullptr ? sender : "");
+  selectOnly(choice.selection);
+  controller_.setRequestingProgram(callerProgram(call.get()));
+  NSMenuItem entry(choice.title, choice.selector, {});
+  entry.tag = choice.tag;
+  if (const auto why = whyRefused(entry)) return refuse(SD_BUS_ERROR_ACCESS_DENIED, *why);
   const uint action = ++lastAction_;
   runningActions_.push_back(action);
-  if (notices_ != nullptr) notices_->setCommand(title.toStdString());
+  if (notices_ != nullptr) notices_->setCommand(choice.title);
   bool known = true;
-  runGuarded([&] { known = finderSync_.performSelector(sender.action, &sender); });
+  runGuarded([&] { known = finderSync_.performSelector(entry.action, &entry); });
   if (!known) {
     runningActions_.pop_back();
-    sendErrorReply(QDBusError::UnknownMethod, "the extension has no selector " + selector);
-    return 0;
+    return refuse(SD_BUS_ERROR_UNKNOWN_METHOD, "the extension has no selector " + choice.selector);
   }
+  sd_bus_reply_method_return(call.get(), "u", action);
   // The reply goes first; an action that deferred nothing is reported right after it.
   if (runLoop_.idle()) QTimer::singleShot(0, this, [this] { finishActions(); });
-  return action;
 }
 
-std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
+std::optional<std::string> FinderSyncService::whyRefused(const NSMenuItem& entry) {
   // Held for the check only: the entry's work may wait on a dialog, and reads after it must see
   // the settings as they are then.
   const auto oneState = defaults_.holdReads();
@@ -119,69 +228,117 @@ std::optional<QString> FinderSyncService::whyRefused(const NSMenuItem& entry) {
       !selection.empty() && std::all_of(selection.begin(), selection.end(), [&](const NSURL& item) {
         return actsInsideDirectorySet(directories, item);
       });
-  if (!inside) return QStringLiteral("the selection is not inside a monitored folder");
+  if (!inside) return "the selection is not inside a monitored folder";
   if (menu && offers(*menu, entry)) return std::nullopt;
-  return "the menu for this selection has no entry \"" + QString::fromStdString(entry.title) +
-         "\" for " + QString::fromStdString(entry.action);
+  return "the menu for this selection has no entry \"" + entry.title + "\" for " + entry.action;
 }
 
-void FinderSyncService::BeginObserving(const QByteArray& path) {
+int FinderSyncService::beginObserving(sd_bus_message* call, sd_bus_error*) {
+  std::string path;
+  if (const int read = readPath(call, path); read < 0) return read;
   noteActivity();
   finderSync_.beginObservingDirectoryAtURL(urlForPath(path));
+  return replyNothing(call);
 }
 
-void FinderSyncService::EndObserving(const QByteArray& path) {
+int FinderSyncService::endObserving(sd_bus_message* call, sd_bus_error*) {
+  std::string path;
+  if (const int read = readPath(call, path); read < 0) return read;
   noteActivity();
   finderSync_.endObservingDirectoryAtURL(urlForPath(path));
+  return replyNothing(call);
 }
 
-void FinderSyncService::RequestBadge(const QByteArray& path) {
+int FinderSyncService::requestBadge(sd_bus_message* call, sd_bus_error*) {
+  std::string path;
+  if (const int read = readPath(call, path); read < 0) return read;
   noteActivity();
   finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
+  return replyNothing(call);
 }
 
-void FinderSyncService::RequestBadges(const QList<QByteArray>& paths) {
+int FinderSyncService::requestBadges(sd_bus_message* call, sd_bus_error* error) {
+  std::vector<std::string> paths;
+  if (const int read = readPaths(call, paths); read < 0) return read;
   noteActivity();
-  if (paths.size() > protocol::kMostBadgesPerCall) {
-    sendErrorReply(QDBusError::InvalidArgs,
-                   QStringLiteral("at most %1 paths a call").arg(protocol::kMostBadgesPerCall));
-    return;
+  if (paths.size() > static_cast<std::size_t>(protocol::kMostBadgesPerCall)) {
+    return fail(error, SD_BUS_ERROR_INVALID_ARGS,
+                "at most " + std::to_string(protocol::kMostBadgesPerCall) + " paths a call");
   }
   std::vector<NSURL> urls;
-  urls.reserve(static_cast<std::size_t>(paths.size()));
+  urls.reserve(paths.size());
   for (const auto& path : paths) urls.push_back(urlForPath(path));
   finderSync_.requestBadgeIdentifiersForURLs(urls);
+  return replyNothing(call);
 }
 
-void FinderSyncService::AnswerModals(const QList<QByteArray>& answers) {
+int FinderSyncService::answerModals(sd_bus_message* call, sd_bus_error* error) {
+  std::vector<std::string> answers;
+  if (const int read = readPaths(call, answers); read < 0) return read;
   noteActivity();
   if (scripted_ == nullptr) {
-    sendErrorReply(QDBusError::NotSupported,
-                   "modals are answered by the person at the display, not from a script");
-    return;
+    return fail(error, SD_BUS_ERROR_NOT_SUPPORTED,
+                "modals are answered by the person at the display, not from a script");
   }
   scripted_->forgetAnswers();
-  answersFrom_ = caller();
+  answersFrom_ = sd_bus_message_get_sender(call) != nullptr ? sd_bus_message_get_sender(call) : "";
   for (const auto& answer : answers) {
-    if (!scripted_->answer(answer.toStdString())) {
+    if (!scripted_->answer(answer)) {
       scripted_->forgetAnswers();
-      sendErrorReply(QDBusError::InvalidArgs, "not an answer: " + QString::fromUtf8(answer));
-      return;
+      return fail(error, SD_BUS_ERROR_INVALID_ARGS, "not an answer: " + answer);
     }
+  }
+  return replyNothing(call);
+}
+
+int FinderSyncService::attach(sd_bus_message* call, sd_bus_error*) {
+  noteActivity();
+  const char* sender = sd_bus_message_get_sender(call);
+  if (sender == nullptr || attachedModules_.contains(sender)) return replyNothing(call);
+  const std::string module = sender;
+  const std::string gone = std::string("type='signal',sender='") + kBusService + "',path='" +
+                           kBusPath + "',interface='" + kBusService +
+                           "',member='NameOwnerChanged',arg0='" + module + "'";
+  const auto onGone = [](sd_bus_message* change, void* service, sd_bus_error*) {
+    const char* name = nullptr;
+    const char* oldOwner = nullptr;
+    const char* newOwner = nullptr;
+    if (sd_bus_message_read(change, "sss", &name, &oldOwner, &newOwner) >= 0 && *newOwner == '\0') {
+      auto* self = static_cast<FinderSyncService*>(service);
+      // Not from within its own watch's call.
+      QTimer::singleShot(0, self, [self, module = std::string(name)] {
+        self->forgetModule(module);
+        // The idle time counts from the moment the last file manager went.
+        self->noteActivity();
+      });
+    }
+    return 0;
+  };
+  sd_bus_slot* watch = nullptr;
+  if (sd_bus_add_match(bus_->get(), &watch, gone.c_str(), onGone, this) >= 0) {
+    attachedModules_[module] = watch;
+    // It may have gone between sending the call and the watch.
+    if (!ownsAName(module)) forgetModule(module);
+  }
+  return replyNothing(call);
+}
+
+void FinderSyncService::forgetModule(const std::string& module) {
+  if (const auto found = attachedModules_.find(module); found != attachedModules_.end()) {
+    sd_bus_slot_unref(found->second);
+    attachedModules_.erase(found);
   }
 }
 
-void FinderSyncService::Attach() {
-  noteActivity();
-  if (!calledFromDBus()) return;
-  const QString module = message().service();
-  if (attachedModules_.watchedServices().contains(module)) return;
-  attachedModules_.setConnection(connection());
-  attachedModules_.addWatchedService(module);
-  // It may have gone between sending the call and the watch.
-  if (!connection().interface()->isServiceRegistered(module).value()) {
-    attachedModules_.removeWatchedService(module);
-  }
+bool FinderSyncService::ownsAName(const std::string& connection) {
+  sd_bus_message* reply = nullptr;
+  int owned = 0;
+  const bool asked =
+      sd_bus_call_method(bus_->get(), kBusService, kBusPath, kBusService, "NameHasOwner", nullptr,
+                         &reply, "s", connection.c_str()) >= 0 &&
+      sd_bus_message_read(reply, "b", &owned) >= 0;
+  sd_bus_message_unref(reply);
+  return asked && owned != 0;
 }
 
 void FinderSyncService::runGuarded(const std::function<void()>& work) {
@@ -189,34 +346,33 @@ void FinderSyncService::runGuarded(const std::function<void()>& work) {
     work();
   } catch (const std::exception& failure) {
     // One failed block must not take the extension down with it.
-    if (failure_.isEmpty()) failure_ = QString::fromUtf8(failure.what());
+    if (failure_.empty()) failure_ = failure.what();
   }
 }
 
-QString FinderSyncService::caller() const {
-  return calledFromDBus() ? message().service() : QString();
-}
-
-void FinderSyncService::dropAnswersNotFrom(const QString& performer) {
-  if (scripted_ == nullptr || answersFrom_.isEmpty() || answersFrom_ == performer) return;
+void FinderSyncService::dropAnswersNotFrom(const std::string& performer) {
+  if (scripted_ == nullptr || answersFrom_.empty() || answersFrom_ == performer) return;
   if (scripted_->answersLeft() > 0) {
-    scripted_->dropAnswers("modal answers from " + answersFrom_.toStdString() +
-                           " dropped: the chosen entry comes from " + performer.toStdString());
+    scripted_->dropAnswers("modal answers from " + answersFrom_ +
+                           " dropped: the chosen entry comes from " + performer);
   }
   answersFrom_.clear();
 }
 
-std::string FinderSyncService::callerProgram() const {
-  if (!calledFromDBus()) return {};
-  const auto pid = connection().interface()->servicePid(message().service());
-  if (!pid.isValid()) return {};
-  std::ifstream comm("/proc/" + std::to_string(pid.value()) + "/comm");
+std::string FinderSyncService::callerProgram(sd_bus_message* call) const {
+  sd_bus_creds* credentials = nullptr;
+  pid_t pid = 0;
+  const bool known = sd_bus_query_sender_creds(call, SD_BUS_CREDS_PID, &credentials) >= 0 &&
+                     sd_bus_creds_get_pid(credentials, &pid) >= 0;
+  sd_bus_creds_unref(credentials);
+  if (!known) return {};
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
   std::string program;
   std::getline(comm, program);
   return program;
 }
 
-void FinderSyncService::selectOnly(const QList<QByteArray>& selection) {
+void FinderSyncService::selectOnly(const std::vector<std::string>& selection) {
   std::vector<NSURL> urls;
   for (const auto& path : selection) urls.push_back(urlForPath(path));
   controller_.setSelectedItemURLs(std::move(urls));
@@ -228,16 +384,30 @@ void FinderSyncService::noteActivity() {
 
 void FinderSyncService::finishActions() {
   if (runningActions_.empty() || !runLoop_.idle()) return;
-  QStringList modals;
-  uint left = 0;
-  if (scripted_ != nullptr) {
-    for (const auto& shown : scripted_->takeShown()) modals << QString::fromStdString(shown);
-    left = static_cast<uint>(scripted_->answersLeft());
-  }
-  for (const uint action : runningActions_) emit ActionFinished(action, modals, failure_, left);
+  const auto modals = scripted_ != nullptr ? scripted_->takeShown() : std::vector<std::string>{};
+  for (const uint action : runningActions_) announceFinished(action, modals);
   runningActions_.clear();
   failure_.clear();
   if (notices_ != nullptr) notices_->setCommand({});
+}
+
+void FinderSyncService::announceFinished(uint action, const std::vector<std::string>& modals) {
+  if (bus_ == nullptr) return;
+  const uint left = scripted_ != nullptr ? static_cast<uint>(scripted_->answersLeft()) : 0;
+  sd_bus_message* signal = nullptr;
+  bool built =
+      sd_bus_message_new_signal(bus_->get(), &signal, protocol::kPath, protocol::kInterface,
+                                protocol::kActionFinished.name) >= 0 &&
+      sd_bus_message_append(signal, "u", action) >= 0 &&
+      sd_bus_message_open_container(signal, 'a', "s") >= 0;
+  for (const auto& modal : modals) {
+    built = built && sd_bus_message_append(signal, "s", busText(modal).c_str()) >= 0;
+  }
+  built = built && sd_bus_message_close_container(signal) >= 0 &&
+          sd_bus_message_append(signal, "su", busText(failure_).c_str(), left) >= 0;
+  if (built) sd_bus_send(bus_->get(), signal, nullptr);
+  sd_bus_message_unref(signal);
+  bus_->settle();
 }
 
 }  // namespace platform::desktop

@@ -1,13 +1,13 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDBusContext>
-#include <QDBusServiceWatcher>
-#include <QList>
+#include <systemd/sd-bus.h>
+
 #include <QObject>
-#include <QStringList>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "desktop/CommandFailureNotices.h"
 #include "desktop/HostDirectorySet.h"
 #include "desktop/QtRunLoop.h"
+#include "desktop/findersync/MainLoopBus.h"
 #include "platform/FIFinderSync.h"
 #include "platform/NSMenu.h"
 #include "platform/NSUserDefaults.h"
@@ -36,61 +37,76 @@ class ScriptedModalAnswers {
   virtual std::vector<std::string> takeShown() = 0;
 };
 
-// The extension's end of the bus: its slots and signal are the methods and signal of
-// FinderSyncProtocol.h, answered with the principal object (the menu for a kind and selection,
-// the chosen entry, directory observation and badge requests). The work a chosen entry defers
-// runs after the reply has gone, and ActionFinished reports when it has run out.
-class FinderSyncService : public QObject, protected QDBusContext {
+// The extension's end of the bus: the methods and signal of FinderSyncProtocol.h, answered with
+// the principal object (the menu for a kind and selection, the chosen entry, directory
+// observation and badge requests). The work a chosen entry defers runs after the reply has gone,
+// and ActionFinished reports when it has run out.
+class FinderSyncService : public QObject {
   Q_OBJECT
-  // moc takes only a literal here: protocol::kInterface, which the bus tests hold it to.
-  Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.FinderSync")
 
  public:
   FinderSyncService(FIFinderSync& finderSync, HostDirectorySet& controller,
                     UserDefaultsRoot& defaults, QtRunLoop& runLoop, std::filesystem::path resources,
                     ScriptedModalAnswers* scripted);
+  ~FinderSyncService() override;
+
+  // Serves the methods at the protocol's path on `bus`, which must outlive the service or see it
+  // withdrawn first; false when the path is taken.
+  bool publish(MainLoopBus& bus);
+  // Leaves the bus: the methods, and the watches on attached modules.
+  void withdraw();
 
   // Told of every call that arrives and of the moment the work queued so far has run.
   void setActivityHandler(std::function<void()> handler) { activityHandler_ = std::move(handler); }
   // Told the title of each chosen entry while its work runs.
   void setFailureNotices(CommandFailureNotices* notices) { notices_ = notices; }
-  // An action's work has not run out yet.
-  bool busy() const { return !runningActions_.empty() || !runLoop_.idle(); }
+  // An action is waiting to be answered, or its work has not run out yet.
+  bool busy() const { return waitingChoices_ > 0 || !runningActions_.empty() || !runLoop_.idle(); }
   // A file manager's module is attached: the extension serves it for as long as it runs.
-  bool attached() const { return !attachedModules_.watchedServices().isEmpty(); }
-
- public slots:
-  QString Menu(int kind, const QList<QByteArray>& selection);
-  uint Perform(const QString& selector, qlonglong tag, const QString& title,
-               const QList<QByteArray>& selection);
-  void BeginObserving(const QByteArray& path);
-  void EndObserving(const QByteArray& path);
-  void RequestBadge(const QByteArray& path);
-  // The badge requests of many shown items in one call, as a file manager sends them.
-  void RequestBadges(const QList<QByteArray>& paths);
-  // The answers for the modals of the next chosen entries, in place of any left over. They serve
-  // only the entries the same connection chooses: another's Perform finds them dropped.
-  void AnswerModals(const QList<QByteArray>& answers);
-  // The calling module keeps the extension until its connection to the bus closes.
-  void Attach();
-
- signals:
-  // `failure` is empty when the action's work ran to its end.
-  void ActionFinished(uint action, const QStringList& modals, const QString& failure,
-                      uint answersLeft);
+  bool attached() const { return !attachedModules_.empty(); }
 
  private:
+  using Message = std::shared_ptr<sd_bus_message>;
+  struct Choice {
+    std::string selector;
+    std::int64_t tag;
+    std::string title;
+    std::vector<std::string> selection;
+  };
+  // Each bus method's entry point, in the shape the bus library calls.
+  template <int (FinderSyncService::*answer)(sd_bus_message*, sd_bus_error*)>
+  static int handle(sd_bus_message* call, void* service, sd_bus_error* error);
+  static const sd_bus_vtable kMethods[];
+
+  int menu(sd_bus_message* call, sd_bus_error* error);
+  int perform(sd_bus_message* call, sd_bus_error* error);
+  int beginObserving(sd_bus_message* call, sd_bus_error* error);
+  int endObserving(sd_bus_message* call, sd_bus_error* error);
+  int requestBadge(sd_bus_message* call, sd_bus_error* error);
+  // The badge requests of many shown items in one call, as a file manager sends them.
+  int requestBadges(sd_bus_message* call, sd_bus_error* error);
+  // The answers for the modals of the next chosen entries, in place of any left over. They serve
+  // only the entries the same connection chooses: another's Perform finds them dropped.
+  int answerModals(sd_bus_message* call, sd_bus_error* error);
+  // The calling module keeps the extension until its connection to the bus closes.
+  int attach(sd_bus_message* call, sd_bus_error* error);
+
+  // A chosen entry is answered on the next turn of the run loop, not while the bus is being
+  // read: its work may wait in a nested loop (a dialog, a pause), and calls go on being
+  // answered meanwhile.
+  void choose(const Message& call, const Choice& choice);
+  void announceFinished(uint action, const std::vector<std::string>& modals);
+  void forgetModule(const std::string& module);
+  bool ownsAName(const std::string& connection);
   void runGuarded(const std::function<void()>& work);
-  void selectOnly(const QList<QByteArray>& selection);
-  // The program name of the process that sent the call being answered.
-  std::string callerProgram() const;
-  // The unique bus name of the connection that sent the call being answered.
-  QString caller() const;
+  void selectOnly(const std::vector<std::string>& selection);
+  // The program name of the process that sent `call`.
+  std::string callerProgram(sd_bus_message* call) const;
   // Answers sent by another connection than `performer`'s are not for its entry.
-  void dropAnswersNotFrom(const QString& performer);
+  void dropAnswersNotFrom(const std::string& performer);
   // Why `entry` may not run for the selected items: the file manager asks only about items
   // inside the directory set, and only for entries of the menu it was given for them.
-  std::optional<QString> whyRefused(const NSMenuItem& entry);
+  std::optional<std::string> whyRefused(const NSMenuItem& entry);
   void finishActions();
   void noteActivity();
 
@@ -100,16 +116,19 @@ class FinderSyncService : public QObject, protected QDBusContext {
   QtRunLoop& runLoop_;
   std::filesystem::path resources_;
   ScriptedModalAnswers* scripted_;
+  MainLoopBus* bus_ = nullptr;
+  sd_bus_slot* methods_ = nullptr;
   // Who sent the answers left; empty for those the extension was started with.
-  QString answersFrom_;
+  std::string answersFrom_;
   uint lastAction_ = 0;
+  int waitingChoices_ = 0;
   std::vector<uint> runningActions_;
-  QString failure_;
+  std::string failure_;
   std::function<void()> activityHandler_;
   CommandFailureNotices* notices_ = nullptr;
-  // The unique bus names of the attached modules; a file manager that quits or crashes loses its
-  // connection, and its name leaves the watcher.
-  QDBusServiceWatcher attachedModules_;
+  // The unique bus names of the attached modules, each with its watch: a file manager that quits
+  // or crashes loses its connection, and the bus says its name has gone.
+  std::map<std::string, sd_bus_slot*> attachedModules_;
 };
 
 }  // namespace platform::desktop
