@@ -16,6 +16,7 @@
 #include "desktop/RunningApplicationRegistration.h"
 #include "desktop/RunningApplications.h"
 #include "desktop/StreamSystemLog.h"
+#include "desktop/widgets/DeferredIconStyle.h"
 
 namespace platform::desktop {
 
@@ -57,6 +58,7 @@ int runApplicationHost(int& argc, char** argv, const NSBundle& bundle,
   const bool display = prepareDisplay();
   QApplication qtApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setStyle(new DeferredIconStyle);
   // File and folder icons come from the desktop's theme, with a complete one behind it.
   useBundledIconTheme();
   const std::string identifier = bundle.bundleIdentifier().value_or("");

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "desktop/widgets/CollectionPeer.h"
+#include "desktop/widgets/DeferredIconStyle.h"
 #include "desktop/widgets/QtWindowServer.h"
 #include "desktop/widgets/TablePeer.h"
 #include "platform/NSCollectionView.h"
@@ -110,6 +111,19 @@ class QtWidgetPeersTest : public ::testing::Test {
   desktop::QtWindowServer server{resources.path()};
   NSWindow window{&server};
 };
+
+TEST(DeferredIconStyleTest, AStyleIconDrawsAsTheStylesOwn) {
+  plovane::testing::qtApplication();
+  desktop::DeferredIconStyle style;
+  for (const auto which : {QStyle::SP_ToolBarHorizontalExtensionButton,
+                           QStyle::SP_MessageBoxWarning, QStyle::SP_DirIcon}) {
+    const QIcon deferred = style.standardIcon(which, nullptr, nullptr);
+    const QIcon own = style.baseStyle()->standardIcon(which);
+    ASSERT_FALSE(deferred.isNull()) << which;
+    EXPECT_EQ(deferred.pixmap(16).toImage(), own.pixmap(16).toImage()) << which;
+    EXPECT_EQ(deferred.availableSizes(), own.availableSizes()) << which;
+  }
+}
 
 TEST_F(QtWidgetPeersTest, ACheckBoxClickGoesThroughTheModel) {
   Counter target;
