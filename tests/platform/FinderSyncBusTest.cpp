@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QEventLoop>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <functional>
@@ -29,9 +32,9 @@
 namespace platform::desktop {
 namespace {
 
-// A principal object whose menu has an entry that defers work and one whose work fails; it
-// records what the file manager told it. It runs on the service's thread, the test reads on its
-// own.
+// A principal object whose menu has an entry that defers work, one whose work fails and one
+// whose work waits in a nested loop, as a dialog does; it records what the file manager told it. It
+// runs on the service's thread, the test reads on its own.
 class RecordingFinderSync final : public FIFinderSync {
  public:
   explicit RecordingFinderSync(RunLoop& runLoop) : runLoop_(runLoop) {}
@@ -50,6 +53,7 @@ class RecordingFinderSync final : public FIFinderSync {
     copy.tag = 4;
     menu->addItem(copy);
     menu->addItem(NSMenuItem("Fail", "failClicked:", ""));
+    menu->addItem(NSMenuItem("Wait", "waitClicked:", ""));
     return menu;
   }
 
@@ -61,6 +65,10 @@ class RecordingFinderSync final : public FIFinderSync {
     }
     if (selector == "failClicked:") {
       runLoop_.dispatchAsyncMain([] { throw std::runtime_error("the disk is full"); });
+      return true;
+    }
+    if (selector == "waitClicked:") {
+      waitForAMenu();
       return true;
     }
     return false;
@@ -75,6 +83,26 @@ class RecordingFinderSync final : public FIFinderSync {
   void record(std::string call) {
     const std::lock_guard lock(mutex_);
     calls_.push_back(std::move(call));
+  }
+
+  // Until the next menu is asked for, or ten seconds, in a loop that goes on serving events.
+  void waitForAMenu() {
+    record("waiting");
+    const auto menusAsked = [this] {
+      const auto calls = this->calls();
+      return std::count_if(calls.begin(), calls.end(),
+                           [](const std::string& call) { return call.starts_with("menu"); });
+    };
+    const auto before = menusAsked();
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+      if (menusAsked() > before) loop.quit();
+    });
+    look.start(1);
+    QTimer::singleShot(10'000, &loop, &QEventLoop::quit);
+    loop.exec();
+    record("waited");
   }
 
   RunLoop& runLoop_;
@@ -262,7 +290,7 @@ TEST_F(FinderSyncBusTest, EachCallOfTheClientReachesTheServiceAndReadsItsAnswer)
   ASSERT_TRUE(std::holds_alternative<TransportedMenu>(menu)) << std::get<std::string>(menu);
   const auto& transported = std::get<TransportedMenu>(menu);
   EXPECT_EQ(transported.resources, "/srv/Resources");
-  ASSERT_EQ(transported.menu->items.size(), 2u);
+  ASSERT_EQ(transported.menu->items.size(), 3u);
   const NSMenuItem copy = transported.menu->items[0];
   EXPECT_EQ(copy.tag, 4);
   EXPECT_EQ(copy.keyEquivalent, "c");
@@ -297,6 +325,31 @@ TEST_F(FinderSyncBusTest, EachCallOfTheClientReachesTheServiceAndReadsItsAnswer)
   EXPECT_EQ(std::vector(calls.end() - 3, calls.end()),
             (std::vector<std::string>{"begin " + work.string(),
                                       "badge " + (work / "a.txt").string(), last}));
+}
+
+// The menus a file manager asks for are answered while a chosen entry's work waits, as it does
+// behind a dialog.
+TEST_F(FinderSyncBusTest, MenusAreAnsweredWhileAChosenEntrysWorkWaits) {
+  const auto menu = client.menu(FIMenuKind::contextualMenuForItems, selection("a.txt"));
+  ASSERT_TRUE(std::holds_alternative<TransportedMenu>(menu)) << std::get<std::string>(menu);
+  const NSMenuItem wait = std::get<TransportedMenu>(menu).menu->items.at(2);
+  auto perform = QDBusMessage::createMethodCall(protocol::kService, protocol::kPath,
+                                                protocol::kInterface, protocol::kPerform.name);
+  perform << QString::fromStdString(wait.action) << qlonglong(wait.tag)
+          << QString::fromStdString(wait.title)
+          << QVariant::fromValue(
+                 QList<QByteArray>{QByteArray::fromStdString(selection("a.txt").front().path())});
+  QDBusPendingCall performed = connection("finder-sync-client").asyncCall(perform);
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return extension.principal().calls().back() == "waiting"; }, 10'000));
+
+  const auto meanwhile = client.menu(FIMenuKind::contextualMenuForItems, selection("a.txt"));
+  EXPECT_TRUE(std::holds_alternative<TransportedMenu>(meanwhile));
+  performed.waitForFinished();
+  EXPECT_FALSE(performed.isError()) << performed.error().message().toStdString();
+  const auto calls = extension.principal().calls();
+  EXPECT_EQ(std::vector(calls.end() - 3, calls.end()),
+            (std::vector<std::string>{"waiting", "menu 0", "waited"}));
 }
 
 // Another process could plant answers that the file manager's next command obeys: the answers
