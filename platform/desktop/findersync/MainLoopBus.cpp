@@ -27,9 +27,9 @@ std::unique_ptr<MainLoopBus> MainLoopBus::connect(const std::string& address, st
   int result = 0;
   if (address.empty()) {
     result = sd_bus_open_user(&bus);
-  } else if ((result = sd_bus_new(&bus)) >= 0) {
-    sd_bus_set_address(bus, address.c_str());
-    sd_bus_set_bus_client(bus, 1);
+  } else if ((result = sd_bus_new(&bus)) >= 0 &&
+             (result = sd_bus_set_address(bus, address.c_str())) >= 0 &&
+             (result = sd_bus_set_bus_client(bus, 1)) >= 0) {
     result = sd_bus_start(bus);
   }
   if (result < 0) {
@@ -56,7 +56,6 @@ MainLoopBus::MainLoopBus(sd_bus* bus)
 
 MainLoopBus::~MainLoopBus() {
   // What is queued to go (a last signal, a late reply) goes before the connection closes.
-  sd_bus_flush(bus_);
   sd_bus_flush_close_unref(bus_);
 }
 
