@@ -58,23 +58,23 @@ std::string busText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())).toStdString();
 }
 
-int readPath(sd_bus_message* call, std::string& path) {
+int readByteArray(sd_bus_message* call, std::string& into) {
   const void* bytes = nullptr;
   std::size_t size = 0;
   const int read = sd_bus_message_read_array(call, 'y', &bytes, &size);
-  if (read >= 0) path.assign(static_cast<const char*>(bytes), size);
+  if (read >= 0) into.assign(static_cast<const char*>(bytes), size);
   return read;
 }
 
-int readPaths(sd_bus_message* call, std::vector<std::string>& paths) {
+int readByteArrays(sd_bus_message* call, std::vector<std::string>& into) {
   if (const int entered = sd_bus_message_enter_container(call, 'a', "ay"); entered < 0) {
     return entered;
   }
-  for (std::string path;;) {
-    const int read = readPath(call, path);
+  for (std::string item;;) {
+    const int read = readByteArray(call, item);
     if (read < 0) return read;
     if (read == 0) break;
-    paths.push_back(std::move(path));
+    into.push_back(std::move(item));
   }
   return sd_bus_message_exit_container(call);
 }
@@ -146,7 +146,7 @@ int FinderSyncService::menu(sd_bus_message* call, sd_bus_error* error) {
   int kind = 0;
   std::vector<std::string> selection;
   if (const int read = sd_bus_message_read(call, "i", &kind); read < 0) return read;
-  if (const int read = readPaths(call, selection); read < 0) return read;
+  if (const int read = readByteArrays(call, selection); read < 0) return read;
   noteActivity();
   if (kind < protocol::kItemsMenu || kind > protocol::kToolbarMenu) {
     return fail(error, SD_BUS_ERROR_INVALID_ARGS, "no such menu kind");
@@ -173,7 +173,7 @@ int FinderSyncService::perform(sd_bus_message* call, sd_bus_error*) {
   if (const int read = sd_bus_message_read(call, "sxs", &selector, &choice.tag, &title); read < 0) {
     return read;
   }
-  if (const int read = readPaths(call, choice.selection); read < 0) return read;
+  if (const int read = readByteArrays(call, choice.selection); read < 0) return read;
   noteActivity();
   choice.selector = selector;
   choice.title = title;
@@ -235,7 +235,7 @@ std::optional<std::string> FinderSyncService::whyRefused(const NSMenuItem& entry
 
 int FinderSyncService::beginObserving(sd_bus_message* call, sd_bus_error*) {
   std::string path;
-  if (const int read = readPath(call, path); read < 0) return read;
+  if (const int read = readByteArray(call, path); read < 0) return read;
   noteActivity();
   finderSync_.beginObservingDirectoryAtURL(urlForPath(path));
   return replyNothing(call);
@@ -243,7 +243,7 @@ int FinderSyncService::beginObserving(sd_bus_message* call, sd_bus_error*) {
 
 int FinderSyncService::endObserving(sd_bus_message* call, sd_bus_error*) {
   std::string path;
-  if (const int read = readPath(call, path); read < 0) return read;
+  if (const int read = readByteArray(call, path); read < 0) return read;
   noteActivity();
   finderSync_.endObservingDirectoryAtURL(urlForPath(path));
   return replyNothing(call);
@@ -251,7 +251,7 @@ int FinderSyncService::endObserving(sd_bus_message* call, sd_bus_error*) {
 
 int FinderSyncService::requestBadge(sd_bus_message* call, sd_bus_error*) {
   std::string path;
-  if (const int read = readPath(call, path); read < 0) return read;
+  if (const int read = readByteArray(call, path); read < 0) return read;
   noteActivity();
   finderSync_.requestBadgeIdentifierForURL(urlForPath(path));
   return replyNothing(call);
@@ -259,7 +259,7 @@ int FinderSyncService::requestBadge(sd_bus_message* call, sd_bus_error*) {
 
 int FinderSyncService::requestBadges(sd_bus_message* call, sd_bus_error* error) {
   std::vector<std::string> paths;
-  if (const int read = readPaths(call, paths); read < 0) return read;
+  if (const int read = readByteArrays(call, paths); read < 0) return read;
   noteActivity();
   if (paths.size() > static_cast<std::size_t>(protocol::kMostBadgesPerCall)) {
     return fail(error, SD_BUS_ERROR_INVALID_ARGS,
@@ -274,7 +274,7 @@ int FinderSyncService::requestBadges(sd_bus_message* call, sd_bus_error* error) 
 
 int FinderSyncService::answerModals(sd_bus_message* call, sd_bus_error* error) {
   std::vector<std::string> answers;
-  if (const int read = readPaths(call, answers); read < 0) return read;
+  if (const int read = readByteArrays(call, answers); read < 0) return read;
   noteActivity();
   if (scripted_ == nullptr) {
     return fail(error, SD_BUS_ERROR_NOT_SUPPORTED,
