@@ -19,23 +19,19 @@ RunningApplicationRegistration::RunningApplicationRegistration(QObject* applicat
 RunningApplicationRegistration::~RunningApplicationRegistration() {
   if (!published_) return;
   published_->connection.unregisterService(published_->service);
-  if (published_->registeredObject) published_->connection.unregisterObject(published_->path);
+  published_->connection.unregisterObject(published_->path);
 }
 
 bool RunningApplicationRegistration::publish(QDBusConnection connection,
                                              const std::string& bundleIdentifier) {
   const QString service = QString::fromStdString(bundleIdentifier);
   const QString path = objectPathForBundleIdentifier(service);
-  const bool alreadyThere = connection.objectRegisteredAt(path) == parent();
-  if (!alreadyThere &&
-      !connection.registerObject(path, parent(), QDBusConnection::ExportAdaptors)) {
-    return false;
-  }
+  if (!connection.registerObject(path, parent(), QDBusConnection::ExportAdaptors)) return false;
   if (!connection.registerService(service)) {
-    if (!alreadyThere) connection.unregisterObject(path);
+    connection.unregisterObject(path);
     return false;
   }
-  published_ = Published{std::move(connection), service, path, !alreadyThere};
+  published_ = Published{std::move(connection), service, path};
   return true;
 }
 

@@ -15,8 +15,7 @@ namespace platform::desktop {
 // only can own.
 //
 // It is an adaptor on the program's own object, so the program's other interfaces, adaptors on
-// the same object, are exported at the same path. Create them all before or after `publish`; if
-// the program registers the object itself, it must do so at that path with ExportAdaptors.
+// the same object, are exported at the same path. Create them all before or after `publish`.
 class RunningApplicationRegistration : public QDBusAbstractAdaptor {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "com.quenlow.plovanemenu.RunningApplication")
@@ -40,7 +39,6 @@ class RunningApplicationRegistration : public QDBusAbstractAdaptor {
     QDBusConnection connection;
     QString service;
     QString path;
-    bool registeredObject;
   };
   std::optional<Published> published_;
 };

@@ -77,24 +77,18 @@ TEST_F(RunningApplicationsTest, NamesWithoutThePolicyAreRegularAndBusNamesAreNoP
   }
 }
 
-// The extension exports its own interface at its identifier's path before it publishes.
-TEST_F(RunningApplicationsTest, PublishesOnAnObjectTheProgramAlreadyExportsThere) {
-  OtherProcess extension(address(), "plovane-extension");
-  QObject application;
+// The path is the identifier's: another object already exported there keeps it.
+TEST_F(RunningApplicationsTest, AnObjectAlreadyAtThePathIsNotTakenOver) {
+  OtherProcess program(address(), "plovane-program");
+  QObject other;
   const QString path = objectPathForBundleIdentifier(kSettingsApp);
   EXPECT_EQ(path, "/com/quenlow/plovanemenu/settings_app");
-  ASSERT_TRUE(
-      extension.connection().registerObject(path, &application, QDBusConnection::ExportAdaptors));
+  ASSERT_TRUE(program.connection().registerObject(path, &other));
+  QObject application;
   auto* registration =
-      new RunningApplicationRegistration(&application, NSApplicationActivationPolicy::prohibited);
-  ASSERT_TRUE(registration->publish(extension.connection(), kSettingsApp));
-  EXPECT_EQ(listedPolicy(kSettingsApp), NSApplicationActivationPolicy::prohibited);
-
-  // Another object cannot take the path over.
-  QObject intruder;
-  auto* taken =
-      new RunningApplicationRegistration(&intruder, NSApplicationActivationPolicy::regular);
-  EXPECT_FALSE(taken->publish(extension.connection(), "com.quenlow.plovanemenu.settings_app"));
+      new RunningApplicationRegistration(&application, NSApplicationActivationPolicy::regular);
+  EXPECT_FALSE(registration->publish(program.connection(), kSettingsApp));
+  EXPECT_EQ(listedPolicy(kSettingsApp), std::nullopt);
 }
 
 TEST_F(RunningApplicationsTest, EachQuestionSeesTheCurrentPolicy) {

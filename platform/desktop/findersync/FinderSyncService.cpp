@@ -79,6 +79,12 @@ int readByteArrays(sd_bus_message* call, std::vector<std::string>& into) {
   return sd_bus_message_exit_container(call);
 }
 
+// The unique bus name of the connection that sent `call`.
+std::string senderOf(sd_bus_message* call) {
+  const char* sender = sd_bus_message_get_sender(call);
+  return sender != nullptr ? sender : "";
+}
+
 int replyNothing(sd_bus_message* call) { return sd_bus_reply_method_return(call, ""); }
 
 int fail(sd_bus_error* error, const char* name, const std::string& why) {
@@ -194,8 +200,7 @@ void FinderSyncService::choose(const Message& call, const Choice& choice) {
     sd_bus_reply_method_error(call.get(), &error);
     sd_bus_error_free(&error);
   };
-  const char* sender = sd_bus_message_get_sender(call.get());
-  dropAnswersNotFrom(sender != nullptr ? sender : "");
+  dropAnswersNotFrom(senderOf(call.get()));
   selectOnly(choice.selection);
   controller_.setRequestingProgram(callerProgram(call.get()));
   NSMenuItem entry(choice.title, choice.selector, {});
@@ -281,7 +286,7 @@ int FinderSyncService::answerModals(sd_bus_message* call, sd_bus_error* error) {
                 "modals are answered by the person at the display, not from a script");
   }
   scripted_->forgetAnswers();
-  answersFrom_ = sd_bus_message_get_sender(call) != nullptr ? sd_bus_message_get_sender(call) : "";
+  answersFrom_ = senderOf(call);
   for (const auto& answer : answers) {
     if (!scripted_->answer(answer)) {
       scripted_->forgetAnswers();
@@ -293,9 +298,8 @@ int FinderSyncService::answerModals(sd_bus_message* call, sd_bus_error* error) {
 
 int FinderSyncService::attach(sd_bus_message* call, sd_bus_error*) {
   noteActivity();
-  const char* sender = sd_bus_message_get_sender(call);
-  if (sender == nullptr || attachedModules_.contains(sender)) return replyNothing(call);
-  const std::string module = sender;
+  const std::string module = senderOf(call);
+  if (module.empty() || attachedModules_.contains(module)) return replyNothing(call);
   const std::string gone = std::string("type='signal',sender='") + kBusService + "',path='" +
                            kBusPath + "',interface='" + kBusService +
                            "',member='NameOwnerChanged',arg0='" + module + "'";
