@@ -15,7 +15,7 @@ constexpr char kApplicationName[] = "Plovane Menu";
 
 }  // namespace
 
-CommandFailureNotices::CommandFailureNotices(QDBusConnection bus, SystemLog& log)
+CommandFailureNotices::CommandFailureNotices(QtBusConnection bus, SystemLog& log)
     : bus_(std::move(bus)), log_(log) {}
 
 void CommandFailureNotices::tell(const std::string& command, const std::string& reason) {
@@ -25,7 +25,7 @@ void CommandFailureNotices::tell(const std::string& command, const std::string& 
          << QString::fromStdString(command) << QString::fromStdString(reason) << QStringList()
          << QVariantMap() << -1;
   // Never waited for: a command must not stall on the desktop's notification server.
-  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(notify), &pending_);
+  auto* watcher = new QDBusPendingCallWatcher(bus_.get().asyncCall(notify), &pending_);
   QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &pending_,
                    [this, watcher, command, reason] {
                      watcher->deleteLater();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <string>
 
+#include "desktop/QtBusConnection.h"
 #include "platform/SystemLog.h"
 
 namespace platform::desktop {
@@ -13,7 +13,7 @@ namespace platform::desktop {
 // detail. Outside a command (the settings app, a file manager's callbacks) it tells nobody.
 class CommandFailureNotices {
  public:
-  CommandFailureNotices(QDBusConnection bus, SystemLog& log);
+  CommandFailureNotices(QtBusConnection bus, SystemLog& log);
 
   // The title of the menu command being carried out; empty once its work has run out.
   void setCommand(std::string title) { command_ = std::move(title); }
@@ -25,7 +25,7 @@ class CommandFailureNotices {
   void tell(const std::string& command, const std::string& reason);
 
  private:
-  QDBusConnection bus_;
+  QtBusConnection bus_;
   SystemLog& log_;
   std::string command_;
   // Parent of the notifications still waiting for an answer.

@@ -15,22 +15,23 @@ const QString kMember = QStringLiteral("Posted");
 
 void NotificationReceiver::posted(const QString&, const QString&) { observer_(); }
 
-DBusNotificationCenter::DBusNotificationCenter(QDBusConnection connection)
+DBusNotificationCenter::DBusNotificationCenter(QtBusConnection connection)
     : connection_(std::move(connection)) {}
 
 void DBusNotificationCenter::postNotificationName(const std::string& name,
                                                   const std::string& object) {
   auto signal = QDBusMessage::createSignal(kPath, kInterface, kMember);
   signal << QString::fromStdString(name) << QString::fromStdString(object);
-  connection_.send(signal);
+  connection_.get().send(signal);
 }
 
 void DBusNotificationCenter::addObserver(const std::string& name, const std::string& object,
                                          Observer observer) {
   auto receiver = std::make_unique<NotificationReceiver>(std::move(observer));
-  connection_.connect(QString(), kPath, kInterface, kMember,
-                      QStringList{QString::fromStdString(name), QString::fromStdString(object)},
-                      QStringLiteral("ss"), receiver.get(), SLOT(posted(QString, QString)));
+  connection_.get().connect(
+      QString(), kPath, kInterface, kMember,
+      QStringList{QString::fromStdString(name), QString::fromStdString(object)},
+      QStringLiteral("ss"), receiver.get(), SLOT(posted(QString, QString)));
   receivers_.push_back(std::move(receiver));
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <QString>
 #include <memory>
 #include <vector>
 
+#include "desktop/QtBusConnection.h"
 #include "platform/NSDistributedNotificationCenter.h"
 
 namespace platform::desktop {
@@ -27,13 +27,13 @@ class NotificationReceiver : public QObject {
 // name and object through each observer's match rule, so a process wakes only for its own.
 class DBusNotificationCenter final : public NSDistributedNotificationCenter {
  public:
-  explicit DBusNotificationCenter(QDBusConnection connection);
+  explicit DBusNotificationCenter(QtBusConnection connection);
 
   void postNotificationName(const std::string& name, const std::string& object) override;
   void addObserver(const std::string& name, const std::string& object, Observer observer) override;
 
  private:
-  QDBusConnection connection_;
+  QtBusConnection connection_;
   // Destroying a receiver also removes its match rule from the connection.
   std::vector<std::unique_ptr<NotificationReceiver>> receivers_;
 };

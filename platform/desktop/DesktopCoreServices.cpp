@@ -4,7 +4,7 @@ namespace platform::desktop {
 
 DesktopCoreServices::DesktopCoreServices(UserDefaultsRoot& defaults, SystemLog& log,
                                          const std::filesystem::path& applicationsFolder,
-                                         QObject& mainThread, QDBusConnection bus)
+                                         QObject& mainThread, QtBusConnection bus)
     : runLoop(mainThread),
       finderSyncController(defaults),
       failureNotices(bus, log),

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <filesystem>
 
@@ -10,6 +9,7 @@
 #include "desktop/DesktopKeyboardEvents.h"
 #include "desktop/DesktopWorkspace.h"
 #include "desktop/HostDirectorySet.h"
+#include "desktop/QtBusConnection.h"
 #include "desktop/QtRunLoop.h"
 #include "desktop/XdgEmail.h"
 #include "platform/NSBundle.h"
@@ -27,7 +27,7 @@ class DesktopCoreServices {
  public:
   DesktopCoreServices(UserDefaultsRoot& defaults, SystemLog& log,
                       const std::filesystem::path& applicationsFolder, QObject& mainThread,
-                      QDBusConnection bus);
+                      QtBusConnection bus);
 
   QtRunLoop runLoop;
   HostDirectorySet finderSyncController;

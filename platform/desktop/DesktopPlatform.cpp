@@ -6,7 +6,7 @@ namespace platform::desktop {
 
 DesktopPlatform::DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, const NSBundle& bundle,
                                  const std::filesystem::path& applicationsFolder,
-                                 QObject& mainThread, Modals& modals, QDBusConnection bus)
+                                 QObject& mainThread, Modals& modals, QtBusConnection bus)
     : DesktopCoreServices(defaults, log, applicationsFolder, mainThread, std::move(bus)),
       pasteboard(*QGuiApplication::clipboard()),
       windowServer(bundle.bundlePath() / "Resources"),

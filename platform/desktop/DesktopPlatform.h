@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <filesystem>
 
 #include "desktop/DesktopCoreServices.h"
@@ -16,7 +15,7 @@ class DesktopPlatform : public DesktopCoreServices {
  public:
   DesktopPlatform(UserDefaultsRoot& defaults, SystemLog& log, const NSBundle& bundle,
                   const std::filesystem::path& applicationsFolder, QObject& mainThread,
-                  Modals& modals, QDBusConnection bus);
+                  Modals& modals, QtBusConnection bus);
 
   DesktopPasteboard pasteboard;
   QtWindowServer windowServer;

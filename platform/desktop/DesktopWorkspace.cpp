@@ -64,7 +64,7 @@ std::string quoted(const std::string& name) { return "\u201c" + name + "\u201d";
 
 }  // namespace
 
-DesktopWorkspace::DesktopWorkspace(QDBusConnection connection, BundleRegistry registry,
+DesktopWorkspace::DesktopWorkspace(QtBusConnection connection, BundleRegistry registry,
                                    SystemLog& log, std::optional<std::filesystem::path> gsettings,
                                    std::optional<std::filesystem::path> integrationPane)
     : connection_(std::move(connection)),
@@ -151,12 +151,13 @@ bool DesktopWorkspace::showIntegrationPane() {
 
 bool DesktopWorkspace::startExtension() {
   const std::string name = protocol::kService;
-  if (!connection_.isConnected()) {
+  const QDBusConnection connection = connection_.get();
+  if (!connection.isConnected()) {
     log_.log("cannot start the extension " + name + ": no session bus");
     return false;
   }
   const QDBusReply<void> started =
-      connection_.interface()->startService(QString::fromStdString(name));
+      connection.interface()->startService(QString::fromStdString(name));
   if (started.isValid()) {
     log_.log("the extension " + name + " runs on the session bus");
     return true;
@@ -174,7 +175,8 @@ UserDefaultsRoot DesktopWorkspace::storeOfItsOwn() const {
 }
 
 std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const {
-  auto running = runningApplicationsOn(connection_);
+  const QDBusConnection connection = connection_.get();
+  auto running = runningApplicationsOn(connection);
   const bool listed = std::any_of(running.begin(), running.end(), [](const auto& application) {
     return application.bundleIdentifier == protocol::kService;
   });
@@ -182,7 +184,7 @@ std::vector<NSRunningApplication> DesktopWorkspace::runningApplications() const 
   // Its own store handle: this runs on the global queue while the main thread uses the store.
   auto defaults = storeOfItsOwn();
   MenuSwitches switches(defaults);
-  if (extensionStartsOnDemand(connection_, switches)) {
+  if (extensionStartsOnDemand(connection, switches)) {
     running.push_back({protocol::kService, NSApplicationActivationPolicy::accessory});
   }
   return running;
@@ -246,7 +248,7 @@ void DesktopWorkspace::activateFileViewerSelectingURLs(const std::vector<NSURL>&
       QString::fromLatin1(bus::kFileManagerService), QString::fromLatin1(bus::kFileManagerPath),
       QString::fromLatin1(bus::kFileManagerInterface), QStringLiteral("ShowItems"));
   request << uris << QString();
-  auto* watcher = new QDBusPendingCallWatcher(connection_.asyncCall(request), &pendingCalls_);
+  auto* watcher = new QDBusPendingCallWatcher(connection_.get().asyncCall(request), &pendingCalls_);
   const NSURL first = urls.front();
   QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &pendingCalls_,
                    [this, first, watcher] {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDBusConnection>
 #include <QObject>
 #include <chrono>
 #include <filesystem>
@@ -10,6 +9,7 @@
 
 #include "desktop/CommandFailureNotices.h"
 #include "desktop/ProgramLauncher.h"
+#include "desktop/QtBusConnection.h"
 #include "platform/NSUserDefaults.h"
 #include "platform/NSWorkspace.h"
 #include "platform/SystemLog.h"
@@ -27,7 +27,7 @@ class DesktopWorkspace final : public NSWorkspace {
 
   // `gsettings` is the program that writes the desktop picture, `integrationPane` the one that
   // shows which file managers show the menu; each absent when there is none.
-  DesktopWorkspace(QDBusConnection connection, BundleRegistry registry, SystemLog& log,
+  DesktopWorkspace(QtBusConnection connection, BundleRegistry registry, SystemLog& log,
                    std::optional<std::filesystem::path> gsettings = findOnPath({"gsettings"}),
                    std::optional<std::filesystem::path> integrationPane = integrationPaneBeside());
 
@@ -65,7 +65,7 @@ class DesktopWorkspace final : public NSWorkspace {
   // A store handle of this call's own, for questions asked off the main thread.
   UserDefaultsRoot storeOfItsOwn() const;
 
-  QDBusConnection connection_;
+  QtBusConnection connection_;
   BundleRegistry registry_;
   SystemLog& log_;
   std::optional<std::filesystem::path> gsettings_;

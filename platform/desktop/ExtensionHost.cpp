@@ -1,8 +1,6 @@
 #include "desktop/ExtensionHost.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QTimer>
 #include <cstdlib>
 #include <iostream>
 #include <string_view>
@@ -72,11 +70,10 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   // soon: what needs Qt's GUI libraries is the display helper's.
   QCoreApplication application(argc, argv);
   // The file managers' calls are answered on this thread, from their own connection; the
-  // extension's own calls and notices go through Qt's.
+  // extension's own calls and notices go through Qt's, opened when first needed.
   std::string why;
   const auto served = MainLoopBus::connect({}, why);
-  auto bus = QDBusConnection::sessionBus();
-  if (!served || !bus.isConnected()) {
+  if (!served) {
     std::cerr << "plovane-menu-extension: no session bus to serve the file manager on: " << why
               << "\n";
     return 1;
@@ -85,7 +82,7 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
   UserDefaultsRoot defaults(UserDefaultsRoot::defaultRoot(),
                             [&log](const std::string& line) { log.log(line); });
   DesktopCoreServices services(defaults, log, BundleRegistry::defaultApplicationsRoot(),
-                               application, bus);
+                               application, QtBusConnection());
   DisplayHelper helper({(bundle.bundlePath() / "plovane-menu-extension-display").string()}, log);
   HelperPasteboard pasteboard(helper);
   HelperModals dialogs(helper);
@@ -131,8 +128,6 @@ int runExtensionHost(int& argc, char** argv, const NSBundle& bundle,
                      .quit = [&] { application.quit(); }});
   service.setActivityHandler([&] { idleExit.activity(); });
   // And it never outlives the session it serves.
-  QTimer watch;
-  quitWhenBusGoes(watch, bus, [&] { application.quit(); });
   served->setClosedHandler([&] { application.quit(); });
   return application.exec();
 }

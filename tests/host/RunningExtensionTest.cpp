@@ -1,6 +1,6 @@
 // The real extension as the session bus starts it, where its X display does not answer and no
 // program stands in for Terminal: it still answers menus, tells the person why a chosen command
-// failed, and follows the settings while it runs.
+// failed, follows the settings while it runs, and ends with the session.
 #include <gtest/gtest.h>
 
 #include <QDBusConnection>
@@ -8,6 +8,7 @@
 #include <QDBusVirtualObject>
 #include <QTest>
 #include <algorithm>
+#include <fstream>
 
 #include "desktop/BusNames.h"
 #include "desktop/findersync/FinderSyncClient.h"
@@ -141,6 +142,32 @@ TEST_F(RunningExtensionTest, FoldersSwitchedInTheStoreReachTheDirectorySetAndThe
   monitor({0, 1});
   EXPECT_TRUE(menu().empty());
   EXPECT_EQ(directorySet(), PlistArray{other.string()});
+}
+
+// Nothing keeps it: no file manager attached, no dialog, and the idle exit far off.
+TEST_F(RunningExtensionTest, EndsWithTheSessionItServes) {
+  monitor({1, 0});
+  ASSERT_FALSE(menu().empty());
+  const QDBusMessage asked =
+      connection("running-extension-client")
+          .call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                               "org.freedesktop.DBus", "GetConnectionUnixProcessID")
+                << QString::fromLatin1(platform::protocol::kService));
+  ASSERT_EQ(asked.type(), QDBusMessage::ReplyMessage) << asked.errorMessage().toStdString();
+  const auto proc = fs::path("/proc") / std::to_string(asked.arguments().value(0).toUInt());
+  client.reset();
+  QDBusConnection::disconnectFromBus("running-extension-client");
+  bus.reset();
+  // Gone, or a zombie its new parent has yet to reap.
+  const auto ended = [&] {
+    std::ifstream status(proc / "status");
+    std::string line;
+    while (std::getline(status, line)) {
+      if (line.starts_with("State:")) return line.find('Z') != std::string::npos;
+    }
+    return true;
+  };
+  EXPECT_TRUE(QTest::qWaitFor(ended, 10'000));
 }
 
 }  // namespace
