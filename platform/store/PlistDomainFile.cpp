@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -378,8 +379,27 @@ const PlistDictionary& PlistDomainFile::contents() {
   return contents_;
 }
 
+bool PlistDomainFile::holdsAlready(const PlistChanges& changes) const {
+  if (!contentsAreTheFile_ || !loadedIdentity_) return false;
+  struct stat st {};
+  FileIdentity now;
+  if (::stat(file_.c_str(), &st) == 0) {
+    now = FileIdentity::of(st);
+  } else if (errno != ENOENT && errno != ENOTDIR) {
+    return false;
+  }
+  if (now != *loadedIdentity_) return false;
+  return std::all_of(changes.begin(), changes.end(), [this](const auto& change) {
+    const auto& [key, value] = change;
+    const auto existing = contents_.find(key);
+    return value ? existing != contents_.end() && existing->second == *value
+                 : existing == contents_.end();
+  });
+}
+
 std::optional<std::string> PlistDomainFile::write(PlistChanges changes) {
-  if (changes.empty()) return std::nullopt;
+  // A program writes its defaults at every start; values the file holds already need no lock.
+  if (changes.empty() || holdsAlready(changes)) return std::nullopt;
   const fs::path folder = file_.parent_path().empty() ? fs::path(".") : file_.parent_path();
   std::error_code ec;
   fs::create_directories(folder, ec);

@@ -22,8 +22,8 @@ using PlistChanges = std::map<std::string, std::optional<PlistValue>>;
 // take an exclusive flock on "<file>.lock" (which must be a regular file), re-read the file
 // unless its identity is still the one this object last read or wrote, apply only the given keys
 // and replace the file atomically, so writers of different keys never lose each other's keys;
-// all keys of one write land together. Temporary files that a killed
-// writer left are removed by the next write.
+// all keys of one write land together; a write that changes nothing in the file as last read
+// takes no lock. Temporary files that a killed writer left are removed by the next write.
 // A file that cannot be parsed, is larger than 1 MiB (also once the values it shares are
 // expanded, see kMaxPlistExpandedBytes) or nests deeper than 32 levels is moved aside as
 // "<file>.corrupt-<UTC time>" and the domain starts empty; `log` gets one line naming both files,
@@ -54,6 +54,8 @@ class PlistDomainFile {
   struct Snapshot;
   struct Io;
 
+  // True when the file is still the one last read or written and `changes` change nothing in it.
+  bool holdsAlready(const PlistChanges& changes) const;
   void adopt(Snapshot&& snapshot);
   std::optional<std::string> setAsideLocked(Snapshot& snapshot);
   void reportReadError(const std::string& message);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -415,6 +416,30 @@ TEST_F(PlistDomainFileTest, WriteRemovesTemporaryFilesOfKilledWriters) {
   expected.insert(expected.end(), others.begin(), others.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(namesIn(file_.parent_path()), expected);
+}
+
+// Held by another writer, the lock keeps back what changes the file and only that.
+TEST_F(PlistDomainFileTest, AWriteThatChangesNothingNeedsNoLock) {
+  auto store = domain();
+  ASSERT_EQ(store.write({{"kept", PlistValue(1)}}), std::nullopt);
+  const int lock = open((file_.string() + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(flock(lock, LOCK_EX), 0);
+  const auto write = [&](PlistChanges changes) {
+    return std::async(std::launch::async, [&store, changes] { return store.write(changes); });
+  };
+  auto unchanged = write({{"kept", PlistValue(1)}, {"absent", std::nullopt}});
+  const bool waited = unchanged.wait_for(std::chrono::seconds(10)) != std::future_status::ready;
+  auto changing = waited ? std::future<std::optional<std::string>>() : write({{"kept", 2}});
+  const bool heldBack =
+      !waited && changing.wait_for(std::chrono::milliseconds(50)) == std::future_status::timeout;
+  flock(lock, LOCK_UN);
+  close(lock);
+  ASSERT_FALSE(waited) << "a write that changed nothing waited for the lock";
+  EXPECT_EQ(unchanged.get(), std::nullopt);
+  EXPECT_TRUE(heldBack);
+  EXPECT_EQ(changing.get(), std::nullopt);
+  EXPECT_EQ(domain().contents().at("kept"), PlistValue(2));
 }
 
 TEST_F(PlistDomainFileTest, LockFileThatIsNotARegularFileFailsTheWrite) {
