@@ -142,6 +142,15 @@ struct PlistDomainFile::Snapshot {
 };
 
 struct PlistDomainFile::Io {
+  // The identity of what is at `file` now, the default one when nothing is; nullopt, with errno
+  // set, when it cannot be examined.
+  static std::optional<FileIdentity> identityNow(const fs::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) == 0) return FileIdentity::of(st);
+    if (errno == ENOENT || errno == ENOTDIR) return FileIdentity{};
+    return std::nullopt;
+  }
+
   // What is at `file` now, without reading it: its identity and mode, Missing, or Failed
   // (without a message; `read` says why) when it is no regular file that can be examined.
   static Snapshot examine(const fs::path& file) {
@@ -344,11 +353,8 @@ std::optional<std::string> PlistDomainFile::setAsideLocked(Snapshot& snapshot) {
 }
 
 const PlistDictionary& PlistDomainFile::contents() {
-  struct stat st {};
-  FileIdentity now;
-  if (::stat(file_.c_str(), &st) == 0) {
-    now = FileIdentity::of(st);
-  } else if (errno != ENOENT && errno != ENOTDIR) {
+  const auto now = Io::identityNow(file_);
+  if (!now) {
     reportReadError(describe("cannot examine", file_, errno));
     return contents_;
   }
@@ -380,15 +386,9 @@ const PlistDictionary& PlistDomainFile::contents() {
 }
 
 bool PlistDomainFile::holdsAlready(const PlistChanges& changes) const {
-  if (!contentsAreTheFile_ || !loadedIdentity_) return false;
-  struct stat st {};
-  FileIdentity now;
-  if (::stat(file_.c_str(), &st) == 0) {
-    now = FileIdentity::of(st);
-  } else if (errno != ENOENT && errno != ENOTDIR) {
+  if (!contentsAreTheFile_ || !loadedIdentity_ || Io::identityNow(file_) != loadedIdentity_) {
     return false;
   }
-  if (now != *loadedIdentity_) return false;
   return std::all_of(changes.begin(), changes.end(), [this](const auto& change) {
     const auto& [key, value] = change;
     const auto existing = contents_.find(key);
