@@ -7,8 +7,8 @@
 namespace platform::desktop {
 
 // Qt's connection to a bus: the one given, or else the session bus, opened when first used.
-// The extension answers the file managers on a connection of its own, so it opens Qt's only
-// for a call of its own, after its first menu.
+// The extension answers the file managers on a connection of its own, so it opens Qt's at its
+// first call of its own, not at start.
 class QtBusConnection {
  public:
   QtBusConnection() = default;
