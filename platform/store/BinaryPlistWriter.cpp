@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstddef>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -56,8 +57,9 @@ void putHeader(Bytes& out, Type type, std::uint64_t count) {
 std::optional<std::string> textProblem(const std::string& text, std::string_view what,
                                        bool& ascii) {
   if (text.find('\0') != std::string::npos) return std::string(what) + " contains a NUL character";
-  ascii = true;
-  for (const char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  unsigned char allBits = 0;
+  for (const char c : text) allBits |= static_cast<unsigned char>(c);
+  ascii = allBits < 0x80;
   if (!ascii && !isValidUtf8(text)) return std::string(what) + " is not valid UTF-8";
   return std::nullopt;
 }
@@ -95,8 +97,37 @@ std::optional<std::string> problemIn(const PlistValue& value, int depth) {
   return std::nullopt;
 }
 
+// Writes `value` big-endian in `width` bytes at `at`, `width` being 1, 2 or 4 as most tables
+// are; returns the byte after them.
+std::uint8_t* putNarrow(std::uint8_t* at, std::uint32_t value, unsigned width) {
+  switch (width) {
+    case 1:
+      *at = static_cast<std::uint8_t>(value);
+      return at + 1;
+    case 2:
+      at[0] = static_cast<std::uint8_t>(value >> 8);
+      at[1] = static_cast<std::uint8_t>(value);
+      return at + 2;
+    default:
+      return putBigEndian(at, value, width);
+  }
+}
+
+// Objects and references are counted in 32 bits: a value the store accepts expands to at most
+// 1 MiB, far below that.
+using Index = std::uint32_t;
+
 class Writer {
  public:
+  // Room for all of `census` from the start: a large domain is encoded without growing a buffer
+  // or rehashing, and the arena's guess (texts as ASCII) is exact for most domains.
+  explicit Writer(const PlistCensus& census)
+      : leafSlots_(std::bit_ceil(std::max<std::size_t>(256, 2 * census.values))) {
+    arena_.reserve(census.expandedBytes);
+    objects_.reserve(census.values);
+    refs_.reserve(census.references);
+  }
+
   std::variant<Bytes, std::string> write(const PlistValue& root) {
     add(root, 0);
     if (error_) return *error_;
@@ -112,8 +143,9 @@ class Writer {
     for (const Object& object : objects_) {
       offset = putBigEndian(offset, static_cast<std::uint64_t>(at - out.data()), offsetSize);
       at = std::copy_n(arena_.data() + object.start, object.size, at);
-      for (std::size_t i = 0; i < object.refCount; ++i)
-        at = putBigEndian(at, refs_[object.firstRef + i], refSize);
+      const Index* ref = refs_.data() + object.firstRef;
+      for (const Index* end = ref + object.refCount; ref != end; ++ref)
+        at = putNarrow(at, *ref, refSize);
     }
     std::uint8_t* trailer = offset + kTrailerUnusedBytes;
     *trailer++ = static_cast<std::uint8_t>(offsetSize);
@@ -129,90 +161,101 @@ class Writer {
   // lie in `arena_` and its references in `refs_`. One buffer for all of them keeps a large
   // domain from costing an allocation per object.
   struct Object {
-    std::size_t start = 0;
-    std::size_t size = 0;
-    std::size_t firstRef = 0;
-    std::size_t refCount = 0;
+    Index start = 0;
+    Index size = 0;
+    Index firstRef = 0;
+    Index refCount = 0;
   };
 
   // Each distinct leaf is written once: an open-addressing table of the leaves' objects by the
-  // hash of their encoding, which lives in the arena.
+  // hash of their encoding, which lives in the arena. Sized for every value at most half full,
+  // it never grows.
   struct LeafSlot {
-    std::size_t hash = 0;
-    std::size_t object = kEmpty;
+    std::uint32_t hash = 0;
+    Index object = kEmpty;
   };
-  static constexpr std::size_t kEmpty = ~std::size_t{0};
+  static constexpr Index kEmpty = ~Index{0};
 
-  std::string_view bytesOf(std::size_t index) const {
-    const Object& object = objects_[index];
-    return {reinterpret_cast<const char*>(arena_.data()) + object.start, object.size};
+  std::string_view bytesOf(Index object) const {
+    return {reinterpret_cast<const char*>(arena_.data()) + objects_[object].start,
+            objects_[object].size};
   }
 
-  // The object already holding the same bytes as `candidate`, or `candidate` itself, now known.
-  std::size_t findOrAddLeaf(std::size_t candidate) {
-    if (2 * (leafCount_ + 1) > leafSlots_.size()) growLeafTable();
-    const std::string_view bytes = bytesOf(candidate);
-    const std::size_t hash = std::hash<std::string_view>()(bytes);
+  // Most leaves are a few bytes long: eight at a time, the tail byte by byte.
+  static std::uint32_t hashOf(std::string_view bytes) {
+    std::uint64_t h = bytes.size() * 0x9E3779B97F4A7C15ull;
+    std::size_t at = 0;
+    for (; at + 8 <= bytes.size(); at += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes.data() + at, 8);
+      h = (h ^ word) * 0xBF58476D1CE4E5B9ull;
+      h ^= h >> 31;
+    }
+    std::uint64_t tail = 0;
+    for (; at < bytes.size(); ++at) tail = tail << 8 | static_cast<std::uint8_t>(bytes[at]);
+    h = (h ^ tail) * 0x94D049BB133111EBull;
+    return static_cast<std::uint32_t>(h >> 32);
+  }
+
+  // The leaf whose encoding was just appended to the arena from `start`: a new object, or the
+  // one written before with the same bytes (the arena then cut back).
+  Index addLeaf(std::size_t start) {
+    const std::string_view bytes(reinterpret_cast<const char*>(arena_.data()) + start,
+                                 arena_.size() - start);
+    const std::uint32_t hash = hashOf(bytes);
     const std::size_t mask = leafSlots_.size() - 1;
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
       LeafSlot& slot = leafSlots_[at];
       if (slot.object == kEmpty) {
-        slot = {hash, candidate};
-        ++leafCount_;
-        return candidate;
+        slot = {hash, addObject(start, 0)};
+        return slot.object;
       }
-      if (slot.hash == hash && bytesOf(slot.object) == bytes) return slot.object;
+      if (slot.hash == hash && bytesOf(slot.object) == bytes) {
+        arena_.resize(start);
+        return slot.object;
+      }
     }
   }
 
-  void growLeafTable() {
-    std::vector<LeafSlot> old = std::exchange(
-        leafSlots_, std::vector<LeafSlot>(std::max<std::size_t>(64, 2 * leafSlots_.size())));
-    const std::size_t mask = leafSlots_.size() - 1;
-    for (const LeafSlot& slot : old) {
-      if (slot.object == kEmpty) continue;
-      std::size_t at = slot.hash & mask;
-      while (leafSlots_[at].object != kEmpty) at = (at + 1) & mask;
-      leafSlots_[at] = slot;
-    }
+  // An object of the bytes appended to the arena from `start`, followed by `refCount`
+  // references still to be filled in.
+  Index addObject(std::size_t start, std::size_t refCount) {
+    objects_.push_back(Object{static_cast<Index>(start), static_cast<Index>(arena_.size() - start),
+                              static_cast<Index>(refs_.size()), static_cast<Index>(refCount)});
+    refs_.resize(refs_.size() + refCount);
+    return static_cast<Index>(objects_.size() - 1);
   }
 
-  std::size_t fail(std::string reason) {
+  Index fail(std::string reason) {
     if (!error_) error_ = std::move(reason);
     return 0;
   }
 
-  std::size_t add(const PlistValue& value, int depth) {
+  Index add(const PlistValue& value, int depth) {
     if (error_) return 0;
     if (const auto* array = value.as<PlistArray>()) return addArray(*array, depth);
     if (const auto* dictionary = value.as<PlistDictionary>())
       return addDictionary(*dictionary, depth);
     if (const auto* text = value.as<std::string>()) return addText(*text, "string");
     const std::size_t start = arena_.size();
-    if (!encodeScalar(value, arena_)) return 0;
+    if (!encodeScalar(value)) return 0;
     return addLeaf(start);
   }
 
-  // The leaf whose encoding was just appended to the arena from `start`: a new object, or the
-  // one written before with the same bytes.
-  std::size_t addLeaf(std::size_t start) {
-    objects_.push_back(Object{start, arena_.size() - start, 0, 0});
-    const std::size_t leaf = findOrAddLeaf(objects_.size() - 1);
-    if (leaf != objects_.size() - 1) {
-      objects_.pop_back();
-      arena_.resize(start);
-    }
-    return leaf;
+  void appendBytes(const void* bytes, std::size_t size) {
+    const std::size_t end = arena_.size();
+    arena_.resize(end + size);
+    if (size != 0) std::memcpy(arena_.data() + end, bytes, size);
   }
 
   // ASCII as it is, anything else as UTF-16 big-endian.
-  std::size_t addText(const std::string& text, std::string_view what) {
+  Index addText(const std::string& text, std::string_view what) {
     bool ascii = false;
     if (auto problem = textProblem(text, what, ascii)) return fail(std::move(*problem));
     const std::size_t start = arena_.size();
     if (ascii) {
       putHeader(arena_, kAscii, text.size());
-      arena_.insert(arena_.end(), text.begin(), text.end());
+      appendBytes(text.data(), text.size());
       return addLeaf(start);
     }
     std::vector<std::uint16_t> units;
@@ -232,10 +275,10 @@ class Writer {
 
   // The dictionaries of a list mostly share their keys: a key equal to the one at the same
   // position in the last dictionary is that object again, without looking it up.
-  std::size_t addKey(const std::string& key, std::size_t position) {
+  Index addKey(const std::string& key, std::size_t position) {
     if (position < lastKeys_.size() && lastKeys_[position].first == key)
       return lastKeys_[position].second;
-    const std::size_t object = addText(key, "key");
+    const Index object = addText(key, "key");
     if (position < lastKeys_.size()) {
       lastKeys_[position] = {key, object};
     } else if (position == lastKeys_.size()) {
@@ -245,78 +288,76 @@ class Writer {
   }
 
   // A container's object, its references still to be filled in.
-  std::size_t addContainer(Type type, std::size_t count, std::size_t refCount) {
+  Index addContainer(Type type, std::size_t count, std::size_t refCount) {
     const std::size_t start = arena_.size();
     putHeader(arena_, type, count);
-    objects_.push_back(Object{start, arena_.size() - start, refs_.size(), refCount});
-    refs_.resize(refs_.size() + refCount);
-    return objects_.size() - 1;
+    return addObject(start, refCount);
   }
 
-  std::size_t addArray(const PlistArray& array, int depth) {
+  Index addArray(const PlistArray& array, int depth) {
     if (depth + 1 > kMaxPlistNesting) return fail(std::string(kTooDeep));
-    const std::size_t index = addContainer(kArray, array.size(), array.size());
+    const Index index = addContainer(kArray, array.size(), array.size());
     std::size_t ref = objects_[index].firstRef;
     for (const PlistValue& item : array) {
-      const std::size_t element = add(item, depth + 1);
+      const Index element = add(item, depth + 1);
       refs_[ref++] = element;
     }
     return index;
   }
 
-  std::size_t addDictionary(const PlistDictionary& dictionary, int depth) {
+  Index addDictionary(const PlistDictionary& dictionary, int depth) {
     if (depth + 1 > kMaxPlistNesting) return fail(std::string(kTooDeep));
-    const std::size_t index = addContainer(kDictionary, dictionary.size(), dictionary.size() * 2);
+    const Index index = addContainer(kDictionary, dictionary.size(), dictionary.size() * 2);
     std::size_t ref = objects_[index].firstRef;
     std::size_t position = 0;
     for (const auto& [key, item] : dictionary) {
-      const std::size_t element = addKey(key, position++);
+      const Index element = addKey(key, position++);
       refs_[ref++] = element;
     }
     for (const auto& [key, item] : dictionary) {
-      const std::size_t element = add(item, depth + 1);
+      const Index element = add(item, depth + 1);
       refs_[ref++] = element;
     }
     return index;
   }
 
-  bool encodeScalar(const PlistValue& value, Bytes& out) {
+  bool encodeScalar(const PlistValue& value) {
     if (const auto* number = value.as<std::int64_t>()) {
       // Eight bytes are read back as two's complement, fewer as unsigned.
       const auto bits = static_cast<std::uint64_t>(*number);
-      putInteger(out, bits, *number < 0 ? 8 : widthFor(bits));
+      putInteger(arena_, bits, *number < 0 ? 8 : widthFor(bits));
     } else if (const auto* real = value.as<double>()) {
-      out.push_back(makeMarker(kReal, kEightBytes));
-      putUnsigned(out, std::bit_cast<std::uint64_t>(*real), 8);
+      arena_.push_back(makeMarker(kReal, kEightBytes));
+      putUnsigned(arena_, std::bit_cast<std::uint64_t>(*real), 8);
     } else if (const auto* flag = value.as<bool>()) {
-      out.push_back(*flag ? kTrue : kFalse);
+      arena_.push_back(*flag ? kTrue : kFalse);
     } else if (const auto* date = value.as<PlistDate>()) {
       if (auto problem = scalarProblem(value)) {
         fail(std::move(*problem));
         return false;
       }
-      out.push_back(kDateMarker);
-      putUnsigned(out, std::bit_cast<std::uint64_t>(date->secondsSince2001), 8);
+      arena_.push_back(kDateMarker);
+      putUnsigned(arena_, std::bit_cast<std::uint64_t>(date->secondsSince2001), 8);
     } else if (const auto* data = value.as<PlistData>()) {
-      putHeader(out, kData, data->size());
-      out.insert(out.end(), data->begin(), data->end());
+      putHeader(arena_, kData, data->size());
+      appendBytes(data->data(), data->size());
     }
     return true;
   }
 
   Bytes arena_;
   std::vector<Object> objects_;
-  std::vector<std::size_t> refs_;
+  std::vector<Index> refs_;
   std::vector<LeafSlot> leafSlots_;
-  std::vector<std::pair<std::string_view, std::size_t>> lastKeys_;
-  std::size_t leafCount_ = 0;
+  std::vector<std::pair<std::string_view, Index>> lastKeys_;
   std::optional<std::string> error_;
 };
 
 }  // namespace
 
-std::variant<std::vector<std::uint8_t>, std::string> writeBinaryPlist(const PlistValue& value) {
-  return Writer().write(value);
+std::variant<std::vector<std::uint8_t>, std::string> writeBinaryPlist(const PlistValue& value,
+                                                                      const PlistCensus& census) {
+  return Writer(census).write(value);
 }
 
 std::optional<std::string> whyBinaryPlistCannotHold(const PlistValue& value) {

@@ -1,18 +1,37 @@
 #include "store/ExpandedSize.h"
 
 namespace platform {
+namespace {
 
-std::uint64_t expandedBytes(const PlistValue& value) {
-  if (const auto* text = value.as<std::string>()) return countedBytes(text->size());
-  if (const auto* data = value.as<PlistData>()) return countedBytes(data->size());
-  std::uint64_t total = kCountedValueBytes;
-  if (const auto* array = value.as<PlistArray>()) {
-    for (const PlistValue& item : *array) total += expandedBytes(item);
+void count(const PlistValue& value, PlistCensus& census) {
+  ++census.values;
+  if (const auto* text = value.as<std::string>()) {
+    census.expandedBytes += countedBytes(text->size());
+  } else if (const auto* data = value.as<PlistData>()) {
+    census.expandedBytes += countedBytes(data->size());
+  } else if (const auto* array = value.as<PlistArray>()) {
+    census.expandedBytes += kCountedValueBytes;
+    census.references += array->size();
+    for (const PlistValue& item : *array) count(item, census);
   } else if (const auto* dictionary = value.as<PlistDictionary>()) {
-    for (const auto& [key, item] : *dictionary)
-      total += countedBytes(key.size()) + expandedBytes(item);
+    census.expandedBytes += kCountedValueBytes;
+    census.references += 2 * dictionary->size();
+    census.values += dictionary->size();
+    for (const auto& [key, item] : *dictionary) {
+      census.expandedBytes += countedBytes(key.size());
+      count(item, census);
+    }
+  } else {
+    census.expandedBytes += kCountedValueBytes;
   }
-  return total;
+}
+
+}  // namespace
+
+PlistCensus censusOf(const PlistValue& value) {
+  PlistCensus census;
+  count(value, census);
+  return census;
 }
 
 }  // namespace platform

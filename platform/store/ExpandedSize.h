@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/PlistValue.h"
@@ -15,7 +16,19 @@ inline std::uint64_t countedBytes(std::uint64_t length) {
   return std::max(length, kCountedValueBytes);
 }
 
+// A value counted in one walk: its size as kMaxPlistExpandedBytes counts it, and what a writer
+// needs room for.
+struct PlistCensus {
+  std::uint64_t expandedBytes = 0;
+  std::size_t values = 0;      // every value, dictionary keys included
+  std::size_t references = 0;  // one per array element, two per dictionary entry
+};
+
+PlistCensus censusOf(const PlistValue& value);
+
 // The size of `value` as kMaxPlistExpandedBytes counts it.
-std::uint64_t expandedBytes(const PlistValue& value);
+inline std::uint64_t expandedBytes(const PlistValue& value) {
+  return censusOf(value).expandedBytes;
+}
 
 }  // namespace platform

@@ -50,8 +50,9 @@ std::optional<std::string> whyPlistCannotBeStored(const PlistValue& value) {
 }
 
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value) {
-  if (expandedBytes(value) > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
-  auto encoded = writeBinaryPlist(value);
+  const PlistCensus census = censusOf(value);
+  if (census.expandedBytes > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
+  auto encoded = writeBinaryPlist(value, census);
   if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
       bytes != nullptr && bytes->size() > kMaxPlistFileBytes)
     return std::string("it would take more than 1 MiB, the most a settings file may hold");
