@@ -178,13 +178,19 @@ BENCHMARK(BM_StoreReadAfterOtherWrite);
 // Each write, on both sides, follows the same pause, as a person's changes do. A flush straight
 // after another finds the disk's queue busy and costs about half (0.6 against 1.0 to 1.5 ms for
 // 85 KB on the 2-core VM), so without the pause any work before the flush would count twice.
+// After the pause, off the clock, each side makes what it writes, as a program makes a value from
+// the person's change just before it stores it.
 constexpr auto kPauseBeforeWrite = std::chrono::milliseconds(20);
 constexpr int kWrites = 100;
 
-void pauseBeforeWrite(benchmark::State& state) {
+// Pauses, then makes what is written next with `make`, all off the clock.
+template <class Make>
+auto pauseThenMake(benchmark::State& state, Make make) {
   state.PauseTiming();
   std::this_thread::sleep_for(kPauseBeforeWrite);
+  auto made = make();
   state.ResumeTiming();
+  return made;
 }
 
 void writeLoop(benchmark::State& state, const std::string& key, const PlistValue (&values)[2]) {
@@ -193,9 +199,9 @@ void writeLoop(benchmark::State& state, const std::string& key, const PlistValue
   std::vector<double> samples;
   std::size_t iteration = 0;
   for (auto _ : state) {
-    // The value is made before the clock starts, as the baseline's bytes are.
-    platform::PlistChanges changes{{key, values[iteration++ % 2]}};
-    pauseBeforeWrite(state);
+    auto changes = pauseThenMake(state, [&] {
+      return platform::PlistChanges{{key, values[iteration++ % 2]}};
+    });
     const auto start = std::chrono::steady_clock::now();
     if (domain.write(std::move(changes))) state.SkipWithError("write failed");
     samples.push_back(elapsedMicroseconds(start));
@@ -212,8 +218,7 @@ void replaceLoop(benchmark::State& state, const std::string& key, const PlistVal
   std::vector<double> samples;
   std::size_t iteration = 0;
   for (auto _ : state) {
-    const auto& next = bytes[iteration++ % 2];
-    pauseBeforeWrite(state);
+    const auto next = pauseThenMake(state, [&] { return bytes[iteration++ % 2]; });
     const auto start = std::chrono::steady_clock::now();
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     const bool done = fd >= 0 &&
