@@ -119,8 +119,8 @@ using Index = std::uint32_t;
 
 class Writer {
  public:
-  // Room for all of `census` from the start: a large domain is encoded without growing a buffer
-  // or rehashing, and the arena's guess (texts as ASCII) is exact for most domains.
+  // Room for all of `census` from the start: objects, references and the leaf table never grow,
+  // and the arena, guessed at the expanded size, holds most domains without growing either.
   explicit Writer(const PlistCensus& census)
       : leafSlots_(std::bit_ceil(std::max<std::size_t>(256, 2 * census.values))) {
     arena_.reserve(census.expandedBytes);
