@@ -122,7 +122,7 @@ class Writer {
   // Room for all of `census` from the start: objects, references and the leaf table never grow,
   // and the arena, guessed at the expanded size, holds most domains without growing either.
   explicit Writer(const PlistCensus& census)
-      : leafSlots_(std::bit_ceil(std::max<std::size_t>(256, 2 * census.values))) {
+      : leafSlots_(std::bit_ceil(std::max<std::size_t>(16, 2 * census.values))) {
     arena_.reserve(census.expandedBytes);
     objects_.reserve(census.values);
     refs_.reserve(census.references);
