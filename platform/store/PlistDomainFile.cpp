@@ -99,20 +99,28 @@ struct TempFile {
 // What a changed key held before a write, to put back when the write fails.
 using Undo = std::vector<std::pair<std::string, std::optional<PlistValue>>>;
 
+// True when `existing`, the changed key's entry in `entries` or their end, already is what the
+// change gives the key: that value, or no entry.
+bool alreadyHeld(const PlistDictionary& entries, PlistDictionary::const_iterator existing,
+                 const std::optional<PlistValue>& value) {
+  return value ? existing != entries.end() && existing->second == *value
+               : existing == entries.end();
+}
+
 // Moves `changes` into `entries`; empty when none of them changed anything.
 Undo applyChanges(PlistDictionary& entries, PlistChanges&& changes) {
   Undo undo;
   for (auto& [key, value] : changes) {
     const auto existing = entries.find(key);
+    if (alreadyHeld(entries, existing, value)) continue;
     if (value) {
-      if (existing != entries.end() && existing->second == *value) continue;
       if (existing == entries.end()) {
         undo.emplace_back(key, std::nullopt);
         entries.emplace(key, std::move(*value));
       } else {
         undo.emplace_back(key, std::exchange(existing->second, std::move(*value)));
       }
-    } else if (existing != entries.end()) {
+    } else {
       undo.emplace_back(key, std::move(existing->second));
       entries.erase(existing);
     }
@@ -390,10 +398,7 @@ bool PlistDomainFile::holdsAlready(const PlistChanges& changes) const {
     return false;
   }
   return std::all_of(changes.begin(), changes.end(), [this](const auto& change) {
-    const auto& [key, value] = change;
-    const auto existing = contents_.find(key);
-    return value ? existing != contents_.end() && existing->second == *value
-                 : existing == contents_.end();
+    return alreadyHeld(contents_, contents_.find(change.first), change.second);
   });
 }
 
