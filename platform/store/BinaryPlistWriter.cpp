@@ -4,11 +4,14 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 
 #include "store/BinaryPlistFormat.h"
+#include "store/ExpandedSize.h"
 #include "store/PlistCodec.h"
 #include "store/PlistText.h"
 
@@ -117,18 +120,16 @@ std::uint8_t* putNarrow(std::uint8_t* at, std::uint32_t value, unsigned width) {
 // 1 MiB, far below that.
 using Index = std::uint32_t;
 
-class Writer {
- public:
-  // Room for all of `census` from the start: objects, references and the leaf table never grow,
-  // and the arena, guessed at the expanded size, holds most domains without growing either.
-  explicit Writer(const PlistCensus& census)
-      : leafSlots_(std::bit_ceil(std::max<std::size_t>(16, 2 * census.values))) {
-    arena_.reserve(census.expandedBytes);
-    objects_.reserve(census.values);
-    refs_.reserve(census.references);
-  }
+}  // namespace
 
-  std::variant<Bytes, std::string> write(const PlistValue& root) {
+// The same value always gives the same bytes: objects come in depth-first order, and equal texts,
+// numbers, dates and data are written once. Fails (with a reason) for texts the format cannot
+// carry, dates outside the store's range and nesting deeper than the store reads.
+class BinaryPlistEncoder::Writer {
+ public:
+  std::variant<std::span<const std::uint8_t>, std::string> write(const PlistValue& root,
+                                                                 const PlistCensus& census) {
+    makeRoomFor(census);
     add(root, 0);
     if (error_) return *error_;
     const unsigned refSize = widthFor(objects_.size() - 1);
@@ -137,26 +138,43 @@ class Writer {
     const Object& last = objects_.back();
     const unsigned offsetSize = widthFor(table - last.size - last.refCount * refSize);
     // Sized once and filled in place: a large domain's file is written without growing.
-    Bytes out(table + objects_.size() * offsetSize + kTrailerBytes);
-    std::uint8_t* at = std::copy(kMagic.begin(), kMagic.end(), out.data());
-    std::uint8_t* offset = out.data() + table;
+    out_.resize(table + objects_.size() * offsetSize + kTrailerBytes);
+    std::uint8_t* at = std::copy(kMagic.begin(), kMagic.end(), out_.data());
+    std::uint8_t* offset = out_.data() + table;
     for (const Object& object : objects_) {
-      offset = putBigEndian(offset, static_cast<std::uint64_t>(at - out.data()), offsetSize);
+      offset = putBigEndian(offset, static_cast<std::uint64_t>(at - out_.data()), offsetSize);
       at = std::copy_n(arena_.data() + object.start, object.size, at);
       const Index* ref = refs_.data() + object.firstRef;
       for (const Index* end = ref + object.refCount; ref != end; ++ref)
         at = putNarrow(at, *ref, refSize);
     }
-    std::uint8_t* trailer = offset + kTrailerUnusedBytes;
+    std::uint8_t* trailer = std::fill_n(offset, kTrailerUnusedBytes, 0);
     *trailer++ = static_cast<std::uint8_t>(offsetSize);
     *trailer++ = static_cast<std::uint8_t>(refSize);
     trailer = putBigEndian(trailer, objects_.size(), kTrailerNumberBytes);
     trailer = putBigEndian(trailer, 0, kTrailerNumberBytes);  // the root comes first
     putBigEndian(trailer, table, kTrailerNumberBytes);
-    return out;
+    return std::span<const std::uint8_t>(out_);
   }
 
  private:
+  // Room for all of `census` from the start: objects and references never grow, and the arena,
+  // guessed at the expanded size, holds most domains without growing either. The leaf table holds
+  // the leaves at most half full; keys, mostly shared by the dictionaries of a list, seldom
+  // make it grow.
+  void makeRoomFor(const PlistCensus& census) {
+    arena_.clear();
+    objects_.clear();
+    refs_.clear();
+    lastKeys_.clear();
+    error_.reset();
+    arena_.reserve(census.expandedBytes);
+    objects_.reserve(census.values);
+    refs_.reserve(census.references);
+    leafSlots_.assign(std::bit_ceil(std::max<std::size_t>(16, 2 * census.leaves)), LeafSlot{});
+    leafCount_ = 0;
+  }
+
   // A leaf's whole encoding, or a container's header and its elements' indexes: where its bytes
   // lie in `arena_` and its references in `refs_`. One buffer for all of them keeps a large
   // domain from costing an allocation per object.
@@ -168,8 +186,7 @@ class Writer {
   };
 
   // Each distinct leaf is written once: an open-addressing table of the leaves' objects by the
-  // hash of their encoding, which lives in the arena. Sized for every value at most half full,
-  // it never grows.
+  // hash of their encoding, which lives in the arena; never more than half full.
   struct LeafSlot {
     std::uint32_t hash = 0;
     Index object = kEmpty;
@@ -207,13 +224,27 @@ class Writer {
     for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
       LeafSlot& slot = leafSlots_[at];
       if (slot.object == kEmpty) {
-        slot = {hash, addObject(start, 0)};
-        return slot.object;
+        const Index object = addObject(start, 0);
+        slot = {hash, object};
+        if (++leafCount_ * 2 > leafSlots_.size()) doubleLeafTable();
+        return object;
       }
       if (slot.hash == hash && bytesOf(slot.object) == bytes) {
         arena_.resize(start);
         return slot.object;
       }
+    }
+  }
+
+  void doubleLeafTable() {
+    std::vector<LeafSlot> held(leafSlots_.size() * 2);
+    held.swap(leafSlots_);
+    const std::size_t mask = leafSlots_.size() - 1;
+    for (const LeafSlot& slot : held) {
+      if (slot.object == kEmpty) continue;
+      std::size_t at = slot.hash & mask;
+      while (leafSlots_[at].object != kEmpty) at = (at + 1) & mask;
+      leafSlots_[at] = slot;
     }
   }
 
@@ -346,18 +377,29 @@ class Writer {
   }
 
   Bytes arena_;
+  Bytes out_;
   std::vector<Object> objects_;
   std::vector<Index> refs_;
   std::vector<LeafSlot> leafSlots_;
+  std::size_t leafCount_ = 0;
   std::vector<std::pair<std::string_view, Index>> lastKeys_;
   std::optional<std::string> error_;
 };
 
-}  // namespace
+BinaryPlistEncoder::BinaryPlistEncoder() : writer_(std::make_unique<Writer>()) {}
+BinaryPlistEncoder::~BinaryPlistEncoder() = default;
+BinaryPlistEncoder::BinaryPlistEncoder(BinaryPlistEncoder&&) noexcept = default;
+BinaryPlistEncoder& BinaryPlistEncoder::operator=(BinaryPlistEncoder&&) noexcept = default;
 
-std::variant<std::vector<std::uint8_t>, std::string> writeBinaryPlist(const PlistValue& value,
-                                                                      const PlistCensus& census) {
-  return Writer(census).write(value);
+std::variant<std::span<const std::uint8_t>, std::string> BinaryPlistEncoder::encode(
+    const PlistValue& value) {
+  const PlistCensus census = censusOf(value);
+  if (census.expandedBytes > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
+  auto encoded = writer_->write(value, census);
+  if (const auto* bytes = std::get_if<std::span<const std::uint8_t>>(&encoded);
+      bytes != nullptr && bytes->size() > kMaxPlistFileBytes)
+    return std::string("it would take more than 1 MiB, the most a settings file may hold");
+  return encoded;
 }
 
 std::optional<std::string> whyBinaryPlistCannotHold(const PlistValue& value) {

@@ -6,8 +6,10 @@ namespace {
 void count(const PlistValue& value, PlistCensus& census) {
   ++census.values;
   if (const auto* text = value.as<std::string>()) {
+    ++census.leaves;
     census.expandedBytes += countedBytes(text->size());
   } else if (const auto* data = value.as<PlistData>()) {
+    ++census.leaves;
     census.expandedBytes += countedBytes(data->size());
   } else if (const auto* array = value.as<PlistArray>()) {
     census.expandedBytes += kCountedValueBytes;
@@ -22,6 +24,7 @@ void count(const PlistValue& value, PlistCensus& census) {
       count(item, census);
     }
   } else {
+    ++census.leaves;
     census.expandedBytes += kCountedValueBytes;
   }
 }

@@ -35,28 +35,17 @@ std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::ui
   return decoded;
 }
 
-namespace {
-
-// The reader's bound, named: a write the store could not read back is refused, and the person
-// told why.
-constexpr std::string_view kExpandsTooFar =
-    "it would expand beyond 1 MiB, the most a settings file may hold";
-
-}  // namespace
-
 std::optional<std::string> whyPlistCannotBeStored(const PlistValue& value) {
   if (expandedBytes(value) > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
   return whyBinaryPlistCannotHold(value);
 }
 
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value) {
-  const PlistCensus census = censusOf(value);
-  if (census.expandedBytes > kMaxPlistExpandedBytes) return std::string(kExpandsTooFar);
-  auto encoded = writeBinaryPlist(value, census);
-  if (const auto* bytes = std::get_if<std::vector<std::uint8_t>>(&encoded);
-      bytes != nullptr && bytes->size() > kMaxPlistFileBytes)
-    return std::string("it would take more than 1 MiB, the most a settings file may hold");
-  return encoded;
+  BinaryPlistEncoder encoder;
+  auto encoded = encoder.encode(value);
+  if (auto* error = std::get_if<std::string>(&encoded)) return std::move(*error);
+  const auto bytes = std::get<std::span<const std::uint8_t>>(encoded);
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <span>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -73,7 +74,7 @@ int renameNoReplace(const fs::path& from, const fs::path& to) {
   return ::rename(from.c_str(), to.c_str());
 }
 
-bool writeAll(int fd, const std::vector<std::uint8_t>& bytes) {
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -281,7 +282,7 @@ struct PlistDomainFile::Io {
   // Writes `bytes` to a temporary file and renames it over `file`, which `base` describes as it
   // was under the lock. Returns the identity of the file now in place.
   static std::variant<FileIdentity, std::string> replace(const fs::path& file,
-                                                         const std::vector<std::uint8_t>& bytes,
+                                                         std::span<const std::uint8_t> bytes,
                                                          const Snapshot& base) {
     std::string pattern = file.string() + ".tmp-XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -435,13 +436,13 @@ std::optional<std::string> PlistDomainFile::write(PlistChanges changes) {
   }
 
   PlistValue next(std::move(entries));
-  auto encoded = encodeBinaryPlist(next);
+  auto encoded = encoder_.encode(next);
   entries = std::move(*next.as<PlistDictionary>());
   std::variant<FileIdentity, std::string> replaced = std::string();
   if (auto* error = std::get_if<std::string>(&encoded)) {
     replaced = "cannot save " + file_.string() + ": " + *error;
   } else {
-    replaced = Io::replace(file_, std::get<std::vector<std::uint8_t>>(encoded), base);
+    replaced = Io::replace(file_, std::get<std::span<const std::uint8_t>>(encoded), base);
   }
   if (auto* error = std::get_if<std::string>(&replaced)) {
     // A write that failed is dropped: the domain reads as the file still is.

@@ -9,6 +9,7 @@
 
 #include "platform/PlistValue.h"
 #include "store/FileIdentity.h"
+#include "store/PlistCodec.h"
 
 namespace platform {
 
@@ -69,6 +70,7 @@ class PlistDomainFile {
   PlistDictionary contents_;
   std::uint64_t generation_ = 0;
   std::string lastReadError_;
+  BinaryPlistEncoder encoder_;
 };
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,30 @@ TEST(PlistCodec, RewritingGivesTheSameBytes) {
   // Equal values are stored once, whatever their number: 200 copies of 48 bytes take one.
   EXPECT_LT(encode(PlistArray(200, PlistValue(bookmark))).size(), 48u + 200u + 100u);
   EXPECT_LT(encode(PlistArray(200, PlistValue("same text"))).size(), 9u + 200u + 100u);
+}
+
+// A store keeps one encoder for all its writes: what one value left behind must not show in the
+// next, and a dictionary of many distinct keys outgrows the room its leaves were given.
+TEST(PlistCodec, AnEncoderUsedAgainWritesWhatAFreshOneWrites) {
+  PlistDictionary manyKeys;
+  for (int i = 0; i < 300; ++i) manyKeys["key " + std::to_string(i)] = PlistValue(i % 7);
+  PlistArray large;
+  for (int i = 0; i < 400; ++i) large.emplace_back("item " + std::to_string(i));
+  const PlistValue values[] = {
+      PlistValue(manyKeys), PlistValue(large),
+      PlistValue(PlistDictionary{{"bad", PlistValue(std::string("a\0b", 3))}}),
+      PlistValue(PlistDictionary{{"small", PlistValue(true)}})};
+  BinaryPlistEncoder encoder;
+  for (const PlistValue& value : values) {
+    const auto reused = encoder.encode(value);
+    const auto fresh = encodeBinaryPlist(value);
+    ASSERT_EQ(std::holds_alternative<std::string>(reused),
+              std::holds_alternative<std::string>(fresh));
+    if (const auto* bytes = std::get_if<std::span<const std::uint8_t>>(&reused)) {
+      EXPECT_EQ(Bytes(bytes->begin(), bytes->end()), std::get<Bytes>(fresh));
+    }
+  }
+  EXPECT_EQ(decode(encode(manyKeys)), PlistValue(manyKeys));
 }
 
 TEST(PlistCodec, ReadsForeignBinaryForms) {

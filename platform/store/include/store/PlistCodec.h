@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -36,6 +38,23 @@ std::variant<PlistValue, PlistDecodeError> decodePlist(const std::vector<std::ui
 // values the format cannot carry faithfully (strings that are not valid UTF-8 or hold a NUL,
 // dates out of range) and for values larger than the decoder takes.
 std::variant<std::vector<std::uint8_t>, std::string> encodeBinaryPlist(const PlistValue& value);
+
+// Encodes one value after another as encodeBinaryPlist does, keeping its memory from one to the
+// next: a store that saves a large domain again and again would otherwise take fresh pages from
+// the system, and fault them in, on every save. The bytes stay valid until the next encode.
+class BinaryPlistEncoder {
+ public:
+  BinaryPlistEncoder();
+  ~BinaryPlistEncoder();
+  BinaryPlistEncoder(BinaryPlistEncoder&&) noexcept;
+  BinaryPlistEncoder& operator=(BinaryPlistEncoder&&) noexcept;
+
+  std::variant<std::span<const std::uint8_t>, std::string> encode(const PlistValue& value);
+
+ private:
+  class Writer;
+  std::unique_ptr<Writer> writer_;
+};
 
 // Why `encodeBinaryPlist` would refuse `value` for what it holds, found without encoding it; the
 // encoded size is known only once the whole domain is encoded.
