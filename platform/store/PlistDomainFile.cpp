@@ -1,5 +1,6 @@
 #include "store/PlistDomainFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <span>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -268,14 +270,22 @@ struct PlistDomainFile::Io {
   }
 
   // Temporary files are made only under the lock, so any found while holding it were left by
-  // a writer that died before its rename.
+  // a writer that died before its rename. Every write looks, so the folder is read into a buffer
+  // on the stack: a listing's buffer from the heap would have the allocator merge, in the middle
+  // of this write, all the small blocks the value the last write replaced had freed.
   static void removeStaleTemporaries(const fs::path& folder, const fs::path& file) {
     const std::string prefix = file.filename().string() + ".tmp-";
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::string name = it->path().filename().string();
-      if (name.size() == prefix.size() + 6 && name.starts_with(prefix))
-        ::unlink(it->path().c_str());
+    const Fd listing(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (listing.get() < 0) return;
+    alignas(dirent64) char entries[4096];
+    for (ssize_t size; (size = ::getdents64(listing.get(), entries, sizeof entries)) > 0;) {
+      for (ssize_t at = 0; at < size;) {
+        const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+        at += entry->d_reclen;
+        const std::string_view name(entry->d_name);
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix))
+          ::unlinkat(listing.get(), entry->d_name, 0);
+      }
     }
   }
 
