@@ -27,6 +27,7 @@ FOLDER_FILES = 10_000
 SERVICES = {"extension": "com.quenlow.plovanemenu.findersyncextension",
             "echo": "org.plovane.bench.Echo"}
 COUNTED_CALLS = 200
+STORE_WRITES = 100
 
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -147,10 +148,45 @@ class Bench:
         return json.loads(output)["benchmarks"]
 
 
-def store_figure(bench, name):
-    """The per-iteration median and p99 the benchmark reports, as one sample each."""
-    [result] = bench.google_benchmark(f"^{name}/")
-    return {"median": [result["median_us"]], "p99": [result["p99_us"]]}
+class StoreInTurns:
+    """A store figure: the store's writes and the baseline's, each from a process of its own,
+    asked one write at a time in turns, so that both meet the disk in the same state. Whichever
+    side the table asks for first runs both; the other side's samples wait for its turn."""
+
+    WARM_UP = 5
+
+    def __init__(self, bench, key, writes):
+        self.bench, self.key, self.writes = bench, key, writes
+        self.waiting = {}
+
+    def side(self, name):
+        if name not in self.waiting:
+            self.waiting = self.run()
+        return self.waiting.pop(name)
+
+    def run(self):
+        program = self.bench.program("bench/plovane_store_compare")
+        sides = {name: subprocess.Popen([program, name, self.key], env=self.bench.env, text=True,
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+                 for name in ("write", "replace")}
+        samples = {name: [] for name in sides}
+        try:
+            for turn in range(self.WARM_UP + self.writes):
+                # Alternate which side writes first in a turn.
+                for name in sides if turn % 2 == 0 else reversed(list(sides)):
+                    process = sides[name]
+                    process.stdin.write("\n")
+                    process.stdin.flush()
+                    took = float(process.stdout.readline())
+                    if took < 0:
+                        raise RuntimeError(f"plovane_store_compare {name} {self.key}: write failed")
+                    if turn >= self.WARM_UP:
+                        samples[name].append(took)
+        finally:
+            for process in sides.values():
+                process.stdin.close()
+                process.wait()
+        return samples
 
 
 def menu_path(bench, entries_per_folder, factor):
@@ -206,6 +242,8 @@ def why_not_counted():
 def figures(bench):
     """Each figure: its name, what is measured, its baseline (None: goal only), and a note."""
     sel = bench.selection
+    commands = StoreInTurns(bench, "commands", STORE_WRITES)
+    folders = StoreInTurns(bench, "folders", STORE_WRITES)
     return [
         ("Menu vs bare GDBus echo, same reply",
          lambda: bench.compare("call", "extension", "500", sel),
@@ -232,11 +270,9 @@ def figures(bench):
         ("menu path, 2,000 entries vs 4x 500 (linear)",
          lambda: menu_path(bench, 200, 1), lambda: menu_path(bench, 50, 4), "goal ~1.0x"),
         ("store write, 16 commands vs write+fsync+rename",
-         lambda: store_figure(bench, "BM_StoreWriteCommandList"),
-         lambda: store_figure(bench, "BM_ReplaceCommandListBytes"), "goal <= 1.3x"),
+         lambda: commands.side("write"), lambda: commands.side("replace"), "goal <= 1.3x"),
         ("store write, 1,000 folders vs write+fsync+rename",
-         lambda: store_figure(bench, "BM_StoreWriteFolderList"),
-         lambda: store_figure(bench, "BM_ReplaceFolderListBytes"), "goal <= 1.3x"),
+         lambda: folders.side("write"), lambda: folders.side("replace"), "goal <= 1.3x"),
     ] + ([] if why_not_counted() else [
         ("system calls per Menu (count) vs the echo's",
          lambda: counted_per_call(bench, "extension", system_calls),
@@ -250,10 +286,7 @@ def figures(bench):
 
 
 def summary(collected):
-    """Median and p99 of pooled samples, or the median of each run's median and p99."""
-    if isinstance(collected[0], dict):
-        return (statistics.median(s for run in collected for s in run["median"]),
-                statistics.median(s for run in collected for s in run["p99"]))
+    """Median and p99 of the runs' samples, pooled."""
     pooled = [sample for run in collected for sample in run]
     return statistics.median(pooled), percentile(pooled, 0.99)
 
