@@ -8,7 +8,7 @@
 //   bridge COUNT FILE                            the module core's whole right-click
 //   badges COUNT FOLDER FILES                    one badge of a batch of FILES
 //   busy-menus COUNT FOLDER FILES FILE           right-clicks while FOLDER asks for badges
-//   window COUNT PROGRAM SERVICE PATH            start to the answer to Activate
+//   window COUNT PROGRAM SERVICE PATH [ARGUMENT] start to the answer to Activate
 #include <gio/gio.h>
 #include <signal.h>
 #include <spawn.h>
@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
     }
   } else if (mode == "window" && argc >= 6) {
     for (int round = 0; round < std::stoi(argument(2)); ++round) {
-      char* child[] = {argv[3], nullptr};
+      char* child[] = {argv[3], argc > 6 ? argv[6] : nullptr, nullptr};
       const auto start = Clock::now();
       pid_t pid = 0;
       if (posix_spawn(&pid, argv[3], nullptr, nullptr, child, environ) != 0)
