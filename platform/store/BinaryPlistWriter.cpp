@@ -1,6 +1,7 @@
 #include "store/BinaryPlistWriter.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstring>
@@ -141,13 +142,22 @@ class BinaryPlistEncoder::Writer {
     out_.resize(table + objects_.size() * offsetSize + kTrailerBytes);
     std::uint8_t* at = std::copy(kMagic.begin(), kMagic.end(), out_.data());
     std::uint8_t* offset = out_.data() + table;
+    // The objects' bytes lie in the arena one after another, in order: the file is the arena
+    // with each container's references put in after its header, so the leaves between two
+    // containers are copied at once.
+    std::size_t copied = 0;
     for (const Object& object : objects_) {
-      offset = putBigEndian(offset, static_cast<std::uint64_t>(at - out_.data()), offsetSize);
-      at = std::copy_n(arena_.data() + object.start, object.size, at);
+      offset = putBigEndian(
+          offset, static_cast<std::uint64_t>(at - out_.data()) + object.start - copied, offsetSize);
+      if (object.refCount == 0) continue;
+      const std::size_t end = object.start + object.size;
+      at = std::copy(arena_.data() + copied, arena_.data() + end, at);
+      copied = end;
       const Index* ref = refs_.data() + object.firstRef;
-      for (const Index* end = ref + object.refCount; ref != end; ++ref)
+      for (const Index* refsEnd = ref + object.refCount; ref != refsEnd; ++ref)
         at = putNarrow(at, *ref, refSize);
     }
+    std::copy(arena_.data() + copied, arena_.data() + arena_.size(), at);
     std::uint8_t* trailer = std::fill_n(offset, kTrailerUnusedBytes, 0);
     *trailer++ = static_cast<std::uint8_t>(offsetSize);
     *trailer++ = static_cast<std::uint8_t>(refSize);
@@ -167,6 +177,7 @@ class BinaryPlistEncoder::Writer {
     objects_.clear();
     refs_.clear();
     lastKeys_.clear();
+    flags_ = {kEmpty, kEmpty};
     error_.reset();
     arena_.reserve(census.expandedBytes);
     objects_.reserve(census.values);
@@ -268,9 +279,21 @@ class BinaryPlistEncoder::Writer {
     if (const auto* dictionary = value.as<PlistDictionary>())
       return addDictionary(*dictionary, depth);
     if (const auto* text = value.as<std::string>()) return addText(*text, "string");
+    if (const auto* flag = value.as<bool>()) return addFlag(*flag);
     const std::size_t start = arena_.size();
     if (!encodeScalar(value)) return 0;
     return addLeaf(start);
+  }
+
+  // A list's entries are mostly switches: their two values are kept at hand, not looked up.
+  Index addFlag(bool flag) {
+    Index& object = flags_[flag ? 1 : 0];
+    if (object == kEmpty) {
+      const std::size_t start = arena_.size();
+      arena_.push_back(flag ? kTrue : kFalse);
+      object = addObject(start, 0);
+    }
+    return object;
   }
 
   void appendBytes(const void* bytes, std::size_t size) {
@@ -360,8 +383,6 @@ class BinaryPlistEncoder::Writer {
     } else if (const auto* real = value.as<double>()) {
       arena_.push_back(makeMarker(kReal, kEightBytes));
       putUnsigned(arena_, std::bit_cast<std::uint64_t>(*real), 8);
-    } else if (const auto* flag = value.as<bool>()) {
-      arena_.push_back(*flag ? kTrue : kFalse);
     } else if (const auto* date = value.as<PlistDate>()) {
       if (auto problem = scalarProblem(value)) {
         fail(std::move(*problem));
@@ -382,6 +403,7 @@ class BinaryPlistEncoder::Writer {
   std::vector<Index> refs_;
   std::vector<LeafSlot> leafSlots_;
   std::size_t leafCount_ = 0;
+  std::array<Index, 2> flags_{kEmpty, kEmpty};
   std::vector<std::pair<std::string_view, Index>> lastKeys_;
   std::optional<std::string> error_;
 };
