@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/Elapsed.h"
 #include "core/Bridge.h"
 #include "core/BusPaths.h"
 #include "protocol/FinderSyncProtocol.h"
@@ -31,13 +32,10 @@ namespace {
 
 namespace names = platform::protocol;
 using Clock = std::chrono::steady_clock;
+using plovane::bench::elapsedMicroseconds;
 using plovane::bridge::Bridge;
 using plovane::bridge::MenuKind;
 using plovane::bridge::pathsVariant;
-
-double microsecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
 
 GVariant* busCall(GDBusConnection* bus, const char* service, const char* path,
                   const char* interface, const char* method, GVariant* arguments) {
@@ -137,7 +135,7 @@ int main(int argc, char** argv) {
       if (mode == "activate" && !stop(bus, target.service)) return fail("the service did not stop");
       const auto start = Clock::now();
       GVariant* reply = menuCall(bus, target, file);
-      const double took = microsecondsSince(start);
+      const double took = elapsedMicroseconds(start);
       if (reply == nullptr) return fail("no reply");
       if (round == 0 && argc >= 6) {
         const gchar* text = nullptr;
@@ -154,7 +152,7 @@ int main(int argc, char** argv) {
     for (int round = 0; round < std::stoi(argument(2)); ++round) {
       const auto start = Clock::now();
       const bool answered = !Bridge::shared("nautilus").menu(MenuKind::items, {file}).empty();
-      samples.push_back(microsecondsSince(start));
+      samples.push_back(elapsedMicroseconds(start));
       if (!answered) return fail("the bridge got no menu");
     }
   } else if (mode == "badges" && argc >= 5) {
@@ -164,7 +162,7 @@ int main(int argc, char** argv) {
       GVariant* reply =
           busCall(bus, names::kService, names::kPath, names::kInterface, names::kRequestBadges.name,
                   g_variant_new("(@aay)", pathsVariant(paths)));
-      const double took = microsecondsSince(start);
+      const double took = elapsedMicroseconds(start);
       if (reply == nullptr) return fail("the extension refused the badge requests");
       g_variant_unref(reply);
       samples.push_back(took / static_cast<double>(paths.size()));
@@ -180,7 +178,7 @@ int main(int argc, char** argv) {
       for (int menu = 0; menu < 60; ++menu) {
         const auto start = Clock::now();
         Bridge::shared("nautilus").menu(MenuKind::items, {file});
-        samples.push_back(microsecondsSince(start));
+        samples.push_back(elapsedMicroseconds(start));
         drainMainContext();
       }
     }
@@ -195,7 +193,7 @@ int main(int argc, char** argv) {
       GVariant* reply = busCall(
           bus, argv[4], argv[5], "org.freedesktop.Application", "Activate",
           g_variant_new("(@a{sv})", g_variant_new_array(G_VARIANT_TYPE("{sv}"), nullptr, 0)));
-      const double took = microsecondsSince(start);
+      const double took = elapsedMicroseconds(start);
       if (reply != nullptr) g_variant_unref(reply);
       ::kill(pid, SIGTERM);
       ::waitpid(pid, nullptr, 0);

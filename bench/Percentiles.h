@@ -3,8 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <vector>
+
+#include "bench/Elapsed.h"
 
 namespace plovane::bench {
 
@@ -18,11 +19,6 @@ inline void reportPercentiles(benchmark::State& state, std::vector<double> micro
   };
   state.counters["median_us"] = at(0.5);
   state.counters["p99_us"] = at(0.99);
-}
-
-inline double elapsedMicroseconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - since)
-      .count();
 }
 
 }  // namespace plovane::bench

@@ -9,6 +9,7 @@
 #include <utility>
 #include <variant>
 
+#include "bench/Elapsed.h"
 #include "store/PlistCodec.h"
 
 namespace plovane::bench {
@@ -22,11 +23,6 @@ using platform::PlistValue;
 namespace {
 
 constexpr auto kPauseBeforeWrite = std::chrono::milliseconds(20);
-
-double microsecondsSince(std::chrono::steady_clock::time_point start) {
-  return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-      .count();
-}
 
 }  // namespace
 
@@ -90,7 +86,7 @@ double StoreWrites::timeWrite(std::size_t index) {
   platform::PlistChanges changes{{subject_.key, subject_.values[index]}};
   const auto start = std::chrono::steady_clock::now();
   if (domain_.write(std::move(changes))) return -1;
-  return microsecondsSince(start);
+  return elapsedMicroseconds(start);
 }
 
 ByteReplaces::ByteReplaces(const StoreSubject& subject)
@@ -108,7 +104,7 @@ double ByteReplaces::timeWrite(std::size_t index) {
                     ::fsync(fd) == 0;
   if (fd >= 0) ::close(fd);
   if (!done || ::rename(temporary_.c_str(), file_.c_str()) != 0) return -1;
-  return microsecondsSince(start);
+  return elapsedMicroseconds(start);
 }
 
 }  // namespace plovane::bench
