@@ -22,10 +22,10 @@ using plovane::bench::ByteReplaces;
 using plovane::bench::commandList;
 using plovane::bench::folderList;
 using plovane::bench::reportPercentiles;
-using plovane::bench::ScratchFolder;
 using plovane::bench::storeSubject;
 using plovane::bench::StoreWrites;
 using plovane::bench::TimedWrites;
+using plovane::testing::TemporaryFolder;
 
 // XML as another program writes it, for the value types these benchmarks use.
 void appendXml(const PlistValue& value, std::string& out) {
@@ -99,7 +99,7 @@ void BM_EncodeFolderList(benchmark::State& state) {
 BENCHMARK(BM_EncodeFolderList);
 
 void BM_StoreReadUnchanged(benchmark::State& state) {
-  ScratchFolder folder;
+  TemporaryFolder folder;
   PlistDomainFile domain(folder.path() / "suite.plist", nullptr);
   if (domain.write({{"commands", commandList()}})) state.SkipWithError("write failed");
   domain.contents();
@@ -108,7 +108,7 @@ void BM_StoreReadUnchanged(benchmark::State& state) {
 BENCHMARK(BM_StoreReadUnchanged);
 
 void BM_StoreReadAfterOtherWrite(benchmark::State& state) {
-  ScratchFolder folder;
+  TemporaryFolder folder;
   PlistDomainFile reader(folder.path() / "suite.plist", nullptr);
   PlistDomainFile writer(folder.path() / "suite.plist", nullptr);
   if (writer.write({{"commands", commandList()}})) state.SkipWithError("write failed");

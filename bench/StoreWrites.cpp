@@ -1,7 +1,6 @@
 #include "bench/StoreWrites.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -14,7 +13,6 @@
 
 namespace plovane::bench {
 
-namespace fs = std::filesystem;
 using platform::PlistArray;
 using platform::PlistData;
 using platform::PlistDictionary;
@@ -62,16 +60,6 @@ StoreSubject storeSubject(const std::string& key) {
     return folderList(firstState).as<PlistDictionary>()->begin()->second;
   };
   return {key, {versionOf(true), versionOf(false)}};
-}
-
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (fs::temp_directory_path() / "plovane-bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
 }
 
 double TimedWrites::next() {

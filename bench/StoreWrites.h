@@ -7,6 +7,7 @@
 
 #include "platform/PlistValue.h"
 #include "store/PlistDomainFile.h"
+#include "support/TemporaryFolder.h"
 
 namespace plovane::bench {
 
@@ -27,19 +28,6 @@ struct StoreSubject {
 
 // The 16 commands ("commands") or the 1,000 folders ("folders").
 StoreSubject storeSubject(const std::string& key);
-
-// A fresh folder in the temporary folder, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // One side of a store figure: writes of a StoreSubject's versions in turns. Each write follows the
 // same pause, as a person's changes do: a flush straight after another finds the disk's queue busy
@@ -69,7 +57,7 @@ class StoreWrites final : public TimedWrites {
  private:
   double timeWrite(std::size_t index) override;
 
-  ScratchFolder folder_;
+  testing::TemporaryFolder folder_;
   platform::PlistDomainFile domain_;
   StoreSubject subject_;
 };
@@ -83,7 +71,7 @@ class ByteReplaces final : public TimedWrites {
  private:
   double timeWrite(std::size_t index) override;
 
-  ScratchFolder folder_;
+  testing::TemporaryFolder folder_;
   std::filesystem::path file_;
   std::string temporary_;
   std::vector<std::uint8_t> bytes_[2];

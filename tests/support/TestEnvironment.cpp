@@ -1,24 +1,10 @@
 #include "support/TestEnvironment.h"
 
-#include <cstdlib>
-#include <stdexcept>
-
 #include <sys/stat.h>
 
 #include "shared/SettingsKeys.h"
 
 namespace plovane::testing {
-
-TemporaryFolder::TemporaryFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "plovane-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-}
-
-TemporaryFolder::~TemporaryFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
 
 std::uint64_t fileInode(const std::filesystem::path& file) {
   struct stat status {};

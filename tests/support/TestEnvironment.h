@@ -9,21 +9,9 @@
 #include "platform/Platform.h"
 #include "sim/RecordingSystemLog.h"
 #include "sim/SimPlatform.h"
+#include "support/TemporaryFolder.h"
 
 namespace plovane::testing {
-
-// A fresh temporary folder, removed with the object.
-class TemporaryFolder {
- public:
-  TemporaryFolder();
-  ~TemporaryFolder();
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // Every replace of a store file makes a new inode: a changed inode means somebody wrote.
 std::uint64_t fileInode(const std::filesystem::path& file);
