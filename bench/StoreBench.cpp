@@ -140,36 +140,21 @@ void timedLoop(benchmark::State& state, TimedWrites&& writes) {
 
 constexpr int kWrites = 100;
 
-void BM_StoreWriteCommandList(benchmark::State& state) {
-  timedLoop(state, StoreWrites(storeSubject("commands")));
+void BM_StoreWrite(benchmark::State& state, const char* key) {
+  timedLoop(state, StoreWrites(storeSubject(key)));
 }
-BENCHMARK(BM_StoreWriteCommandList)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(kWrites);
 
-void BM_ReplaceCommandListBytes(benchmark::State& state) {
-  timedLoop(state, ByteReplaces(storeSubject("commands")));
+void BM_ReplaceBytes(benchmark::State& state, const char* key) {
+  timedLoop(state, ByteReplaces(storeSubject(key)));
 }
-BENCHMARK(BM_ReplaceCommandListBytes)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(kWrites);
 
-void BM_StoreWriteFolderList(benchmark::State& state) {
-  timedLoop(state, StoreWrites(storeSubject("folders")));
+void timedWrites(benchmark::internal::Benchmark* figure) {
+  figure->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(kWrites);
 }
-BENCHMARK(BM_StoreWriteFolderList)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(kWrites);
 
-void BM_ReplaceFolderListBytes(benchmark::State& state) {
-  timedLoop(state, ByteReplaces(storeSubject("folders")));
-}
-BENCHMARK(BM_ReplaceFolderListBytes)
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(kWrites);
+BENCHMARK_CAPTURE(BM_StoreWrite, commands, "commands")->Apply(timedWrites);
+BENCHMARK_CAPTURE(BM_ReplaceBytes, commands, "commands")->Apply(timedWrites);
+BENCHMARK_CAPTURE(BM_StoreWrite, folders, "folders")->Apply(timedWrites);
+BENCHMARK_CAPTURE(BM_ReplaceBytes, folders, "folders")->Apply(timedWrites);
 
 }  // namespace
