@@ -24,7 +24,8 @@ void count(const PlistValue& value, PlistCensus& census) {
       count(item, census);
     }
   } else {
-    ++census.leaves;
+    // The two booleans are written once each without the leaf table.
+    if (value.as<bool>() == nullptr) ++census.leaves;
     census.expandedBytes += kCountedValueBytes;
   }
 }

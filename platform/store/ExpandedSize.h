@@ -21,7 +21,7 @@ inline std::uint64_t countedBytes(std::uint64_t length) {
 struct PlistCensus {
   std::uint64_t expandedBytes = 0;
   std::size_t values = 0;      // every value, dictionary keys included
-  std::size_t leaves = 0;      // values that are neither containers nor keys
+  std::size_t leaves = 0;      // texts, data, numbers and dates: what the leaf table holds
   std::size_t references = 0;  // one per array element, two per dictionary entry
 };
 
